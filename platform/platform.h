@@ -1,0 +1,161 @@
+// The seams between Tolvane's portable code and the operating system.
+// Everything above this header is plain C++ that builds the same on Linux and
+// Windows; below it there is one implementation per system (posix/, win32/).
+// Error codes crossing this seam are always the Windows ones (WSA codes for
+// sockets), so a refused connect reads 10061 on both builds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---------------------------------------------------------------- sockets
+
+using PlatSocket = std::intptr_t;
+inline constexpr PlatSocket kNoSocket = -1;
+
+// Windows Sockets error codes that portable code names.
+inline constexpr int kWsaEIntr = 10004;
+inline constexpr int kWsaEWouldBlock = 10035;
+inline constexpr int kWsaEAddrInUse = 10048;
+inline constexpr int kWsaEConnReset = 10054;
+inline constexpr int kWsaETimedOut = 10060;
+inline constexpr int kWsaEConnRefused = 10061;
+
+enum class PlatConnect { Connected, TimedOut, Failed };
+
+// Start and stop the socket library (WSAStartup 2.2 / WSACleanup). On POSIX
+// there is nothing to start; the pair still balances.
+int Plat_SockStartup(int* wsaError);
+void Plat_SockCleanup();
+
+// The WSA code of the calling thread's last socket failure.
+int Plat_SockError();
+
+PlatSocket Plat_SockTcp();
+void Plat_SockClose(PlatSocket s);      // shutdown both ways, then close
+int Plat_SockSetTimeouts(PlatSocket s, int recvMs, int sendMs);
+int Plat_SockNoDelay(PlatSocket s);
+
+// Connects to ipv4 (network byte order) and port (host order) within
+// timeoutMs; the socket is blocking again afterwards in every case.
+PlatConnect Plat_SockConnect(PlatSocket s, std::uint32_t ipv4, std::uint16_t port,
+                             int timeoutMs, int* wsaError);
+
+// send/recv: bytes moved, or -1 (Plat_SockError tells why). recv gives 0 when
+// the peer has closed the connection.
+int Plat_SockSend(PlatSocket s, const void* data, int len);
+int Plat_SockRecv(PlatSocket s, void* data, int len);
+
+// 1 readable (data or end of stream), 0 timed out, -1 failed. Blocks without
+// using the processor.
+int Plat_SockWaitReadable(PlatSocket s, int timeoutMs);
+
+// Bytes that a recv would return at once (FIONREAD); -1 on failure.
+int Plat_SockAvailable(PlatSocket s, std::uint32_t* count);
+
+// The address, netmask and broadcast address of the interface that carries
+// this computer's own name, all in network byte order. 0 found, -1 not.
+int Plat_LocalAddress(std::uint32_t* addr, std::uint32_t* netmask, std::uint32_t* broadcast);
+
+// Server side, for the test peers in tools/.
+PlatSocket Plat_SockListen(std::uint32_t ipv4, std::uint16_t port, int* wsaError);
+PlatSocket Plat_SockAccept(PlatSocket listener);
+// The local port a socket is bound to (host order), 0 if unknown.
+std::uint16_t Plat_SockLocalPort(PlatSocket s);
+
+// ---------------------------------------------------------------- time
+
+// Milliseconds since some fixed point; wraps after 49 days like GetTickCount.
+std::uint32_t Plat_TickCount();
+void Plat_Sleep(std::uint32_t ms);     // 0 yields the processor
+
+struct PlatCalendar {                  // field order of SYSTEMTIME
+  std::uint16_t year, month, weekday, day, hour, minute, second, milliseconds;
+};
+void Plat_LocalTime(PlatCalendar* out);
+
+// ---------------------------------------------------------------- threads
+
+using PlatThread = void*;              // owned by whoever started the thread
+using PlatThreadProc = unsigned (*)(void* arg);
+
+// Starts proc(arg) on a new thread, suspended when asked. The handle stays
+// valid until Plat_CloseThread, also after the thread has ended.
+PlatThread Plat_StartThread(PlatThreadProc proc, void* arg, std::size_t stackSize,
+                            bool suspended, std::uint32_t* threadId);
+void Plat_ResumeThread(PlatThread t);
+// 1 ended (exit code stored), 0 still running after timeoutMs (-1 = forever).
+int Plat_WaitThread(PlatThread t, int timeoutMs, int* exitCode);
+void Plat_CloseThread(PlatThread t);
+std::uint32_t Plat_CurrentThreadId();
+std::uint32_t Plat_ProcessId();
+
+// Thread-local slots. Plat_TlsGet leaves the system's last-error value as it
+// found it, so callers can ask for their context between a failing call and
+// the question why it failed.
+int Plat_TlsAlloc();                   // -1 when none is left
+void Plat_TlsFree(int slot);
+bool Plat_TlsSet(int slot, void* value);
+void* Plat_TlsGet(int slot);
+
+// Recursive locks (critical sections).
+using PlatLock = void*;
+PlatLock Plat_LockCreate(int spinCount);
+void Plat_LockDestroy(PlatLock l);
+void Plat_LockEnter(PlatLock l);
+bool Plat_LockTryEnter(PlatLock l);
+void Plat_LockLeave(PlatLock l);
+
+// The system's per-thread last error (GetLastError / errno).
+std::uint32_t Plat_LastError();
+void Plat_SetLastError(std::uint32_t e);
+
+[[noreturn]] void Plat_ExitProcess(int code);
+
+// ---------------------------------------------------------------- windows
+// A window is where other threads post messages for the thread that owns it.
+// On Windows it is an HWND; on POSIX it is a message queue that its owner
+// drains, so the same code posts and receives on both.
+
+using PlatWindow = void*;
+
+inline constexpr unsigned kWmApp = 0x8000;
+
+struct PlatMessage {
+  unsigned message;
+  std::uintptr_t wParam;
+  std::intptr_t lParam;
+};
+
+// A window of the calling thread that only receives posted messages.
+PlatWindow Plat_CreateMessageWindow();
+void Plat_DestroyMessageWindow(PlatWindow w);
+bool Plat_PostMessage(PlatWindow w, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+// Takes the next message posted to w, waiting up to timeoutMs (-1 = forever).
+// Call on the owning thread. Returns false when none came in time.
+bool Plat_TakeMessage(PlatWindow w, PlatMessage* out, int timeoutMs);
+
+// ---------------------------------------------------------------- memory
+
+using PlatHeap = void*;
+PlatHeap Plat_HeapCreate(std::size_t initialSize);
+void Plat_HeapDestroy(PlatHeap h);
+void* Plat_HeapAlloc(PlatHeap h, std::size_t size, bool zero);
+// Grows or shrinks a block; with zero set, added bytes are zero. Null on
+// failure, the old block then stays valid.
+void* Plat_HeapRealloc(PlatHeap h, void* block, std::size_t size, bool zero);
+void Plat_HeapFree(PlatHeap h, void* block);
+std::size_t Plat_HeapSize(PlatHeap h, const void* block);
+
+// ---------------------------------------------------------------- libraries
+
+using PlatLibrary = void*;
+PlatLibrary Plat_LibLoad(const char* name);
+void* Plat_LibSymbol(PlatLibrary lib, const char* name);
+void Plat_LibFree(PlatLibrary lib);
+
+// ---------------------------------------------------------------- floating point
+
+// Resets the FPU: all exceptions masked, 53-bit precision, round to nearest,
+// and the SSE control word to its default.
+void Plat_SetupFloatingPoint();
