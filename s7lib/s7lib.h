@@ -1,0 +1,184 @@
+// Tolvane's S7 client library: a flat set of functions over two opaque handles
+// that talk to Siemens S7 PLCs over ISO-on-TCP (port 102) or, through the
+// SIMATIC NET SCP interface, over MPI/PROFIBUS.
+//
+// Use (link the s7lib target; nothing else is needed):
+//
+//   Rt_Init();                                        // once, before any call
+//   S7Interface* tcp = S7_Interface_Init(S7_KIND_TCP);
+//   S7Connection* plc = S7_Connection_Init(tcp, "Press 1", 1000, ip, 0, 2, 240);
+//   int state = 0; if (S7_GetCpuState(plc, &state) != S7_OK) { int32_t ext; S7_GetLastError(&ext); }
+//   tcp = S7_Interface_Done(tcp);                     // closes its connections too
+//
+// Every operation leaves its error code and an extended code in the calling
+// thread's error state, where S7_GetLastError finds them; operations that
+// return a handle report only there. Read the error before the next call.
+// A handle may be used by one thread at a time; the library takes no locks.
+#pragma once
+
+#include <cstdint>
+
+struct S7Interface;
+struct S7Connection;
+
+// Brings up the runtime the library lives on (heap, per-thread state). Call
+// once on the main thread before the first library call; 0 means ready.
+// Threads that call the library must be started with the runtime's
+// StartThread (app/runtime.h) so that they have their own error state.
+int Rt_Init();
+
+// ---------------------------------------------------------------- kinds
+
+enum : unsigned {
+  S7_KIND_TCP = 0,       // ISO-on-TCP
+  S7_KIND_S7ONLINE = 1,  // SCP access point "/S7online"
+  S7_KIND_CP_L2_1 = 2,   // SCP access point "/CP_L2_1:"
+  S7_KIND_CP_L2_2 = 3,   // SCP access point "/CP_L2_2:"
+};
+
+// ---------------------------------------------------------------- error codes
+
+enum : int {
+  S7_OK = 0,
+  S7_ERR_NO_MEMORY = 1,
+  S7_ERR_BAD_MODE = 2,
+  S7_ERR_INTERFACE_IN_USE = 3,
+  S7_ERR_LIBRARY_NOT_FOUND = 4,
+  S7_ERR_LIBRARY_ENTRY = 5,
+  S7_ERR_BAD_INTERFACE = 6,
+  S7_ERR_BAD_CONNECTION = 7,
+  S7_ERR_NOT_CONNECTED = 8,
+  S7_ERR_SCP = 9,
+  S7_ERR_SOCKET = 10,
+  S7_ERR_UNKNOWN_PDU = 11,
+  S7_ERR_PDU = 12,
+  S7_ERR_PDU_SIZE = 13,
+  S7_ERR_TIMEOUT = 14,
+  S7_ERR_BAD_REPLY = 15,
+  S7_ERR_REFUSED = 16,
+  S7_ERR_BAD_TYPE = 17,
+  S7_ERR_BAD_AREA = 18,
+  S7_ERR_BAD_ADDRESS = 19,
+  S7_ERR_BAD_COUNT = 20,
+  S7_ERR_TOO_MANY_VARS = 21,
+  S7_ERR_PDU_TOO_LARGE = 22,
+  S7_ERR_BAD_DATE = 23,
+  S7_ERR_BAD_REQUEST = 24,
+  S7_ERR_NO_VARS = 25,
+  S7_ERR_PARAMETER = 26,
+  S7_ERR_DATA = 27,
+  S7_ERR_DATA_SIZE = 28,
+  S7_ERR_REPLY_SIZE = 29,
+};
+
+// Operation numbers under which a caller logs each operation.
+enum : int {
+  S7_OP_INTERFACE_INIT = 0,
+  S7_OP_INTERFACE_DONE = 1,
+  S7_OP_CONNECTION_INIT = 2,
+  S7_OP_CONNECTION_DONE = 3,
+  S7_OP_CONNECT = 4,
+  S7_OP_DISCONNECT = 5,
+  S7_OP_ONLINE_PARTNERS = 6,
+  S7_OP_ONLINE_BUSPARS = 7,
+  S7_OP_GET_CPU_CLOCK = 8,
+  S7_OP_SET_CPU_CLOCK = 9,
+  S7_OP_GET_CPU_STATE = 10,
+  S7_OP_CPU_START = 11,
+  S7_OP_CPU_STOP = 12,
+  S7_OP_SESSION_LOGIN = 13,
+  S7_OP_SESSION_LOGOUT = 14,
+  S7_OP_SIMPLE_READ = 15,
+  S7_OP_MULTI_READ = 16,
+  S7_OP_SIMPLE_WRITE = 17,
+  S7_OP_MULTI_WRITE = 18,
+};
+
+// ---------------------------------------------------------------- values
+
+// Variable types and memory areas of the read and write services.
+enum : unsigned {
+  S7_TYPE_BIT = 0, S7_TYPE_BYTE, S7_TYPE_SHORT, S7_TYPE_CHAR, S7_TYPE_WORD, S7_TYPE_INT,
+  S7_TYPE_DWORD, S7_TYPE_DINT, S7_TYPE_TIME, S7_TYPE_TOD, S7_TYPE_S5TIME, S7_TYPE_REAL,
+  S7_TYPE_DATETIME, S7_TYPE_DATE, S7_TYPE_TIMER, S7_TYPE_COUNTER,
+};
+enum : unsigned {
+  S7_AREA_INPUTS = 0, S7_AREA_OUTPUTS, S7_AREA_FLAGS, S7_AREA_DB, S7_AREA_TIMERS, S7_AREA_COUNTERS,
+};
+
+// CPU states reported by S7_GetCpuState.
+enum : int { S7_CPU_UNKNOWN = 0, S7_CPU_STOP = 1, S7_CPU_RUN = 2 };
+
+// A date and time, laid out as the Win32 SYSTEMTIME.
+struct CalendarRecord {
+  std::uint16_t year;
+  std::uint16_t month;         // 1-12
+  std::uint16_t weekday;       // 0 = Sunday
+  std::uint16_t day;
+  std::uint16_t hour;
+  std::uint16_t minute;
+  std::uint16_t second;
+  std::uint16_t milliseconds;
+};
+
+// ---------------------------------------------------------------- interfaces and connections
+
+S7Interface* S7_Interface_Init(unsigned kind);
+S7Interface* S7_Interface_Done(S7Interface* iface);  // always null
+
+// address: kind 0 the IPv4 address in network byte order; kinds 1-3 the
+// MPI/PROFIBUS station address. The new connection is connected at once; it
+// is returned also when that fails (then S7_GetLastError tells why).
+S7Connection* S7_Connection_Init(S7Interface* iface, const char* name, int timeoutMs,
+                                 std::uint32_t address, int rack, int slot, int fallbackPduSize);
+S7Connection* S7_Connection_Done(S7Connection* conn);  // always null
+int S7_Connect(S7Connection* conn);
+int S7_Disconnect(S7Connection* conn);
+
+// ---------------------------------------------------------------- bus services (kinds 1-3)
+
+int S7_OnLine_Partners(S7Interface* iface, int timeoutMs, int bufferSize, std::uint8_t* buffer,
+                       int* count);
+int S7_OnLine_BusPars(S7Interface* iface, int timeoutMs, std::uint8_t* buffer242);
+
+// ---------------------------------------------------------------- CPU and session services
+
+int S7_GetCpuClock(S7Connection* conn, CalendarRecord* clock);
+int S7_SetCpuClock(S7Connection* conn, const CalendarRecord* clock);
+int S7_GetCpuState(S7Connection* conn, int* state);
+int S7_CpuStart(S7Connection* conn, int coldRestart);
+int S7_CpuStop(S7Connection* conn);
+int S7_SessionLogin(S7Connection* conn, const char* password);
+int S7_SessionLogout(S7Connection* conn);
+
+// ---------------------------------------------------------------- read and write services
+
+// values: with convert set, one 32-bit slot per element ("Char" one byte and
+// "Date&Time" eight bytes per element, never converted); else the wire bytes.
+int S7_SimpleRead(S7Connection* conn, unsigned type, unsigned area, int dbNumber, int start, int bit,
+                  int count, int convert, void* values);
+int S7_SimpleWrite(S7Connection* conn, unsigned type, unsigned area, int dbNumber, int start, int bit,
+                   int count, int convert, void* values);
+int S7_MultiRead_Begin(S7Connection* conn);
+int S7_MultiWrite_Begin(S7Connection* conn);
+int S7_AddVar(S7Connection* conn, unsigned type, unsigned area, int dbNumber, int start, int bit,
+              int count, int convert, void* values);
+int S7_MultiRead(S7Connection* conn);
+int S7_MultiWrite(S7Connection* conn);
+int S7_GetVarCapacity(S7Connection* conn, int forNewVar, unsigned type, int* count);
+
+// ---------------------------------------------------------------- accessors
+
+int S7_GetLastError(std::int32_t* extendedError);
+int S7_GetInterfaceKind(S7Interface* iface);
+int S7_IsConnected(S7Connection* conn);
+int S7_GetConnectionName(S7Connection* conn, char* name24);
+int S7_GetPduSize(S7Connection* conn);
+int S7_GetRequestSize(S7Connection* conn);
+int S7_GetReplySize(S7Connection* conn);
+int S7_GetVarCount(S7Connection* conn);
+int S7_GetVarResult(S7Connection* conn, int index, int* result);
+
+// Handle checks; both leave their result in the thread's error state.
+int S7_CheckInterface(S7Interface* iface);
+int S7_CheckConnection(S7Connection* conn, int needConnected, int endJob);
