@@ -1,0 +1,109 @@
+// The cost of one PDU exchange through the library next to a raw socket
+// exchange of the same bytes with the same simulator, the processor time a
+// client spends waiting for a slow reply, and a connect/disconnect cycle.
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <vector>
+
+#include "app/runtime.h"
+#include "s7lib/s7internal.h"
+#include "tools/plcsim/plcsim.h"
+
+namespace {
+
+struct Bench {
+  plcsim::Simulator sim;
+  S7Interface* iface = nullptr;
+  Bench() {
+    Rt_Init();
+    sim.Start(plcsim::Config{});
+    iface = S7_Interface_Init(S7_KIND_TCP);
+  }
+  ~Bench() { S7_Interface_Done(iface); }
+};
+
+Bench& Shared() {
+  static Bench b;
+  return b;
+}
+
+void BM_LibraryExchange(benchmark::State& state) {
+  Bench& b = Shared();
+  S7Connection* conn = S7_Connection_Init(b.iface, "bench", 1000, b.sim.Address(), 0, 2, 240);
+  for (auto _ : state) {
+    S7_BeginPdu(conn, 1, 0xF0, 0, 1);
+    if (S7_Exchange(conn) != S7_OK) state.SkipWithError("exchange failed");
+  }
+  S7_Connection_Done(conn);
+}
+BENCHMARK(BM_LibraryExchange)->UseRealTime();
+
+bool RawRoundTrip(PlatSocket s, const std::vector<std::uint8_t>& out, std::uint8_t* in, int expect) {
+  if (Plat_SockSend(s, out.data(), static_cast<int>(out.size())) != static_cast<int>(out.size())) return false;
+  for (int got = 0; got < expect;) {
+    int n = Plat_SockRecv(s, in + got, expect - got);
+    if (n <= 0) return false;
+    got += n;
+  }
+  return true;
+}
+
+// The same request frame and reply, with nothing but send and recv.
+void BM_RawSocketExchange(benchmark::State& state) {
+  Bench& b = Shared();
+  PlatSocket s = Plat_SockTcp();
+  int wsa = 0;
+  Plat_SockConnect(s, b.sim.Address(), 102, 2000, &wsa);
+  Plat_SockNoDelay(s);
+  std::uint8_t cr[22];
+  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
+  std::uint8_t in[600];
+  const std::vector<std::uint8_t> request = {0x03, 0x00, 0x00, 0x19, 0x02, 0xF0, 0x80, 0x32, 0x01,
+                                             0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0xF0,
+                                             0x00, 0x00, 0x01, 0x00, 0x01, 0x02, 0x00};
+  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), in, 22)) state.SkipWithError("no CC");
+  for (auto _ : state) {
+    if (!RawRoundTrip(s, request, in, 27)) state.SkipWithError("exchange failed");
+  }
+  Plat_SockClose(s);
+}
+BENCHMARK(BM_RawSocketExchange)->UseRealTime();
+
+double ThreadCpuMs() {
+  timespec ts;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+// Processor time the calling thread uses while the PLC takes a second.
+void BM_WaitOneSecondForReply(benchmark::State& state) {
+  Bench& b = Shared();
+  S7Connection* conn = S7_Connection_Init(b.iface, "slow", 3000, b.sim.Address(), 0, 2, 240);
+  double cpu = 0;
+  for (auto _ : state) {
+    b.sim.Inject({plcsim::FaultKind::Delay, 0, 1000});
+    S7_BeginPdu(conn, 1, 0xF0, 0, 1);
+    double before = ThreadCpuMs();
+    if (S7_Exchange(conn) != S7_OK) state.SkipWithError("exchange failed");
+    cpu += ThreadCpuMs() - before;
+  }
+  state.counters["cpu_ms_per_wait"] = cpu / static_cast<double>(state.iterations());
+  S7_Connection_Done(conn);
+}
+BENCHMARK(BM_WaitOneSecondForReply)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// TCP connect, CR/CC, setup communication, then DR and close.
+void BM_ConnectDisconnect(benchmark::State& state) {
+  Bench& b = Shared();
+  S7Connection* conn = S7_Connection_Init(b.iface, "cycle", 1000, b.sim.Address(), 0, 2, 240);
+  for (auto _ : state) {
+    if (S7_Disconnect(conn) != S7_OK || S7_Connect(conn) != S7_OK) state.SkipWithError("cycle failed");
+  }
+  S7_Connection_Done(conn);
+}
+BENCHMARK(BM_ConnectDisconnect)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
