@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tolvane needs on Debian 12, and only what
+# is missing: compilers (native g++, clang for the fuzzers, mingw-w64 for the
+# Windows build), wine to run the Windows build, GoogleTest and Google
+# Benchmark, Node.js with the Snap7 server package used as an independent
+# test peer. Safe to run again; it changes nothing when all is there.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64 wine wine64
+  googletest libgtest-dev libbenchmark-dev
+  python3 xvfb
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
+if command -v node >/dev/null 2>&1 && [ ! -f /usr/include/node/node.h ]; then
+  missing+=(libnode-dev)
+fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The Snap7 server for the interop tests (a native addon, built from source
+# against the installed Node.js headers).
+if [ ! -f "$here/tests/interop/node_modules/node-snap7/build/Release/node_snap7.node" ]; then
+  echo "setup: installing the Snap7 test peer (npm)"
+  (cd "$here/tests/interop" && npm install --no-audit --no-fund --foreground-scripts >/dev/null)
+fi
