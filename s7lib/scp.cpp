@@ -10,9 +10,9 @@ namespace {
 
 using ScpOpenFn = int (*)(const char* accessPoint);
 using ScpCloseFn = int (*)(int handle);
-using ScpSendFn = int (*)(int handle, std::uint16_t length, void* block);
-using ScpReceiveFn = int (*)(int handle, std::uint16_t wait, std::uint16_t* received,
-                             std::uint16_t bufferLength, void* buffer);
+using ScpSendFn = int (*)(int handle, unsigned short length, char* block);
+using ScpReceiveFn = int (*)(int handle, unsigned short wait, unsigned short* received,
+                             unsigned short bufferLength, char* buffer);
 using ScpErrnoFn = int (*)();
 
 // Shared by every interface of kinds 1-3; changed only by interface init/done.
@@ -177,7 +177,7 @@ int Scp_Exchange(S7Interface* iface, int timeoutMs, std::uint8_t* request, std::
   PutLE16(answer + 14, 0x00FF);
   const int length = kScpHeaderSize + GetLE16(request + 19);
   int failures = 0;
-  while (g_lib.send(iface->scpHandle, static_cast<std::uint16_t>(length), request) != 0) {
+  while (g_lib.send(iface->scpHandle, static_cast<unsigned short>(length), reinterpret_cast<char*>(request)) != 0) {
     *ext = LibraryErrno();
     if (++failures == kSendAttempts) return S7_ERR_SCP;
   }
@@ -185,10 +185,10 @@ int Scp_Exchange(S7Interface* iface, int timeoutMs, std::uint8_t* request, std::
   // The access point's receive never blocks: look again every millisecond
   // rather than spinning, so a slow PLC costs no processor time.
   std::uint32_t start = Plat_TickCount();
-  std::uint16_t received = 0;
+  unsigned short received = 0;
   for (;;) {
     received = 0;
-    if (g_lib.receive(iface->scpHandle, 0, &received, kScpBlockSize, answer) != 0) {
+    if (g_lib.receive(iface->scpHandle, 0, &received, kScpBlockSize, reinterpret_cast<char*>(answer)) != 0) {
       *ext = LibraryErrno();
       return S7_ERR_SCP;
     }

@@ -14,7 +14,7 @@ for target in "$build"/tests/fuzz/*_fuzz; do
   scratch=$(mktemp -d)
   cp -r "$corpus/." "$scratch/" 2>/dev/null || true
   echo "-- $name: replaying $(ls "$corpus" | wc -l) corpus inputs, then fuzzing ${seconds}s"
-  if ! "$target" -runs=0 "$corpus" >/tmp/fuzz-$name.log 2>&1; then
+  if ! "$target" -runs=0 -artifact_prefix="$build/" "$corpus" >/tmp/fuzz-$name.log 2>&1; then
     tail -40 /tmp/fuzz-$name.log; status=1
   elif ! "$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$build/" \
