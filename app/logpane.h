@@ -1,0 +1,54 @@
+// The log: text appended at the end of a TextView, kept within a character and
+// a line limit by cutting its oldest quarter at remembered entry boundaries,
+// with the user's selection kept in place. Any thread may write to it; texts
+// from other threads reach the pane's owner as a posted message.
+#pragma once
+
+#include <cstddef>
+
+#include "app/textview.h"
+#include "platform/platform.h"
+
+// Posted to the owner window: wParam the text (a heap block), lParam the pane.
+inline constexpr unsigned kWmLogText = kWmApp + 7;
+
+struct LogPane {
+  PlatWindow ownerWindow;
+  TextView* view;
+  void* ownerThread;        // ThreadContext thread handle of the creating thread
+  int charLimit;
+  int charCount;
+  int charThreshold;
+  int lineLimit;
+  int lineCount;
+  int lineThreshold;
+  int markCount;
+  int lineMarks[3];
+  int charMarks[3];
+};
+
+// Limits as the main log has them.
+inline constexpr int kMainLogCharLimit = 64000;
+inline constexpr int kMainLogLineLimit = 400;
+
+// Null when the record cannot be allocated.
+LogPane* LogPane_Create(PlatWindow owner, TextView* view, int charLimit, int lineLimit);
+void LogPane_Destroy(LogPane* pane);
+
+// Appends from any thread. With copy set the text stays the caller's;
+// without it the caller hands over a heap block (Rt_Alloc) that the log
+// releases. length 0 means up to the terminating zero.
+void LogWrite(LogPane* pane, const char* text, std::size_t length, int copy);
+
+// Appends on the owner's thread, trimming as needed; releases the text
+// afterwards when release is set.
+void LogAppend(LogPane* pane, char* text, int release);
+
+// For the owner's message handling: appends a posted text. Returns false for
+// a message that is not the log's.
+bool LogPane_HandleMessage(const PlatMessage& message);
+
+// Owners without a window procedure (the command line, tests) drain their
+// queue with this: handles every log message waiting, for up to timeoutMs
+// for the first one. Returns how many texts were appended.
+int LogPane_DrainPosted(PlatWindow owner, int timeoutMs);
