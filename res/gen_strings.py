@@ -117,6 +117,20 @@ def emit_cpp(entries):
     ]
     lines += [f"  {{{sid}, {c_literal(data)}}},  // {name}" for sid, name, data in entries]
     lines += ["};", f"extern const int kResStringCount = {len(entries)};", ""]
+    # Ids in blocks of 64: which are present, and the table position of the
+    # block's first one; the lookup counts the bits below its id.
+    blocks = []
+    position = 0
+    for block in range(entries[-1][0] // 64 + 1 if entries else 0):
+        present = 0
+        for sid, _, _ in entries:
+            if sid // 64 == block:
+                present |= 1 << (sid % 64)
+        blocks.append((present, position))
+        position += bin(present).count("1")
+    lines += ["extern const ResBlock kResBlocks[] = {"]
+    lines += [f"  {{0x{present:016x}ull, {first}}}," for present, first in blocks]
+    lines += ["};", f"extern const int kResBlockCount = {len(blocks)};", ""]
     return "\n".join(lines)
 
 

@@ -9,3 +9,13 @@ struct ResString {
 
 extern const ResString kResStrings[];  // sorted by id
 extern const int kResStringCount;
+
+// Ids id / 64 == block: bit id % 64 of present is set for each id the table
+// holds; first is the table position of the block's lowest id.
+struct ResBlock {
+  unsigned long long present;
+  int first;
+};
+
+extern const ResBlock kResBlocks[];
+extern const int kResBlockCount;

@@ -150,9 +150,17 @@ void PutText(FormatSink& s, const char* text, std::size_t limit) {
   std::uintptr_t v = reinterpret_cast<std::uintptr_t>(text);
   if (v != 0 && v <= 65535) text = LoadText(static_cast<int>(v));
   if (!text) return;
-  const void* end = std::memchr(text, 0, limit);
-  std::size_t n = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : limit;
-  SinkPutN(s, text, n);
+  // One pass that stops at the zero, the limit or the end of the buffer:
+  // cheaper than measuring first for the short texts of log lines.
+  std::size_t room = s.limit - s.pos;
+  if (limit > room) limit = room;
+  char* out = s.out + s.pos;
+  std::size_t n = 0;
+  while (n < limit && text[n]) {
+    out[n] = text[n];
+    ++n;
+  }
+  s.pos += n;
 }
 
 // ---------------------------------------------------------------- the engine
@@ -162,9 +170,12 @@ void FormatCore(FormatSink& s, const char* f, Args& args, const NumberSettings& 
   std::size_t sectionStart[kMaxSections];
   int depth = 0;
   for (;;) {
-    const char* run = f;
+    // Literal text: copied while there is room, skipped once the buffer is full.
+    char* out = s.out + s.pos;
+    char* const stop = s.out + s.limit;
+    while (*f && *f != '%' && out != stop) *out++ = *f++;
+    s.pos = static_cast<std::size_t>(out - s.out);
     while (*f && *f != '%') ++f;
-    if (f != run) SinkPutN(s, run, static_cast<std::size_t>(f - run));
     if (!*f) return;
     ++f;
 
@@ -207,14 +218,15 @@ void FormatCore(FormatSink& s, const char* f, Args& args, const NumberSettings& 
     }
 
     bool wide = false;
-    if (f[0] == 'I') {
-      if (f[1] == '6' && f[2] == '4') wide = true, f += 3;
-      else if (f[1] == '3' && f[2] == '2') f += 3;
-      else f += 1;
-    } else if (f[0] == 'l') {
-      if (f[1] == 'l') wide = true, f += 2;
-      else f += 1;
-    } else if (f[0] == 'h') {
+    if (f[0] == 'I' && f[1] == '6' && f[2] == '4') {
+      wide = true;
+      f += 3;
+    } else if (f[0] == 'l' && f[1] == 'l') {
+      wide = true;
+      f += 2;
+    } else if (f[0] == 'I' && f[1] == '3' && f[2] == '2') {
+      f += 3;
+    } else if (f[0] == 'I' || f[0] == 'l' || f[0] == 'h') {
       f += 1;
     }
 
@@ -252,6 +264,16 @@ void FormatCore(FormatSink& s, const char* f, Args& args, const NumberSettings& 
         if (flags & kFmtZeroPad) {  // the width becomes the minimum digit count
           digits = w;
           w = 0;
+        }
+        if (!(flags & (kFmtRadixMask | kFmtZeroPad | kFmtFixedPoint | kFmtGroup | kFmtPlus | kFmtBlank)) &&
+            w == 0) {
+          // The common plain decimal: straight from the digits to the output.
+          const bool negative = !(flags & kFmtUnsigned) && static_cast<std::int64_t>(value) < 0;
+          char text[24];
+          char* start = DecimalDigitsBackward(negative ? 0 - value : value, text + sizeof text);
+          if (negative) *--start = '-';
+          SinkPutN(s, start, static_cast<std::size_t>(text + sizeof text - start));
+          break;
         }
         char text[kIntegerTextMax];
         int n = ComposeInteger(text, value, flags, digits, ns);

@@ -69,7 +69,32 @@ inline void SinkAligned(FormatSink& s, const char* text, int length, int width) 
   SinkPutN(s, text, static_cast<std::size_t>(length));
 }
 
-// Decimal digits of u64 values, two at a time; returns the count.
+// Decimal digits of u64 values, two at a time: written backwards ending just
+// before end (returns where they start), or forwards into out (returns the
+// count).
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+inline char* DecimalDigitsBackward(std::uint64_t value, char* end) {
+  while (value >= 100) {
+    unsigned r = static_cast<unsigned>(value % 100);
+    value /= 100;
+    end -= 2;
+    end[0] = kDigitPairs[2 * r];
+    end[1] = kDigitPairs[2 * r + 1];
+  }
+  if (value >= 10) {
+    end -= 2;
+    end[0] = kDigitPairs[2 * value];
+    end[1] = kDigitPairs[2 * value + 1];
+  } else {
+    *--end = static_cast<char>('0' + value);
+  }
+  return end;
+}
+
 int DecimalDigits(std::uint64_t value, char* out);
 
 // ---------------------------------------------------------------- exact digits of a real

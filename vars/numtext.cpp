@@ -10,11 +10,6 @@
 
 namespace {
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 constexpr int kGroupSize[4] = {3, 4, 3, 8};
 constexpr int kMaxIntegerDigits = 64;
 
@@ -42,9 +37,12 @@ int ComposeNumber(char* buf, const char* digits, int count, int exponent, bool n
       std::memcpy(p, digits, static_cast<std::size_t>(exponent + 1));
       p += exponent + 1;
     } else {
-      for (int k = exponent; k >= 0; --k) {
-        *p++ = digitAt(exponent - k);
-        if (grouping && k > 0 && k % group == 0) *p++ = ns.separator;
+      // Groups are counted from the point, so the first one may be short.
+      const int total = exponent + 1;
+      int run = grouping ? (total - 1) % group + 1 : total;
+      for (int i = 0; i < total; run = group) {
+        if (i) *p++ = ns.separator;
+        for (int end = i + run; i < end; ++i) *p++ = digitAt(i);
       }
     }
     fractionBase = exponent;
@@ -90,23 +88,10 @@ NumberSettings CurrentNumberSettings() {
 
 int DecimalDigits(std::uint64_t value, char* out) {
   char tmp[20];
-  int at = 20;
-  while (value >= 100) {
-    unsigned r = static_cast<unsigned>(value % 100);
-    value /= 100;
-    at -= 2;
-    tmp[at] = kDigitPairs[2 * r];
-    tmp[at + 1] = kDigitPairs[2 * r + 1];
-  }
-  if (value >= 10) {
-    at -= 2;
-    tmp[at] = kDigitPairs[2 * value];
-    tmp[at + 1] = kDigitPairs[2 * value + 1];
-  } else {
-    tmp[--at] = static_cast<char>('0' + value);
-  }
-  std::memcpy(out, tmp + at, static_cast<std::size_t>(20 - at));
-  return 20 - at;
+  char* start = DecimalDigitsBackward(value, tmp + 20);
+  int n = static_cast<int>(tmp + 20 - start);
+  std::memcpy(out, start, static_cast<std::size_t>(n));
+  return n;
 }
 
 int ComposeInteger(char* buf, std::uint64_t value, unsigned flags, int precision,
@@ -123,10 +108,7 @@ int ComposeInteger(char* buf, std::uint64_t value, unsigned flags, int precision
   char* end = space + sizeof space;
   char* d = end;
   if (radix == 0) {
-    char tmp[20];
-    int n = DecimalDigits(value, tmp);
-    d -= n;
-    std::memcpy(d, tmp, static_cast<std::size_t>(n));
+    d = DecimalDigitsBackward(value, end);
   } else {
     static constexpr int kBits[4] = {0, 4, 3, 1};
     const char* letters = (flags & kFmtUpper) ? "0123456789ABCDEF" : "0123456789abcdef";

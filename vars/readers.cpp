@@ -127,6 +127,7 @@ std::int64_t ParseInteger(const char* text, unsigned flags, int decimals, int* c
   if (!failed && digits == 0) failed = true;
 
   if (!failed && (flags & kReadPoint)) {
+    if (value == 0) fractionDigits = decimals;  // zero stays zero, however many places
     for (; fractionDigits < decimals && !failed; ++fractionDigits) {
       if (value > UINT64_MAX / static_cast<unsigned>(radix)) failed = true;
       else value *= static_cast<unsigned>(radix);

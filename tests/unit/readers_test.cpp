@@ -69,6 +69,8 @@ TEST(ParseIntegerTest, Cases) {
       {"3.5", kReadPoint, 0, 4, 3},
       {"1.2x", kReadPoint, 2, 120, 3},
       {"1.23456789", kReadPoint, 3, 1235, 10},
+      {"0", kReadPoint, 1000000000, 0, 1},  // zero needs no filling, however many places
+      {"2", kReadPoint, 1000000000, 0, -1},
       {"1.2", 0, 2, 1, 1},              // no point without the flag
       {"1 234.567 8", kReadPoint | kReadGroups, 4, 12345678, 11},
       {"1 234.56 7", kReadPoint | kReadGroups, 4, 0, -8},
