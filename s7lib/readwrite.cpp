@@ -92,10 +92,14 @@ int RunRead(S7Connection* conn) {
       pos += kDataItemHeader;
       const ItemDescriptor& item = conn->items[i];
       int failure = S7_OK;
-      if (code != kItemOk)
+      if (code != kItemOk) {
+        // A failed item is its header alone, whatever length it declares
+        // (some servers put the requested length there).
         failure = S7_ERR_DATA;
-      else if (length != S7_WireBytes(item.type, item.count))
+        length = 0;
+      } else if (length != S7_WireBytes(item.type, item.count)) {
         failure = S7_ERR_DATA_SIZE;
+      }
       if (pos + length > end) {
         truncated = true;  // the data this item claims did not arrive
         if (failure == S7_OK) failure = S7_ERR_DATA_SIZE;

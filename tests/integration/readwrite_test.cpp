@@ -387,7 +387,9 @@ TEST_F(RwTest, RepliesThatLie) {
           p[20] = 0x0A;
           put16(p, 8, static_cast<int>(p.size()) - 14);
         }},
-       S7_ERR_REPLY_SIZE, 6, true, false},
+       S7_ERR_DATA, 2, true, false},
+      {"error item 1 declares 3 bytes and carries them",
+       {FaultKind::RewriteReply, 0, 0, 0, [&](Bytes& p) { p[20] = 0x0A; }}, S7_ERR_DATA, 6, true, false},
       {"junk after the last item", {FaultKind::RewriteReply, 0, 0, 0, [&](Bytes& p) {
          p.insert(p.end(), {1, 2, 3});
          put16(p, 8, static_cast<int>(p.size()) - 14);
