@@ -43,13 +43,22 @@ int S7_GetCpuState(S7Connection* conn, int* state) {
   if (rc != S7_OK) return rc;
   S7_AppendData(conn, kStateQuery, sizeof kStateQuery);
   rc = S7_Exchange(conn);
-  int value = S7_CPU_UNKNOWN;
-  if (rc == S7_OK) {
-    if (const std::uint8_t* status = ReplyData(conn, kStateByte, 1))
-      value = *status == 0x00 ? S7_CPU_UNKNOWN : (*status == 0x08 ? S7_CPU_RUN : S7_CPU_STOP);
-  }
-  if (state) *state = value;
+  if (state) *state = rc == S7_OK ? S7_DecodeCpuState(conn) : S7_CPU_UNKNOWN;
   return rc;
+}
+
+int S7_DecodeCpuState(const S7Connection* conn) {
+  const std::uint8_t* status = ReplyData(conn, kStateByte, 1);
+  if (!status || *status == 0x00) return S7_CPU_UNKNOWN;
+  return *status == 0x08 ? S7_CPU_RUN : S7_CPU_STOP;
+}
+
+int S7_DecodeCpuClock(const S7Connection* conn, CalendarRecord* clock) {
+  const std::uint8_t* wire = ReplyData(conn, kClockOffset, 8);
+  CalendarRecord decoded{};
+  const bool bad = !wire || S7_DecodeDateTime(wire, &decoded) != 0;
+  if (clock) *clock = decoded;
+  return bad ? S7_ERR_BAD_DATE : S7_OK;
 }
 
 int S7_CpuStart(S7Connection* conn, int coldRestart) {
@@ -61,11 +70,8 @@ int S7_CpuStop(S7Connection* conn) { return Simple(conn, 1, 0x29, 0, nullptr, 0)
 int S7_GetCpuClock(S7Connection* conn, CalendarRecord* clock) {
   int rc = Simple(conn, 7, 0x01, kGroupClock, kEmptyItem, sizeof kEmptyItem);
   if (rc != S7_OK) return rc;
-  const std::uint8_t* wire = ReplyData(conn, kClockOffset, 8);
-  CalendarRecord decoded{};
-  const bool bad = !wire || S7_DecodeDateTime(wire, &decoded) != 0;
-  if (clock) *clock = decoded;
-  return bad ? S7_Fail(S7_ERR_BAD_DATE, 0) : S7_OK;
+  rc = S7_DecodeCpuClock(conn, clock);
+  return rc != S7_OK ? S7_Fail(rc, 0) : S7_OK;
 }
 
 int S7_SetCpuClock(S7Connection* conn, const CalendarRecord* clock) {

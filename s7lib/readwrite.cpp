@@ -66,10 +66,20 @@ bool ReplyMatches(const S7Connection* conn, std::uint8_t function, int items) {
 }
 
 int RunRead(S7Connection* conn) {
-  const int requested = RequestItemCount(conn);
   PrepareRun(conn);
-  const int exchanged = S7_Exchange(conn);
+  return S7_DecodeReadReply(conn, S7_Exchange(conn));
+}
+
+int RunWrite(S7Connection* conn) {
+  PrepareRun(conn);
+  return S7_DecodeWriteReply(conn, S7_Exchange(conn));
+}
+
+}  // namespace
+
+int S7_DecodeReadReply(S7Connection* conn, int exchanged) {
   if (exchanged != S7_OK && exchanged != S7_ERR_REPLY_SIZE) return exchanged;
+  const int requested = RequestItemCount(conn);
   if (!ReplyMatches(conn, kFunctionRead, requested)) return S7_Fail(S7_ERR_BAD_REPLY, 0);
 
   const std::uint8_t* reply = conn->replyPdu;
@@ -135,11 +145,9 @@ int RunRead(S7Connection* conn) {
   return S7_Fail(result, static_cast<std::int32_t>(mask));
 }
 
-int RunWrite(S7Connection* conn) {
-  const int requested = RequestItemCount(conn);
-  PrepareRun(conn);
-  const int exchanged = S7_Exchange(conn);
+int S7_DecodeWriteReply(S7Connection* conn, int exchanged) {
   if (exchanged != S7_OK) return exchanged;
+  const int requested = RequestItemCount(conn);
   const int dataStart = conn->replyHeader + conn->replyParams;
   if (!ReplyMatches(conn, kFunctionWrite, requested) || conn->replyData < requested ||
       dataStart + requested > conn->replyReceived)
@@ -153,6 +161,8 @@ int RunWrite(S7Connection* conn) {
   conn->itemCount = requested;
   return S7_Fail(mask ? S7_ERR_DATA : S7_OK, static_cast<std::int32_t>(mask));
 }
+
+namespace {
 
 // The checks that open a run of S7_MultiRead / S7_MultiWrite.
 int CheckRun(S7Connection* conn, std::uint8_t function) {

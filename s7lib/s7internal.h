@@ -161,6 +161,15 @@ std::size_t S7_ValueBytes(unsigned type, int count, int convert);
 void S7_EncodeElements(unsigned type, int count, int convert, const void* values, std::uint8_t* wire);
 void S7_DecodeElements(unsigned type, int count, int convert, const std::uint8_t* wire, void* values);
 
+// Reply decoders of the read/write and CPU services, for a reply that the
+// exchange (result `exchanged`) left in the transfer buffer: the read decoder
+// fills the request's value buffers and item results; the CPU ones return
+// the state value, or 0 / 23 for the clock.
+int S7_DecodeReadReply(S7Connection* conn, int exchanged);
+int S7_DecodeWriteReply(S7Connection* conn, int exchanged);
+int S7_DecodeCpuState(const S7Connection* conn);
+int S7_DecodeCpuClock(const S7Connection* conn, CalendarRecord* clock);
+
 // SCP access (kinds 1-3). The access point library is loaded by this name.
 #ifdef _WIN32
 inline constexpr const char* kScpLibraryName = "S7onlinx.dll";
