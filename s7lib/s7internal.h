@@ -2,6 +2,7 @@
 // parts call on each other. Nothing outside s7lib/ includes this.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -121,6 +122,53 @@ int S7_Exchange(S7Connection* conn);
 int S7_CheckReply(S7Connection* conn, std::int32_t* ext);
 int S7_ReadPduSize(S7Connection* conn);
 void S7_ClearExchange(S7Connection* conn);
+
+// Variable types on the wire: the type's own transport size, the transport
+// size its request item carries (a plain byte string where they differ) and
+// the wire bytes of one element.
+struct S7TypeInfo {
+  std::uint8_t ownTransport;
+  std::uint8_t sentTransport;
+  std::uint8_t elementSize;
+};
+inline constexpr S7TypeInfo kTypeInfo[16] = {
+    {0x01, 0x01, 1},  // Bit (packed bits are sent as bytes, see the read/write services)
+    {0x02, 0x02, 1},  // Byte
+    {0x03, 0x03, 1},  // Short
+    {0x03, 0x03, 1},  // Char
+    {0x04, 0x04, 2},  // Word
+    {0x05, 0x05, 2},  // Int
+    {0x06, 0x06, 4},  // DWord
+    {0x07, 0x07, 4},  // DInt
+    {0x0B, 0x03, 4},  // Time
+    {0x0A, 0x03, 4},  // TOD
+    {0x0C, 0x03, 2},  // S5Time
+    {0x08, 0x08, 4},  // Real
+    {0x0F, 0x03, 8},  // Date&Time
+    {0x09, 0x03, 2},  // Date
+    {0x1D, 0x1D, 2},  // Timer
+    {0x1C, 0x1C, 2},  // Counter
+};
+inline constexpr std::uint8_t kAreaCodes[6] = {0x81, 0x82, 0x83, 0x84, 0x1D, 0x1C};
+
+// Element arrays between wire bytes and the caller's values. With convert
+// set (and a type other than Char and Date&Time) each element has a 32-bit
+// host slot; otherwise the wire bytes are copied. packed: count bits, one
+// per slot, in count / 8 wire bytes. Reads exactly S7_ValueBytes of the
+// source and writes exactly that many to the destination.
+int S7_WireBytes(unsigned type, int count);
+std::size_t S7_ValueBytes(unsigned type, int count, int convert);
+void S7_EncodeElements(unsigned type, int count, int convert, const void* values, std::uint8_t* wire);
+void S7_DecodeElements(unsigned type, int count, int convert, const std::uint8_t* wire, void* values);
+
+// Reply decoders of the read/write and CPU services, for a reply that the
+// exchange (result `exchanged`) left in the transfer buffer: the read decoder
+// fills the request's value buffers and item results; the CPU ones return
+// the state value, or 0 / 23 for the clock.
+int S7_DecodeReadReply(S7Connection* conn, int exchanged);
+int S7_DecodeWriteReply(S7Connection* conn, int exchanged);
+int S7_DecodeCpuState(const S7Connection* conn);
+int S7_DecodeCpuClock(const S7Connection* conn, CalendarRecord* clock);
 
 // SCP access (kinds 1-3). The access point library is loaded by this name.
 #ifdef _WIN32

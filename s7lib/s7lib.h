@@ -121,6 +121,40 @@ struct CalendarRecord {
   std::uint16_t milliseconds;
 };
 
+// ---------------------------------------------------------------- value encodings
+
+// Wire fields are big-endian: these turn them into host values and back.
+std::uint32_t S7_Swap16(std::uint16_t value);        // zero-extended
+std::int32_t S7_Swap16Signed(std::uint16_t value);   // sign-extended
+std::uint32_t S7_Swap32(std::uint32_t value);
+
+// BCD bytes. A bad digit or a value above 99 sets the conversion-error flag
+// of the thread's runtime error flags and gives 0.
+std::uint8_t S7_EncodeBcd(int value);
+int S7_DecodeBcd(std::uint8_t bcd);
+
+// One element each. The decoders clear the thread's runtime error flags on
+// entry and on exit (read any other runtime error bit before calling them).
+// The encoders return 1 when the value cannot be represented (the wire word
+// is then 0x0000), else 0.
+std::int32_t S7_DecodeS5Time(const std::uint8_t* wire2);               // milliseconds
+int S7_EncodeS5Time(std::uint32_t milliseconds, std::uint8_t* wire2);
+std::int32_t S7_DecodeCounter(const std::uint8_t* wire2);              // 0..999
+int S7_EncodeCounter(std::uint32_t value, std::uint8_t* wire2);
+
+// DATE_AND_TIME: 1 on failure (bad digit or no valid date), else 0. A failed
+// encoding leaves the 8 bytes untouched.
+int S7_DecodeDateTime(const std::uint8_t* wire8, CalendarRecord* out);
+int S7_EncodeDateTime(const CalendarRecord* in, std::uint8_t* wire8);
+int S7_CheckDateTime(const CalendarRecord* record);                   // 1 = valid
+
+// Packed bit strings (bit n is bit n mod 8 of byte n / 8, as in 32-bit
+// little-endian words). A null string or a negative n reads as 0 and is not
+// written. S7_ChangeBit: mode 0 clears, 1 sets, 2 and 3 toggle; returns the
+// bit's previous value.
+int S7_TestBit(const void* bits, int n);
+int S7_ChangeBit(void* bits, int n, int mode);
+
 // ---------------------------------------------------------------- interfaces and connections
 
 S7Interface* S7_Interface_Init(unsigned kind);

@@ -7,6 +7,8 @@
 //   cpu                    -> ok STATUS    (0 unknown, 4 stop, 8 run)
 //   setcpu STATUS          -> ok
 //   clients                -> ok COUNT
+//   events                 -> ok CODE/RET/P1/P2/P3/P4 ... (hex code; the server's event log
+//                             since the last "events", oldest first, blank-separated)
 //   quit
 // AREA is the server's area code: 0 inputs, 1 outputs, 2 flags, 3 counters,
 // 4 timers, 5 data blocks (INDEX = DB number).
@@ -18,6 +20,10 @@ const address = process.argv[2];
 const server = new snap7.S7Server();
 if (process.argv[3]) server.SetParam(server.PDURequest, Number(process.argv[3]));
 const areas = new Map();
+const events = [];
+server.on('event', (e) => {
+  events.push([e.EvtCode.toString(16), e.EvtRetCode, e.EvtParam1, e.EvtParam2, e.EvtParam3, e.EvtParam4].join('/'));
+});
 
 // The server takes the index argument only for data blocks.
 function withIndex(area, index, ...rest) {
@@ -66,6 +72,8 @@ lines.on('line', (line) => {
       process.stdout.write('ok\n');
     } else if (command === 'clients') {
       process.stdout.write(`ok ${server.ClientsCount()}\n`);
+    } else if (command === 'events') {
+      process.stdout.write(`ok ${events.splice(0).join(' ')}\n`);
     } else if (command === 'quit') {
       server.Stop();
       process.exit(0);

@@ -1,6 +1,7 @@
 // tolvane-demo: what the S7 library can do so far, shown against a PLC (by
-// default the bundled simulator): open the TCP interface, connect with PDU
-// size negotiation, disconnect. It gives way to tolvane-cli as the front end.
+// default the bundled simulator): connect with PDU size negotiation, the
+// CPU's operating state and clock, a write and a read of a few variables,
+// disconnect. It gives way to tolvane-cli as the front end.
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,11 @@ int Report(const char* what) {
   std::printf("\n");
   return rc;
 }
+
+const char* StateName(int state) {
+  static const char* const kNames[] = {"???", "Stop", "Run"};
+  return state >= 0 && state <= 2 ? kNames[state] : "???";
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -30,7 +36,37 @@ int main(int argc, char** argv) {
   Report("S7_Interface_Init");
   S7Connection* plc = S7_Connection_Init(tcp, "Demo", 1000, ip, 0, 2, 240);
   int rc = Report("S7_Connection_Init");
-  if (rc == S7_OK) std::printf("  connected to %s, PDU size %d\n", address, S7_GetPduSize(plc));
+  if (rc == S7_OK) {
+    std::printf("  connected to %s, PDU size %d\n", address, S7_GetPduSize(plc));
+
+    int state = 0;
+    S7_GetCpuState(plc, &state);
+    if (Report("S7_GetCpuState") == S7_OK) std::printf("  CPU state: %s\n", StateName(state));
+
+    CalendarRecord clock{};
+    S7_GetCpuClock(plc, &clock);
+    if (Report("S7_GetCpuClock") == S7_OK)
+      std::printf("  CPU clock: %04u-%02u-%02u %02u:%02u:%02u.%03u\n", clock.year, clock.month, clock.day,
+                  clock.hour, clock.minute, clock.second, clock.milliseconds);
+
+    // DB1.DBW0 = 1234, MD4 = -5, T0 = 2.5 s, then all three read back in one request.
+    std::uint32_t word = 1234, dint = static_cast<std::uint32_t>(-5), timer = 2500;
+    S7_MultiWrite_Begin(plc);
+    S7_AddVar(plc, S7_TYPE_WORD, S7_AREA_DB, 1, 0, 0, 1, 1, &word);
+    S7_AddVar(plc, S7_TYPE_DINT, S7_AREA_FLAGS, 0, 4, 0, 1, 1, &dint);
+    S7_AddVar(plc, S7_TYPE_TIMER, S7_AREA_TIMERS, 0, 0, 0, 1, 1, &timer);
+    S7_MultiWrite(plc);
+    Report("S7_MultiWrite");
+
+    std::uint32_t values[3] = {};
+    S7_MultiRead_Begin(plc);
+    S7_AddVar(plc, S7_TYPE_WORD, S7_AREA_DB, 1, 0, 0, 1, 1, &values[0]);
+    S7_AddVar(plc, S7_TYPE_DINT, S7_AREA_FLAGS, 0, 4, 0, 1, 1, &values[1]);
+    S7_AddVar(plc, S7_TYPE_TIMER, S7_AREA_TIMERS, 0, 0, 0, 1, 1, &values[2]);
+    S7_MultiRead(plc);
+    if (Report("S7_MultiRead") == S7_OK)
+      std::printf("  DB1.DBW0 = %u, MD4 = %d, T0 = %u ms\n", values[0], static_cast<int>(values[1]), values[2]);
+  }
   S7_Disconnect(plc);
   Report("S7_Disconnect");
   tcp = S7_Interface_Done(tcp);

@@ -12,9 +12,11 @@ namespace {
 void Usage() {
   std::fprintf(stderr,
                "usage: tolvane-plcsim [--address A.B.C.D] [--rack N] [--slot N] [--pdu BYTES]\n"
+               "                      [--db NUMBER:BYTES]... [--password TEXT] [--stopped]\n"
                "                      [--seconds N]\n"
                "Simulates an S7 CPU on ISO-on-TCP at the address (default 127.0.0.2), port 102,\n"
-               "until stopped or for the given number of seconds.\n");
+               "until stopped or for the given number of seconds. Without --db it has DB1 (512\n"
+               "bytes), DB2 (64) and DB10 (1024); a password refuses writes until a login.\n");
 }
 
 bool IntArg(const char* text, int low, int high, int* out) {
@@ -31,8 +33,14 @@ int main(int argc, char** argv) {
   plcsim::Config config;
   config.address = plcsim::ParseIpv4("127.0.0.2");
   int seconds = 0;
+  bool ownBlocks = false;
   for (int i = 1; i < argc; i += 2) {
     const char* arg = argv[i];
+    if (!std::strcmp(arg, "--stopped")) {
+      config.model.running = false;
+      --i;  // a flag without a value
+      continue;
+    }
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     bool ok = value != nullptr;
     if (!std::strcmp(arg, "--address") && value) {
@@ -44,6 +52,18 @@ int main(int argc, char** argv) {
       ok = IntArg(value, 0, 31, &config.slot);
     } else if (!std::strcmp(arg, "--pdu") && value) {
       ok = IntArg(value, 128, 960, &config.model.pduSize);
+    } else if (!std::strcmp(arg, "--db") && value) {
+      int number = 0, size = 0;
+      const char* colon = std::strchr(value, ':');
+      ok = colon && IntArg(std::string(value, colon).c_str(), 1, 65535, &number) &&
+           IntArg(colon + 1, 1, 65536, &size);
+      if (ok) {
+        if (!ownBlocks) config.model.dataBlocks.clear();
+        ownBlocks = true;
+        config.model.dataBlocks.push_back({number, size});
+      }
+    } else if (!std::strcmp(arg, "--password") && value) {
+      config.model.password = value;
     } else if (!std::strcmp(arg, "--seconds") && value) {
       ok = IntArg(value, 1, 86400, &seconds);
     } else {

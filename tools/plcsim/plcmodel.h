@@ -1,15 +1,54 @@
 // The simulated CPU behind the simulator's sockets: takes one S7 request PDU
-// and builds its reply, as a real CPU would, from its own state.
+// and builds its reply, as a real CPU would, from its own state (memory
+// areas, operating state, clock, protection). It knows nothing of the
+// transport, so any stand-in access point can serve the same model.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace plcsim {
 
+using Bytes = std::vector<std::uint8_t>;
+
+// Memory area codes as they travel in a read or write item.
+enum : std::uint8_t {
+  kAreaInputs = 0x81,
+  kAreaOutputs = 0x82,
+  kAreaFlags = 0x83,
+  kAreaDataBlock = 0x84,
+  kAreaTimers = 0x1D,
+  kAreaCounters = 0x1C,
+};
+
+struct DataBlockSpec {
+  int number;
+  int size;  // bytes
+};
+
 struct ModelConfig {
   int pduSize = 240;  // the most this CPU grants in the setup communication
+  int inputBytes = 256;
+  int outputBytes = 256;
+  int flagBytes = 256;
+  int timers = 256;    // each an S5TIME word
+  int counters = 256;  // each a BCD word
+  std::vector<DataBlockSpec> dataBlocks = {{1, 512}, {2, 64}, {10, 1024}};
+  std::string password;  // not empty: writes are refused until a login with it
+  bool running = true;
+};
+
+// A date and time of the CPU clock; weekday 0 = Sunday.
+struct SimDateTime {
+  int year, month, day, hour, minute, second, millisecond, weekday;
+};
+
+// What a CPU keeps per connection.
+struct SessionState {
+  bool loggedIn = false;
 };
 
 class PlcModel {
@@ -17,21 +56,63 @@ class PlcModel {
   explicit PlcModel(const ModelConfig& config);
 
   // Builds the reply to one request PDU; false when the request gets none.
-  bool Handle(const std::vector<std::uint8_t>& request, std::vector<std::uint8_t>* reply);
+  // The session holds what the CPU keeps per connection (null: a default one).
+  bool Handle(const Bytes& request, Bytes* reply, SessionState* session = nullptr);
 
   int PduSize() const { return config_.pduSize; }
 
+  // Memory as the CPU holds it, for tests that check wire bytes. offset is a
+  // byte offset into the area (timers and counters: 2 bytes per element);
+  // db is the data block number for kAreaDataBlock. Reading outside the area
+  // gives an empty result; writing outside it changes nothing (false).
+  Bytes ReadMemory(std::uint8_t area, int db, int offset, int length);
+  bool WriteMemory(std::uint8_t area, int db, int offset, const Bytes& bytes);
+
+  bool Running();
+  void SetRunning(bool running);
+  int LastRestart();  // -1 none yet, 0 warm, 1 cold
+  SimDateTime Clock();
+  void SetClock(const SimDateTime& clock);
+  void SetPassword(const std::string& password);
+
  private:
-  void SetupCommunication(const std::vector<std::uint8_t>& request, std::vector<std::uint8_t>* reply);
+  struct Area {
+    std::uint8_t code;
+    int number;  // data block number, else 0
+    Bytes bytes;
+  };
+
+  Area* FindArea(std::uint8_t code, int db);
+  void SetupCommunication(const Bytes& request, Bytes* reply);
+  void ReadVariables(const Bytes& request, int paramLength, Bytes* reply);
+  void WriteVariables(const Bytes& request, int paramLength, int dataLength, SessionState* session, Bytes* reply);
+  void Control(const Bytes& request, Bytes* reply);
+  void Userdata(const Bytes& request, int paramLength, SessionState* session, Bytes* reply);
+  // Resolves a request item to the bytes it names; 0xFF or the item's return code.
+  std::uint8_t ResolveItem(const std::uint8_t* item, bool writing, Area** area, int* offset, int* length,
+                           std::uint8_t* transport);
+  std::int64_t NowMs();
 
   ModelConfig config_;
+  std::vector<Area> areas_;
+  bool running_;
+  int lastRestart_ = -1;
+  std::int64_t clockBaseMs_;  // CPU time at clockAnchor_, ms since 1970-01-01
+  std::chrono::steady_clock::time_point clockAnchor_;
+  SessionState defaultSession_;
   std::mutex mutex_;
 };
 
 // Reply header helpers: an acknowledgement (message type 2 or 3) with the
 // request's PDU reference, parameter and data lengths filled in later.
-std::vector<std::uint8_t> AckHeader(const std::vector<std::uint8_t>& request, std::uint8_t type,
-                                    std::uint8_t errorClass, std::uint8_t errorCode);
-void FinishLengths(std::vector<std::uint8_t>* pdu, int headerLength, int paramLength);
+Bytes AckHeader(const Bytes& request, std::uint8_t type, std::uint8_t errorClass, std::uint8_t errorCode);
+void FinishLengths(Bytes* pdu, int headerLength, int paramLength);
+
+// Calendar arithmetic of the CPU clock (proleptic Gregorian, UTC).
+std::int64_t SimDateTimeToMs(const SimDateTime& t);
+SimDateTime SimDateTimeFromMs(std::int64_t ms);
+// DATE_AND_TIME wire bytes; false if they hold no valid date and time.
+void EncodeSimDateTime(const SimDateTime& t, std::uint8_t* wire8);
+bool DecodeSimDateTime(const std::uint8_t* wire8, SimDateTime* t);
 
 }  // namespace plcsim

@@ -148,6 +148,11 @@ Bytes Simulator::LastRequestPdu() const {
   return last_pdu_;
 }
 
+Bytes Simulator::LastReplyPdu() const {
+  std::lock_guard lock(mutex_);
+  return last_reply_;
+}
+
 void Simulator::AcceptLoop() {
   while (!stop_) {
     if (Plat_SockWaitReadable(listener_, kPollMs) != 1) continue;
@@ -192,6 +197,7 @@ void Simulator::Serve(PlatSocket s) {
   Plat_SockNoDelay(s);
   Bytes frame;
   Bytes pdu;
+  SessionState session;  // what the CPU keeps for this connection (login)
   bool open = true;
   while (open && ReadFrame(s, &frame, stop_)) {
     const std::uint8_t code = frame[5];
@@ -232,10 +238,14 @@ void Simulator::Serve(PlatSocket s) {
     Fault fault{};
     bool faulty = TakeFault(&faults_, &fault);
     Bytes reply;
-    bool answer = !(faulty && fault.kind == FaultKind::NoAnswer) && model_->Handle(pdu, &reply);
+    bool answer = !(faulty && fault.kind == FaultKind::NoAnswer) && model_->Handle(pdu, &reply, &session);
     pdu.clear();
     if (!answer) continue;
     if (faulty && fault.rewrite) fault.rewrite(reply);
+    {
+      std::lock_guard lock(mutex_);
+      last_reply_ = reply;
+    }
     open = SendPdu(s, reply, faulty ? &fault : nullptr);
   }
   Plat_SockClose(s);

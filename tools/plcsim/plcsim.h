@@ -18,8 +18,6 @@
 
 namespace plcsim {
 
-using Bytes = std::vector<std::uint8_t>;
-
 enum class FaultKind {
   NoAnswer,          // swallow the next request (CR or PDU) without answering
   RefuseWithDR,      // answer the next CR with a DR
@@ -75,6 +73,8 @@ class Simulator {
   // What arrived, for checking the client's bytes on the wire.
   Bytes LastConnectRequest() const;
   Bytes LastRequestPdu() const;
+  // The last reply PDU as sent (after any rewrite), e.g. to seed a fuzz corpus.
+  Bytes LastReplyPdu() const;
   int RequestCount() const { return requests_.load(); }
   int ConnectRequestCount() const { return connects_.load(); }
   int DisconnectRequestCount() const { return disconnects_.load(); }
@@ -99,6 +99,7 @@ class Simulator {
   std::vector<Fault> connect_faults_;
   Bytes last_cr_;
   Bytes last_pdu_;
+  Bytes last_reply_;
   std::atomic<int> requests_{0};
   std::atomic<int> connects_{0};
   std::atomic<int> disconnects_{0};
