@@ -3,9 +3,18 @@
 // shortened at its head, at most once per append.
 #include "app/logpane.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "app/runtime.h"
+
+namespace {
+std::atomic<LogPane*> g_mainLog{nullptr};
+}
+
+LogPane* MainLogPane() { return g_mainLog.load(); }
+
+void SetMainLogPane(LogPane* pane) { g_mainLog.store(pane); }
 
 LogPane* LogPane_Create(PlatWindow owner, TextView* view, int charLimit, int lineLimit) {
   if (charLimit == 0 && lineLimit == 0) lineLimit = 800;

@@ -31,6 +31,11 @@ struct LogPane {
 inline constexpr int kMainLogCharLimit = 64000;
 inline constexpr int kMainLogLineLimit = 400;
 
+// The program's main log, where operations and file loads write their
+// entries. The front end (main window, command line, a test) sets it.
+LogPane* MainLogPane();
+void SetMainLogPane(LogPane* pane);
+
 // Null when the record cannot be allocated.
 LogPane* LogPane_Create(PlatWindow owner, TextView* view, int charLimit, int lineLimit);
 void LogPane_Destroy(LogPane* pane);
