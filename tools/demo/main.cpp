@@ -1,9 +1,11 @@
 // tolvane-demo: what the S7 library can do so far, shown against a PLC (by
-// default the bundled simulator): connect with PDU size negotiation, the
+// default the bundled simulator, or a station behind the MPI/PROFIBUS access
+// point): connect with PDU size negotiation, the
 // CPU's operating state and clock, a write and a read of a few variables,
 // disconnect. It gives way to tolvane-cli as the front end.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "s7lib/s7lib.h"
 #include "tools/plcsim/plcsim.h"
@@ -25,15 +27,26 @@ const char* StateName(int state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // "mpi:N" goes through the MPI/PROFIBUS access point to station N.
   const char* address = argc > 1 ? argv[1] : "127.0.0.2";
-  std::uint32_t ip = plcsim::ParseIpv4(address);
-  if (!ip) {
-    std::fprintf(stderr, "usage: tolvane-demo [IPv4-ADDRESS]\n");
+  const bool mpi = std::strncmp(address, "mpi:", 4) == 0;
+  std::uint32_t ip = mpi ? static_cast<std::uint32_t>(std::atoi(address + 4)) : plcsim::ParseIpv4(address);
+  if (!mpi && !ip) {
+    std::fprintf(stderr, "usage: tolvane-demo [IPv4-ADDRESS | mpi:STATION]\n");
     return 64;
   }
   if (int rc = Rt_Init()) return rc;
-  S7Interface* tcp = S7_Interface_Init(S7_KIND_TCP);
-  Report("S7_Interface_Init");
+  S7Interface* tcp = S7_Interface_Init(mpi ? S7_KIND_S7ONLINE : S7_KIND_TCP);
+  if (Report("S7_Interface_Init") != S7_OK) return 1;
+  if (mpi) {
+    std::uint8_t partners[256];
+    int count = 0;
+    S7_OnLine_Partners(tcp, 1000, sizeof partners, partners, &count);
+    if (Report("S7_OnLine_Partners") == S7_OK)
+      for (int i = 0; i < count; ++i)
+        if (partners[i] == 0x00 || partners[i] == 0x20 || partners[i] == 0x30)
+          std::printf("  station %3d: %s\n", i, partners[i] == 0x00 ? "passive" : "active");
+  }
   S7Connection* plc = S7_Connection_Init(tcp, "Demo", 1000, ip, 0, 2, 240);
   int rc = Report("S7_Connection_Init");
   if (rc == S7_OK) {

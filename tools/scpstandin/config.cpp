@@ -9,6 +9,7 @@
 //   hsa|ts|type|baud|redundant|retry|default-sap|total-sap|tsl|tqui|tset|
 //   min-tsdr|max-tsdr|ttr|gap|in-ring|layer NUMBER
 //   ident TEXT                     identification text of the bus parameters
+//   password TEXT                  the CPUs refuse writes until a login with it
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -55,11 +56,12 @@ bool ApplyConfigLine(Config* c, const std::string& raw, std::string* why) {
     c->stations[static_cast<int>(v)] = Station{static_cast<std::uint8_t>(w), d == "cpu"};
     return true;
   }
-  if (key == "ident") {
-    std::string rest = line.substr(line.find("ident") + 5);
+  if (key == "ident" || key == "password") {
+    std::string rest = line.substr(line.find(key) + key.size());
     std::size_t first = rest.find_first_not_of(" \t");
     std::size_t last = rest.find_last_not_of(" \t\r");
-    c->bus.ident = first == std::string::npos ? "" : rest.substr(first, last - first + 1);
+    (key == "ident" ? c->bus.ident : c->password) =
+        first == std::string::npos ? "" : rest.substr(first, last - first + 1);
     return true;
   }
   if (!Number(a, -32768, 0x7FFFFFFF, &v)) return bad("a number is missing");

@@ -49,6 +49,7 @@ struct Answer {
 struct Link {
   int station = -1;
   bool connected = false;
+  plcsim::SessionState session;     // what the CPU keeps per connection (login)
   std::vector<std::uint8_t> reply;  // reply PDU waiting for a receive-data block
 };
 
@@ -96,6 +97,7 @@ void Configure(Bus& bus, Config config) {
     if (!station.cpu) continue;
     plcsim::ModelConfig model;
     model.pduSize = bus.config.pduSize;
+    model.password = bus.config.password;
     bus.cpus[address] = std::make_unique<plcsim::PlcModel>(model);
   }
   bus.configured = true;
@@ -196,7 +198,7 @@ std::vector<std::uint8_t> Serve(Bus& bus, Handle& handle, const std::uint8_t* bl
       if (!l.connected) return MakeAnswer(block, kRespNoConnection, {});
       std::vector<std::uint8_t> pdu(data, data + dataLength);
       l.reply.clear();
-      if (!bus.cpus[l.station]->Handle(pdu, &l.reply)) l.reply.clear();
+      if (!bus.cpus[l.station]->Handle(pdu, &l.reply, &l.session)) l.reply.clear();
       return MakeAnswer(block, kRespOk, {});
     }
     case 0x07: {

@@ -35,6 +35,7 @@ struct Config {
   int pduSize = 240;
   int partnersLength = -1;     // data length of the partner answer; -1 = HSA + 1
   int busParsLength = 242;     // data length of the bus parameter answer
+  std::string password;        // not empty: the CPUs refuse writes until a login with it
 };
 
 // The configuration used when none is given: the adapter at 0, an S7 CPU at 2.
