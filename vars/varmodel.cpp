@@ -69,8 +69,9 @@ bool HasElement(const PlcVariable* var, int index) {
   if (!var || !var->values || index < 0 || index >= var->count) return false;
   if (!Var_TypeInfo(var->type)) return false;
   // The sizes may have been changed behind the block's back: never reach past it.
-  const std::int64_t end = (static_cast<std::int64_t>(index) + 1) * var->slotSize;
-  return var->slotSize > 0 && end <= var->bufferSize;
+  const int slot = var->slotSize;
+  const std::int64_t end = (static_cast<std::int64_t>(index) + 1) * slot;
+  return (slot == 1 || slot == 4 || slot == 8) && end <= var->bufferSize;
 }
 
 std::uint8_t* Slot(const PlcVariable* var, int index) {

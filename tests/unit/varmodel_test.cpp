@@ -229,6 +229,9 @@ TEST(VarElement, OutsideTheVariableNothingIsTouched) {
   t->count = 5;
   EXPECT_EQ(Var_PutElement(3, t.get(), 1, nullptr), 0);
   t->count = 2;
+  t->slotSize = 2;  // and slots of a width no type has are not read at all
+  EXPECT_EQ(Var_GetElement(1, t.get(), &value, nullptr), 0);
+  t->slotSize = 4;
   PlcVariable empty{};
   Var_Init(1, S7_TYPE_INT, S7_AREA_FLAGS, 2, &empty);
   EXPECT_EQ(Var_GetElement(0, &empty, &value, nullptr), 0) << "no block";
