@@ -138,3 +138,285 @@ int FindChar(const char* text, int character, int start, int maxLength, int igno
 
 // first then second into destination, zero-terminated; returns the length.
 int ConcatText(char* destination, const char* first, const char* second);
+
+// ================================================================ variable model
+//
+// A variable is a run of elements of one type at one place in one memory area
+// of the PLC. Its record owns one zero-filled block: the value slots, a copy
+// of them as the read window last showed them, a display-mode byte and a
+// 24-byte name per element. The table holds at most 20 variables, in use
+// from index 0 upwards; free entries are all zero.
+
+// Data types (the library's S7_TYPE_… codes), memory areas (S7_AREA_…) and
+// display modes ("views"; the display name of view v is string 600 + v).
+enum : int {
+  VAR_VIEW_DEFAULT = 0,   // the type's own view
+  VAR_VIEW_BIN = 1,
+  VAR_VIEW_HEX = 2,
+  VAR_VIEW_DEC_SIGNED = 3,
+  VAR_VIEW_DEC = 4,
+  VAR_VIEW_CHAR = 5,
+  VAR_VIEW_REAL = 6,
+  VAR_VIEW_TIME = 7,
+  VAR_VIEW_DATE_TIME = 8,
+};
+inline constexpr int kVarTypeCount = 16;
+inline constexpr int kVarAreaCount = 6;
+inline constexpr int kVarViewCount = 9;
+inline constexpr int kVarTableSize = 20;
+inline constexpr int kVarNameSize = 24;          // 23 characters and the terminating zero
+inline constexpr int kVarDefinitionCountMax = 512;
+// The most elements Var_Init stores; more would overflow the sizes.
+inline constexpr int kVarCountLimit = 65535;
+
+// Area letters by area code and size letters by size index (bit, 1, 2, 4,
+// 8 bytes), as addresses write them.
+inline constexpr char kVarAreaLetters[] = "EAMDTZ";
+inline constexpr char kVarSizeLetters[] = "XBWDQ";
+
+struct VarTypeInfo {
+  int wireSize;     // bytes per element in the PLC
+  int slotSize;     // bytes per element in the value buffer
+  int defaultView;  // what VAR_VIEW_DEFAULT stands for
+};
+// The type's row, or null for a code outside 0-15.
+const VarTypeInfo* Var_TypeInfo(int type);
+// Type and area display names (string table), or null for a bad code.
+const char* Var_TypeName(int type);
+const char* Var_AreaName(int area);
+
+struct PlcVariable {
+  std::int32_t type;        // S7_TYPE_…
+  std::int32_t area;        // S7_AREA_…
+  std::int32_t dbNumber;    // 1-32767 in area DB, else 0
+  std::int32_t start;       // byte address; timer or counter number for Timer and Counter
+  std::int32_t bit;         // bit of the first element (Bit only)
+  std::int32_t count;       // elements
+  std::int32_t wireSize;    // from the type
+  std::int32_t slotSize;    // from the type
+  std::int32_t bufferSize;  // slotSize × count, one more for Char (a terminated text)
+  std::uint8_t* values;     // the block: values, then the last-shown copy,
+  std::uint8_t* views;      //   count view bytes (0 = the type's default),
+  char* names;              //   count names of kVarNameSize bytes
+};
+
+struct VariableTable {
+  std::int32_t count;
+  PlcVariable vars[kVarTableSize];
+};
+
+// Sets the derived fields without allocating. reset zeroes the record first
+// (a block it held is not freed: free it before). type, area and count are
+// stored when they are valid (0-15, 0-5, 1-kVarCountLimit); −1 or 0 keeps the
+// record's own. The DB number becomes 1 in area DB when it is 0, and 0 in any
+// other area.
+void Var_Init(int reset, int type, int area, int count, PlcVariable* var);
+
+// Allocates the zero-filled block for the record's sizes and sets the three
+// pointers (a count of 0 still gets a block). 1 on success; 0 when it cannot
+// be allocated, leaving the pointers empty. Var_FreeBlock releases it and
+// empties the pointers; a record without a block is left alone.
+int Var_AllocBlock(PlcVariable* var);
+void Var_FreeBlock(PlcVariable* var);
+// The read window's copy of the values as it last showed them.
+std::uint8_t* Var_ShownValues(const PlcVariable* var);
+
+int Var_DefaultView(const PlcVariable* var);
+// 1 when the type offers the view (VAR_VIEW_BIN … VAR_VIEW_DATE_TIME).
+int Var_AdmitsView(int type, int view);
+// The view an element is shown in: its view byte, or the type's default when
+// the byte is 0 or names a view the type does not offer.
+int Var_EffectiveView(int elementIndex, const PlcVariable* var);
+
+// Fills list with the string ids (600-608) of the views the type offers, in
+// id order: "Default" first when withDefault is set, followed by a 0 entry
+// (a menu separator) when gap is set too. list needs 8 entries. Returns the
+// position of the element's current view byte in the list, 0 when absent.
+int Var_ListViews(int withDefault, int gap, int elementIndex, const PlcVariable* var, int* count,
+                  int* list);
+
+// Reads one element slot. Dec+/- and Time read it signed, the other views
+// unsigned (Var_EffectiveView). With a calendar: a 2-byte element gives the
+// date that many days after 1990-01-01 (time fields 0), a 4-byte element the
+// current local date with its own time of day (00:00:00.000 from 86,400,000
+// ms on), Date&Time its decoded 8 bytes. Returns 1, or 0 (value 0) for an
+// index outside the variable or a record without a block.
+int Var_GetElement(int elementIndex, const PlcVariable* var, std::int64_t* value,
+                   CalendarRecord* calendar);
+
+// Writes one element slot from value, or from the calendar when one is given
+// (a day count from 1990-01-01, a time of day in ms, or the 8 DATE_AND_TIME
+// bytes with the weekday taken from the date). Narrow elements keep the low
+// bytes and zero the rest of a 4-byte slot; S5Time and Timer slots take 32
+// bits. Returns 1, or 0 with the slot untouched for a bad index, no block, a
+// calendar record that is no valid date and time, or a 1-byte element given
+// a calendar.
+int Var_PutElement(int elementIndex, PlcVariable* var, std::int64_t value, const CalendarRecord* calendar);
+
+// The element's name (empty when it has none, never null), and setting it
+// from a text cut to 23 characters with blanks and tabs trimmed.
+const char* Var_ElementName(const PlcVariable* var, int elementIndex);
+void Var_SetElementName(PlcVariable* var, int elementIndex, const char* text);
+
+// Address texts: "DB1.DBW2", "M10.3", "T5" …, with a leading blank, ":count"
+// and " (Type)" as asked. With a width, a longer address (before count and
+// type) raises it. text needs kVarAddressTextMax bytes; the length is
+// returned.
+inline constexpr int kVarAddressTextMax = 96;
+int Var_FormatAddress(int leadingBlank, int withCount, int withType, int elementIndex,
+                      const PlcVariable* var, char* text, int* width);
+
+// Reads a definition text («DB1.DBW2:3 (Int)», blanks and case free) into
+// the record and allocates its block: 1 on success; 0 when the text is
+// refused or the block cannot be allocated, and the record is then left as
+// it was. A block the record held before is not freed.
+int Var_ParseDefinition(const char* text, PlcVariable* var);
+
+// Frees every block and empties the table.
+void VarTable_Clear(VariableTable* table);
+// Frees the block of entry index and closes the gap; the last entry becomes
+// zero. Nothing happens for an index outside the entries in use.
+void VarTable_Remove(VariableTable* table, int index);
+
+// Opens a read (write = 0) or write request (write = 1) on the connection and
+// adds every variable of the table. A variable the library refuses is logged
+// to the main log as "<definition> : <error text>. Deleted", freed and taken
+// out of the table. Returns the library's result for opening the request (0
+// when it is open; nothing was added otherwise).
+int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write);
+
+// ================================================================ value text and calendar
+//
+// The text of an element in its display mode, and the calendar arithmetic
+// behind "Date" (days from 1990-01-01) and "TOD" (ms from midnight) values.
+// Day numbers count from 1 January of year 0 of the proleptic Gregorian
+// calendar; 1990-01-01 is day 726,833.
+
+// The value text of one element; trailingBlank appends one blank, bare
+// writes a character in the Char view without quotes and code (the edit
+// field's form). text needs kVarValueTextMax bytes; returns the length.
+inline constexpr int kVarValueTextMax = 96;
+int Var_FormatValue(int trailingBlank, int bareCharacter, int elementIndex, const PlcVariable* var,
+                    char* text);
+
+int Cal_IsLeapYear(std::int64_t year);
+std::int64_t Cal_DaysBeforeYear(std::int64_t year);
+// Year, month, day and weekday (0 = Sunday) of a day number ≥ 0; the other
+// fields are left alone. A year beyond 65535 does not fit the record.
+void Cal_DateFromDayNumber(std::int64_t dayNumber, CalendarRecord* record);
+// One more than the day number of the record's date. Months outside 1-12
+// count as the nearest of them.
+std::int64_t Cal_DayNumberFromDate(const CalendarRecord* record);
+void Cal_DateFrom1990(std::int64_t days, CalendarRecord* record);
+std::int64_t Cal_DaysSince1990(const CalendarRecord* record);
+// Hour, minute, second and milliseconds; a whole day or more gives
+// 00:00:00.000. Returns the hour.
+int Cal_TimeFromSeconds(std::uint32_t seconds, std::uint32_t milliseconds, CalendarRecord* record);
+int Cal_TimeFromMs(std::uint32_t milliseconds, CalendarRecord* record);
+std::int64_t Cal_SecondsOfDay(const CalendarRecord* record);
+std::int64_t Cal_MsOfDay(std::int64_t days, const CalendarRecord* record);
+
+// ================================================================ reading typed values
+//
+// What the element edit dialog and the command line accept as the value of
+// an element in its display mode, the range each mode allows and the
+// spinner that steps through it.
+
+// Results of reading a value text.
+enum : int {
+  VAR_VALUE_OK = 0,
+  VAR_VALUE_NO_ELEMENT,     // no such element, or a record without a block
+  VAR_VALUE_EMPTY,          // nothing typed
+  VAR_VALUE_TOO_LONG,       // more than kVarValueInputMax characters
+  VAR_VALUE_PREFIX,         // the 0b or 0x prefix is missing
+  VAR_VALUE_NUMBER,         // not a number of the mode (bad digit, groups, more than 64 bits)
+  VAR_VALUE_BELOW,          // below the range (Var_ValueRange)
+  VAR_VALUE_ABOVE,          // above the range
+  VAR_VALUE_CHAR,           // neither one character nor # and a code
+  VAR_VALUE_REAL,           // not a real number
+  VAR_VALUE_REAL_RANGE,     // beyond what a REAL holds
+  VAR_VALUE_TIME_NUMBER,    // a time part without its number
+  VAR_VALUE_TIME_UNIT,      // a number without a unit (d, h, m, s, ms)
+  VAR_VALUE_TIME_ORDER,     // a unit out of order or repeated
+  VAR_VALUE_TIME_SIGN,      // a sign on a later part
+  VAR_VALUE_DATE,           // not a valid date
+  VAR_VALUE_TIME_OF_DAY,    // not a valid time of day
+  VAR_VALUE_CODE_COUNT
+};
+inline constexpr int kVarValueInputMax = 255;
+
+// Reads text as the value of an element in its effective view. Bin, Hex,
+// Dec+/-, Dec and Char (each with its own notation) give integers; Real its
+// 32 bits; Time "1h30m"-style milliseconds; Date/Time "YYYY.MM.DD" for a
+// 2-byte element, "hh:mm:ss[.mmm]" for a 4-byte one, both joined by "." for
+// Date&Time (the date in the thread's date order), which also fill calendar
+// when it is given. On success *value is what the slot is to hold (for a
+// Date/Time text the day count, the ms of the day or the 8 bytes as a
+// little-endian number). Returns VAR_VALUE_OK or the code of the rule that
+// refused the text; *value is then untouched.
+int Var_ReadValue(int elementIndex, const PlcVariable* var, const char* text, std::int64_t* value,
+                  CalendarRecord* calendar);
+// Reads and, when valid, stores the value (Var_PutElement, through the
+// calendar for Date/Time). Returns the reading's code.
+int Var_EnterValue(int elementIndex, PlcVariable* var, const char* text);
+
+// The values an element may take in a view (VAR_VIEW_DEFAULT: its effective
+// view). checked 0 means any value the notation can write; for Date/Time
+// the limits are slot values (days, ms of the day); Date&Time has none here
+// and is limited to 1990-2089 by the reader.
+struct VarValueRange {
+  int checked;
+  std::int64_t min;
+  std::int64_t max;
+};
+void Var_ValueRange(int elementIndex, const PlcVariable* var, int view, VarValueRange* range);
+
+// The spinner of the value field: used in Bin, Hex, Dec+/-, Dec and Char on
+// elements of up to 4 bytes. Its position is a signed 32-bit number, the
+// value minus offset (2^31 for the range 0-4294967295, else 0); the steps
+// grow after the given seconds of holding an arrow (accelCount 0: the
+// control's own).
+struct VarSpinner {
+  int used;
+  std::int32_t low, high;
+  std::int64_t offset;
+  int accelCount;
+  struct Accel {
+    int seconds;
+    int step;
+  } accel[3];
+  VarValueRange range;
+};
+void Var_GetSpinner(int elementIndex, const PlcVariable* var, int view, VarSpinner* spinner);
+std::int32_t Var_SpinnerPosition(const VarSpinner* spinner, std::int64_t value);
+// The value after a step of delta from position, clamped to the range.
+std::int64_t Var_SpinnerStep(const VarSpinner* spinner, std::int32_t position, int delta);
+
+// A short English text for a reading code ("below the minimum"), and the
+// whole complaint about a refused text as the command line prints it after
+// the element's name: "-32769 is below -32768", "30s1m: time units out of
+// order (d h m s ms, each once)". Returns the length.
+const char* Var_ValueErrorText(int code);
+int Var_DescribeValueError(int code, int elementIndex, const PlcVariable* var, const char* text,
+                           char* out, std::size_t size);
+
+// ================================================================ read-window value lines
+//
+// The lines of the read-variables window, one per element of every variable:
+// " DB1.DBW2  = 0x0001 ", or with element names " DB1.DBW2  : speed  = 12 ".
+// The window and the command line both print them.
+
+struct ValueLineWidths {
+  int address;  // longest address text
+  int name;     // longest element name
+  int anyName;  // whether any element has a name
+};
+void VarTable_ValueLineWidths(const VariableTable* table, ValueLineWidths* widths);
+// Lines in the table (elements of all variables in use), and which element
+// a line shows (0 when the line is outside the table).
+int VarTable_LineCount(const VariableTable* table);
+int VarTable_FindLine(const VariableTable* table, int line, int* varIndex, int* elementIndex);
+// One line; text needs kValueLineMax bytes. Returns the length.
+inline constexpr int kValueLineMax = kVarAddressTextMax + kVarNameSize + kVarValueTextMax + 16;
+int Var_FormatValueLine(const ValueLineWidths* widths, int elementIndex, const PlcVariable* var,
+                        char* text);

@@ -1,0 +1,32 @@
+// Turning the variable table into one library read or write request. The
+// library refuses variables that cannot be sent (bad definition, no room left
+// in the PDU); those are dropped from the table with a line in the main log,
+// so that the rest can still be read or written.
+#include "app/logpane.h"
+#include "vars/vars.h"
+
+int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write) {
+  const int rc = write ? S7_MultiWrite_Begin(conn) : S7_MultiRead_Begin(conn);
+  if (rc != S7_OK || !table) return rc;
+  if (table->count < 0) table->count = 0;
+  if (table->count > kVarTableSize) table->count = kVarTableSize;
+
+  int i = 0;
+  while (i < table->count) {
+    PlcVariable& v = table->vars[i];
+    const int refused = S7_AddVar(conn, static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.dbNumber,
+                                  v.start, v.bit, v.count, 1, v.values);
+    if (refused == S7_OK) {
+      ++i;
+      continue;
+    }
+    char definition[kVarAddressTextMax];
+    Var_FormatAddress(0, 1, 1, 0, &v, definition, nullptr);
+    char line[2 * kVarAddressTextMax + 128];
+    FormatTextN(line, sizeof line, LoadText(IDS_LOG_VAR_DELETED), definition, TextId(IDS_ERR_OK + refused));
+    LogWrite(MainLogPane(), line, 0, 1);
+    // The next variable moves into this place and is tried next.
+    VarTable_Remove(table, i);
+  }
+  return S7_OK;
+}
