@@ -154,6 +154,21 @@ PlatLibrary Plat_LibLoad(const char* name);
 void* Plat_LibSymbol(PlatLibrary lib, const char* name);
 void Plat_LibFree(PlatLibrary lib);
 
+// ---------------------------------------------------------------- console
+
+// Standard output takes bytes as they are: no newline translation, and a
+// Windows console shows UTF-8.
+void Plat_PrepareConsole();
+
+// The program's arguments as UTF-8, whatever the system's code page. Returns
+// how many were stored (at most maxCount); each is a heap copy the caller may
+// keep for the life of the program.
+int Plat_Arguments(int argc, char** argv, char** out, int maxCount);
+
+// Ctrl+C calls the handler (on some thread of the system's choosing) instead
+// of ending the process.
+void Plat_OnInterrupt(void (*handler)());
+
 // ---------------------------------------------------------------- floating point
 
 // Resets the FPU: all exceptions masked, 53-bit precision, round to nearest,

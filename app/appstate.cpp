@@ -1,0 +1,32 @@
+// The application record and the front end in charge.
+#include "app/appstate.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "app/frontend.h"
+#include "app/runtime.h"
+
+namespace {
+AppState g_app;
+std::atomic<FrontEnd*> g_frontEnd{nullptr};
+constexpr const char* kKindNames[4] = {"TCP", "S7ONLINE", "CP_L2_1", "CP_L2_2"};
+}  // namespace
+
+void AppState_Reset(AppState* app) {
+  std::memset(app, 0, sizeof *app);
+  const std::uint8_t defaultAddress[4] = {192, 168, 1, 1};
+  std::memcpy(&app->plc.address, defaultAddress, 4);
+  app->plc.timeoutMs = 1000;
+  app->plc.slot = 2;
+}
+
+void AppState_ClearVariables(AppState* app) { VarTable_Clear(&app->table); }
+
+AppState* TheAppState() { return &g_app; }
+
+const char* InterfaceKindName(int kind) { return kind >= 0 && kind < 4 ? kKindNames[kind] : nullptr; }
+
+FrontEnd* TheFrontEnd() { return g_frontEnd.load(); }
+
+void SetFrontEnd(FrontEnd* frontEnd) { g_frontEnd.store(frontEnd); }

@@ -1,0 +1,223 @@
+// Log entries of library operations. An entry is built in a heap block that
+// grows as needed, so a long partner list or many item results are never cut
+// and nothing is written past a buffer; the block is handed to the log.
+#include "app/logoperation.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "app/appstate.h"
+#include "app/frontend.h"
+#include "app/logpane.h"
+#include "app/runtime.h"
+#include "res/strings.h"
+
+namespace {
+
+// A text in a growing heap block; every piece is formatted bounded first.
+class EntryText {
+ public:
+  ~EntryText() { Rt_Free(data_); }
+  void Append(const char* format, ...) {
+    char piece[1024];
+    va_list args;
+    va_start(args, format);
+    int n = FormatTextNV(piece, sizeof piece, format, args);
+    va_end(args);
+    AppendRaw(piece, static_cast<std::size_t>(n));
+  }
+  void AppendRaw(const char* text, std::size_t n) {
+    if (failed_ || !Reserve(length_ + n + 1)) return;
+    std::memcpy(data_ + length_, text, n);
+    length_ += n;
+    data_[length_] = '\0';
+  }
+  const char* Text() const { return data_ ? data_ : ""; }
+  std::size_t Length() const { return length_; }
+  // Hands the block over (to LogWrite); the text is empty afterwards.
+  char* Release() {
+    char* d = data_;
+    data_ = nullptr;
+    length_ = capacity_ = 0;
+    return d;
+  }
+
+ private:
+  bool Reserve(std::size_t size) {
+    if (size <= capacity_) return true;
+    std::size_t grown = capacity_ ? capacity_ * 2 : 512;
+    while (grown < size) grown *= 2;
+    void* block = data_;
+    if (!Rt_ReallocInPlace(&block, 0, grown)) {
+      failed_ = true;  // out of memory: the entry keeps what it has
+      return false;
+    }
+    data_ = static_cast<char*>(block);
+    capacity_ = grown;
+    return true;
+  }
+  char* data_ = nullptr;
+  std::size_t length_ = 0, capacity_ = 0;
+  bool failed_ = false;
+};
+
+std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+std::uint32_t Le32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+void BusParameterBlock(EntryText* detail, const std::uint8_t* r) {
+  // The ident is the record's own text; bounded by the record, whatever it holds.
+  char ident[242 - 43 + 1];
+  std::size_t n = 0;
+  while (n < sizeof ident - 1 && r[43 + n]) {
+    ident[n] = static_cast<char>(r[43 + n]);
+    ++n;
+  }
+  ident[n] = '\0';
+  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_1), r[0], r[1], Le16(r + 2), BaudText(Le16(r + 4)), Le16(r + 6));
+  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_2), Le16(r + 8), r[10], r[11], Le16(r + 12));
+  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_3), Le16(r + 14), Le16(r + 16), Le16(r + 18), Le16(r + 20));
+  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_4), static_cast<int>(Le32(r + 22)), r[26],
+                 static_cast<std::int16_t>(Le16(r + 27)), static_cast<std::int16_t>(Le16(r + 29)), ident);
+}
+
+// After a start, the CPU is asked for its state until it runs, for at most
+// 2 s. The pause between questions spares the PLC a flood of requests.
+int PollAfterStart(S7Connection* conn, int* state) {
+  const std::uint32_t t0 = Plat_TickCount();
+  int rc;
+  *state = 0;
+  for (;;) {
+    rc = S7_GetCpuState(conn, state);
+    if (*state == S7_CPU_RUN || Plat_TickCount() - t0 >= 2000) return rc;
+    Plat_Sleep(50);
+  }
+}
+
+bool HasName(int op) {
+  return op != S7_OP_INTERFACE_INIT && op != S7_OP_INTERFACE_DONE && op != S7_OP_ONLINE_PARTNERS &&
+         op != S7_OP_ONLINE_BUSPARS;
+}
+
+bool DisconnectsOnTimeout(int op) {
+  return op == S7_OP_GET_CPU_STATE || op == S7_OP_SESSION_LOGIN || op == S7_OP_SESSION_LOGOUT ||
+         (op >= S7_OP_SIMPLE_READ && op <= S7_OP_MULTI_WRITE);
+}
+
+void Details(int op, int value, const void* data, S7Connection* conn, EntryText* detail) {
+  switch (op) {
+    case S7_OP_CONNECTION_INIT:
+    case S7_OP_CONNECT: detail->Append(LoadText(IDS_LOG_PDU_SIZE), S7_GetPduSize(conn)); break;
+    case S7_OP_ONLINE_PARTNERS: {
+      const auto* list = static_cast<const std::uint8_t*>(data);
+      for (int i = 0; list && i < value; ++i)
+        if (const char* text = PartnerStatusText(list[i])) detail->Append(LoadText(IDS_LOG_PARTNER), i, text);
+      break;
+    }
+    case S7_OP_ONLINE_BUSPARS:
+      if (data) BusParameterBlock(detail, static_cast<const std::uint8_t*>(data));
+      break;
+    case S7_OP_GET_CPU_CLOCK:
+      if (data) {
+        const auto* clock = static_cast<const CalendarRecord*>(data);
+        detail->Append(LoadText(IDS_LOG_CPU_CLOCK), clock, clock);
+      }
+      break;
+    case S7_OP_SET_CPU_CLOCK: {
+      CalendarRecord cpu{};
+      if (S7_GetCpuClock(conn, &cpu) == S7_OK) {
+        PlatCalendar now;
+        Plat_LocalTime(&now);
+        CalendarRecord pc;
+        std::memcpy(&pc, &now, sizeof pc);
+        detail->Append(LoadText(IDS_LOG_CPU_AND_PC_CLOCK), &cpu, &cpu, &pc, &pc);
+      }
+      break;
+    }
+    case S7_OP_GET_CPU_STATE: detail->Append(LoadText(IDS_LOG_CPU_STATE), CpuStateText(value)); break;
+    case S7_OP_CPU_START: {
+      int state = 0;
+      if (PollAfterStart(conn, &state) == S7_OK) detail->Append(LoadText(IDS_LOG_CPU_STATE), CpuStateText(state));
+      break;
+    }
+    case S7_OP_CPU_STOP: {
+      int state = 0;
+      if (S7_GetCpuState(conn, &state) == S7_OK) detail->Append(LoadText(IDS_LOG_CPU_STATE), CpuStateText(state));
+      break;
+    }
+    default: break;
+  }
+}
+
+}  // namespace
+
+const char* CpuStateText(int state) {
+  return LoadText(state == S7_CPU_STOP ? IDS_CPU_STOP : state == S7_CPU_RUN ? IDS_CPU_RUN : IDS_CPU_UNKNOWN);
+}
+
+const char* PartnerStatusText(std::uint8_t status) {
+  switch (status) {
+    case 0x00: return LoadText(IDS_PARTNER_PASSIVE);
+    case 0x20: return LoadText(IDS_PARTNER_ACTIVE_READY);
+    case 0x30: return LoadText(IDS_PARTNER_ACTIVE);
+    default: return nullptr;
+  }
+}
+
+const char* BaudText(unsigned code) {
+  // Codes past the table have no name of their own: "???" as for code 10.
+  return LoadText(code <= 11 ? IDS_BAUD_9K6 + static_cast<int>(code) : IDS_BAUD_UNKNOWN);
+}
+
+const char* ItemResultText(int code) {
+  struct Row {
+    int code, id;
+  };
+  static constexpr Row kRows[] = {
+      {0x00, IDS_ITEM_RESERVED},      {0x01, IDS_ITEM_HARDWARE_FAULT},       {0x03, IDS_ITEM_ACCESS_DENIED},
+      {0x05, IDS_ITEM_ADDRESS_OUT_OF_RANGE}, {0x06, IDS_ITEM_TYPE_NOT_SUPPORTED}, {0x07, IDS_ITEM_TYPE_INCONSISTENT},
+      {0x0A, IDS_ITEM_NO_OBJECT},     {0xFF, IDS_ITEM_SUCCESS},
+  };
+  for (const Row& r : kRows)
+    if (r.code == code) return LoadText(r.id);
+  return LoadText(IDS_ITEM_UNKNOWN);
+}
+
+void LogOperation(int operation, int value, const void* data) {
+  const int op = operation - kLogOperationBase;
+  if (op < S7_OP_INTERFACE_INIT || op > S7_OP_MULTI_WRITE) return;
+  std::int32_t ext = 0;
+  const int error = S7_GetLastError(&ext);
+  AppState* app = TheAppState();
+  S7Connection* conn = app->conn;
+
+  EntryText detail;
+  if (error == S7_OK) Details(op, value, data, conn, &detail);
+  char name[24] = "";
+  if (HasName(op)) S7_GetConnectionName(conn, name);
+
+  EntryText entry;
+  entry.Append(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
+               ext, ext, "");
+  entry.AppendRaw(detail.Text(), detail.Length());
+  const int items = error != S7_OK ? S7_GetVarCount(conn) : 0;
+  for (int i = 0; i < items; ++i) {
+    int code = 0;
+    S7_GetVarResult(conn, i, &code);
+    char address[64] = "?";
+    if (i < app->table.count) Var_FormatAddress(0, 1, 1, 0, &app->table.vars[i], address, nullptr);
+    entry.Append(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
+  }
+  const std::size_t length = entry.Length();
+  if (length > 0) LogWrite(MainLogPane(), entry.Release(), length, 0);
+
+  if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) {
+    const int rc = S7_Disconnect(app->conn);
+    LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
+    if (rc == S7_OK)
+      if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(kMenuUnchanged, kMenuOpen, false);
+  }
+}

@@ -1,0 +1,26 @@
+// The log entry of a library operation: its name, result and error text, the
+// extended code, and what the operation returned (PDU size, partner list,
+// bus parameters, clock, CPU state, item results). After a time-out of a
+// state, session, read or write operation the connection is disconnected,
+// with an entry of its own.
+#pragma once
+
+#include <cstdint>
+
+// Operation ids: 2000 + the library's operation number (S7_OP_…), which is
+// also the string id of the operation's name.
+inline constexpr int kLogOperationBase = 2000;
+
+// Writes the entry of the operation that has just returned on this thread
+// (no other library call in between: the error state is read from it). value
+// is the partner count for S7_OnLine_Partners and the CPU state for
+// S7_GetCpuState, else 0; data the partner status list, the 242-byte bus
+// parameter record or the CalendarRecord of S7_GetCpuClock, else null.
+// Operation ids outside 2000-2018 write nothing.
+void LogOperation(int operation, int value, const void* data);
+
+// The texts the entries use, for whoever shows the same facts elsewhere.
+const char* CpuStateText(int state);
+const char* PartnerStatusText(std::uint8_t status);  // null: no line for this status
+const char* BaudText(unsigned code);
+const char* ItemResultText(int code);
