@@ -388,7 +388,9 @@ std::ptrdiff_t Ini_BuildString(IniBuilder* b, const char* section, const char* k
   const auto sn = static_cast<std::size_t>(CopyName(sectionName, section));
   const auto kn = static_cast<std::size_t>(CopyName(keyName, key));
   if (sn == 0 || HasLineBreak(sectionName, sn) || HasLineBreak(keyName, kn)) return length;
-  if (kn == 0 || b->index.scanning) return Delegate(b, section, key, value);
+  // The index holds 32-bit offsets; a text beyond them is left to scanning.
+  if (kn == 0 || b->index.scanning || b->length > kMaxIndexedText - 2 * kIniValueSize)
+    return Delegate(b, section, key, value);
   IniIndex* index = &b->index;
 
   // The line is composed in place, after room for a header: the text grows
