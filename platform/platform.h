@@ -169,6 +169,49 @@ int Plat_Arguments(int argc, char** argv, char** out, int maxCount);
 // of ending the process.
 void Plat_OnInterrupt(void (*handler)());
 
+// ---------------------------------------------------------------- files
+// Paths are code page 1250 texts like every other text of the program; the
+// Windows side opens the UTF-16 form of that text, so a Hungarian file name
+// opens the same file whatever the system's ANSI code page. Every call
+// answers with a Windows error code (0 = success): POSIX errno values are
+// mapped to them, so a missing file reads 2 on both builds.
+
+using PlatFile = std::intptr_t;
+inline constexpr PlatFile kNoFile = -1;
+
+// Windows error codes that portable code names.
+inline constexpr std::uint32_t kWinErrFileNotFound = 2;
+inline constexpr std::uint32_t kWinErrPathNotFound = 3;
+inline constexpr std::uint32_t kWinErrAccessDenied = 5;
+inline constexpr std::uint32_t kWinErrInvalidHandle = 6;
+inline constexpr std::uint32_t kWinErrWriteFault = 29;
+inline constexpr std::uint32_t kWinErrReadFault = 30;
+inline constexpr std::uint32_t kWinErrGenFailure = 31;
+inline constexpr std::uint32_t kWinErrSharingViolation = 32;
+inline constexpr std::uint32_t kWinErrInvalidParameter = 87;
+inline constexpr std::uint32_t kWinErrNegativeSeek = 131;
+
+enum class PlatFileAccess { Read, ReadWrite };
+enum class PlatFileCreate { OpenExisting, OpenAlways, CreateAlways };
+
+// What other openers may do while the file is open. Only Windows enforces
+// it; POSIX has no mandatory sharing and opens regardless.
+inline constexpr unsigned kPlatShareRead = 1;
+inline constexpr unsigned kPlatShareWrite = 2;
+
+// New files get the archive attribute (Windows). kNoFile on failure.
+PlatFile Plat_FileOpen(const char* path, PlatFileAccess access, PlatFileCreate create,
+                       unsigned share, std::uint32_t* error);
+// Move up to count bytes, looping over partial transfers; *done holds what
+// moved even when an error ends the loop. Reading stops early only at the end
+// of the file (error 0, fewer bytes).
+std::uint32_t Plat_FileRead(PlatFile f, void* buffer, std::size_t count, std::size_t* done);
+std::uint32_t Plat_FileWrite(PlatFile f, const void* buffer, std::size_t count, std::size_t* done);
+// origin 0 start, 1 current position, 2 end; the new position in *position.
+std::uint32_t Plat_FileSeek(PlatFile f, std::int64_t offset, int origin, std::uint64_t* position);
+std::uint32_t Plat_FileSize(PlatFile f, std::uint64_t* size);
+std::uint32_t Plat_FileClose(PlatFile f);
+
 // ---------------------------------------------------------------- floating point
 
 // Resets the FPU: all exceptions masked, 53-bit precision, round to nearest,
