@@ -581,3 +581,27 @@ inline constexpr std::size_t kLoadTextCap = 100000000;
 // zero-terminated heap text. A file that cannot be opened or read reads as
 // empty: no buffer without kLoadSpare. The length goes to *length if asked.
 char* File_LoadText(const char* path, unsigned flags, std::size_t maximum, std::size_t* length);
+
+// ================================================================ variable table files
+//
+// A *.vat file holds the PLC description and the variables with their element
+// names and display modes (an INI-style text). Loading may close and reopen
+// the interface and connection of the application record; the front end is
+// asked first when a connection would be replaced (app/frontend.h).
+
+struct AppState;
+
+// The file's text for the application record, built in linear time; a heap
+// block (Rt_Free) or null without memory.
+char* Vat_BuildText(const AppState* app, std::ptrdiff_t* length);
+// Writes the file; 1 on success, else 0 with the "can't save" log line.
+int Vat_Write(const char* path, const AppState* app);
+// Loads a file into the application record: 1 on success; 0 when it cannot
+// be read, a key is refused (one log line, nothing changed) or the user
+// cancels the PLC choice.
+int Vat_Load(const char* path, AppState* app);
+// Parses a loaded text into a zeroed record; 1 on success, else 0 after the
+// line of the refused key.
+int Vat_Read(const char* text, AppState* fresh, const char* path);
+// Logs "Invalid/Missing line in FILE at section S\r\nKEY = VALUE\r\n".
+void Vat_ReportKey(const char* text, const char* section, const char* key, const char* path);

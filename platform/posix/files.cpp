@@ -11,6 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
+#include "res/codepage.h"
+
 namespace {
 
 struct ErrnoWin {
@@ -63,6 +67,9 @@ PlatFile Plat_FileOpen(const char* path, PlatFileAccess access, PlatFileCreate c
     *error = kWinErrPathNotFound;
     return kNoFile;
   }
+  // The program's paths are code page 1250 texts; Linux file names are UTF-8.
+  const std::string name = Utf8FromCp1250(path, std::strlen(path));
+  path = name.c_str();
   int flags = O_CLOEXEC | (access == PlatFileAccess::Read ? O_RDONLY : O_RDWR);
   if (create == PlatFileCreate::OpenAlways) flags |= O_CREAT;
   if (create == PlatFileCreate::CreateAlways) flags |= O_CREAT | O_TRUNC;

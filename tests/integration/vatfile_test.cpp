@@ -1,0 +1,280 @@
+// Variable table files: the text written for a table, reading it back, every
+// refused key with its log line, and what a load does to the interface and
+// connection in each situation, against the simulator.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "res/strings.h"
+#include "tests/integration/shell_fixture.h"
+
+namespace {
+
+// Files go to a directory of their own, so their names are the ones logged.
+std::string TempPath(const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tolvane-vat-tests";
+  std::filesystem::create_directories(dir);
+  return (dir / name).string();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class VatTest : public ShellTest {
+ protected:
+  // Loading opens its own interface: the fixture's must not be in the way.
+  void SetUp() override {
+    ShellTest::SetUp();
+    iface_ = S7_Interface_Done(iface_);
+  }
+  // A file for the simulator's PLC with the given variable lines.
+  std::string PlcText(const std::string& name = "Press 1") {
+    return "[PLC]\r\nIF = TCP\r\nName = " + name + "\r\nAddress = " + sim_.AddressText() +
+           "\r\nTimeOut = 2000\r\nRack = 0\r\nSlot = 2\r\n";
+  }
+  std::string Load(const std::string& text, const char* name = "press.vat") {
+    const std::string path = TempPath(name);
+    WriteFile(path, text);
+    result_ = Vat_Load(path.c_str(), app_);
+    std::remove(path.c_str());
+    return TakeLog();
+  }
+  int result_ = -1;
+};
+
+TEST_F(VatTest, TextOfTheExampleTable) {
+  AppState_Reset(app_);
+  Rt_StrCopyN(app_->plc.name, "Press 1", sizeof app_->plc.name);
+  const std::uint8_t address[4] = {192, 168, 0, 10};
+  std::memcpy(&app_->plc.address, address, 4);
+  app_->plc.timeoutMs = 2000;
+  ASSERT_EQ(Var_ParseDefinition("DB1.DBW2:3 (Int)", &app_->table.vars[0]), 1);
+  ASSERT_EQ(Var_ParseDefinition("MW10:1 (Word)", &app_->table.vars[1]), 1);
+  app_->table.count = 2;
+  Var_SetElementName(&app_->table.vars[0], 0, "Speed");
+  app_->table.vars[0].views[1] = VAR_VIEW_HEX;
+  std::ptrdiff_t length = 0;
+  char* text = Vat_BuildText(app_, &length);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::string(text, static_cast<std::size_t>(length)),
+            "[PLC]\r\nIF = TCP\r\nName = Press 1\r\nAddress = 192.168.0.10\r\nTimeOut = 2000\r\nRack = 0\r\n"
+            "Slot = 2\r\nVarCount = 2\r\n[Var0]\r\nVar = DB1.DBW2:3 (Int)\r\nName0 = Speed\r\nView1 = Hex\r\n"
+            "[Var1]\r\nVar = MW10:1 (Word)\r\n");
+  Rt_Free(text);
+
+  app_->plc.kind = S7_KIND_S7ONLINE;
+  app_->plc.address = 2;
+  app_->plc.name[0] = '\0';
+  text = Vat_BuildText(app_, &length);
+  EXPECT_EQ(std::string(text).substr(0, 40), "[PLC]\r\nIF = S7ONLINE\r\nAddress = 2\r\nTimeO")
+      << "no Name line for an empty name; a station address in decimal";
+  Rt_Free(text);
+}
+
+TEST_F(VatTest, RefusedKeysEachWithOneLine) {
+  const std::string plc = PlcText();
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string log;
+  } cases[] = {
+      {"unknown interface", "[PLC]\r\nIF = MPI\r\n", "Invalid line in press.vat at section PLC\r\nIF = MPI\r\n"},
+      {"no interface line", "[PLC]\r\nName = x\r\n", "Missing line in press.vat at section PLC\r\nIF = \r\n"},
+      {"LF line ends", "[PLC]\nIF = TCP\n", "Missing line in press.vat at section PLC\r\nIF = \r\n"},
+      {"missing time-out", "[PLC]\r\nIF = TCP\r\nAddress = 10.0.0.1\r\nTimeOut =\r\n",
+       "Missing line in press.vat at section PLC\r\nTimeOut = \r\n"},
+      {"address equal to the default", "[PLC]\r\nIF = TCP\r\nAddress = 255.255.255.255\r\n",
+       "Invalid line in press.vat at section PLC\r\nAddress = 255.255.255.255\r\n"},
+      {"rack not a number", plc + "Rack = x\r\n", "Invalid line in press.vat at section PLC\r\nRack = x\r\n"},
+      {"VarCount 0 reads as 1", plc + "VarCount = 0\r\n", "Missing line in press.vat at section Var0\r\nVar = \r\n"},
+      {"fewer sections than VarCount",
+       plc + "VarCount = 3\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n[Var1]\r\nVar = MW2:1 (Word)\r\n",
+       "Missing line in press.vat at section Var2\r\nVar = \r\n"},
+      {"type that does not fit the size", plc + "VarCount = 1\r\n[Var0]\r\nVar = MW10:1 (Real)\r\n",
+       "Invalid line in press.vat at section Var0\r\nVar = MW10:1 (Real)\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Load(c.text), c.log) << c.what;
+    EXPECT_EQ(result_, 0) << c.what;
+    EXPECT_EQ(app_->iface, nullptr) << c.what << ": nothing changes";
+    EXPECT_EQ(app_->table.count, 0) << c.what;
+  }
+  EXPECT_EQ(Load("", "missing.vat"), "Missing line in missing.vat at section PLC\r\nIF = \r\n");
+}
+
+TEST_F(VatTest, LoadWithNoInterfaceOpensTheFilesPlc) {
+  const std::string log =
+      Load(PlcText() + "VarCount = 2\r\n[Var0]\r\nVar = db1.dbw2 : 3 ( int )\r\nName0 = Speed\r\n"
+                       "View0 = real\r\nView1 = hex\r\n[Var1]\r\nVar = MW10:1 (Word)\r\n");
+  EXPECT_EQ(result_, 1);
+  EXPECT_EQ(log, "S7_Interface_Init : OK.\r\nPress 1 - S7_Connection_Init : OK.\r\n\tPDU m\xE9ret : 240\r\n");
+  EXPECT_EQ(frontEnd_.choices, 0) << "nothing to ask without a connection";
+  ASSERT_EQ(frontEnd_.calls.size(), 1u);
+  EXPECT_EQ(frontEnd_.calls[0], "window read cyclic");
+  EXPECT_EQ(app_->plc.timeoutMs, 2000);
+  EXPECT_STREQ(app_->plc.name, "Press 1");
+  ASSERT_EQ(app_->table.count, 2);
+  const PlcVariable& v = app_->table.vars[0];
+  EXPECT_STREQ(Var_ElementName(&v, 0), "Speed");
+  EXPECT_EQ(v.views[0], 0) << "an Int does not admit Real";
+  EXPECT_EQ(v.views[1], VAR_VIEW_HEX) << "view names compare without case";
+  EXPECT_EQ(S7_IsConnected(app_->conn), 1);
+}
+
+TEST_F(VatTest, ValuesOutOfRangeAreClamped) {
+  Load("[PLC]\r\nif = tcp\r\nAddress = " + sim_.AddressText() +
+       "\r\nTimeOut = 50\r\nRack = 40\r\nSlot = 2\r\nVarCount = 1\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n");
+  EXPECT_EQ(result_, 1);
+  EXPECT_EQ(app_->plc.timeoutMs, 100);
+  EXPECT_EQ(app_->plc.rack, 31);
+}
+
+TEST_F(VatTest, SamePlcReplacesOnlyTheVariables) {
+  Load(PlcText() + "VarCount = 1\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n");
+  S7Connection* conn = app_->conn;
+  frontEnd_.calls.clear();
+  const std::string log = Load(PlcText("Other") + "VarCount = 1\r\n[Var0]\r\nVar = MD4:2 (Real)\r\n");
+  EXPECT_EQ(result_, 1);
+  EXPECT_EQ(log, "");
+  EXPECT_EQ(frontEnd_.choices, 0);
+  EXPECT_EQ(app_->conn, conn);
+  EXPECT_EQ(app_->table.vars[0].type, S7_TYPE_REAL);
+  EXPECT_STREQ(app_->plc.name, "Press 1") << "the connection and its name stay";
+  ASSERT_EQ(frontEnd_.calls.size(), 1u);
+  EXPECT_EQ(frontEnd_.calls[0], "window read cyclic");
+}
+
+TEST_F(VatTest, DifferentPlcKeptUsedOrCancelled) {
+  const std::string other = "[PLC]\r\nIF = TCP\r\nName = Far\r\nAddress = 10.1.2.3\r\nTimeOut = 1000\r\nRack = 0\r\n"
+                            "Slot = 2\r\nVarCount = 1\r\n[Var0]\r\nVar = MW8:1 (Int)\r\n";
+  Load(PlcText() + "VarCount = 1\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n");
+  S7Connection* conn = app_->conn;
+
+  frontEnd_.cancel = true;
+  EXPECT_EQ(Load(other), "");
+  EXPECT_EQ(result_, 0);
+  EXPECT_EQ(frontEnd_.choices, 1);
+  EXPECT_EQ(frontEnd_.lastChoice.loadedAddress, 0x0302010Au);
+  EXPECT_STREQ(frontEnd_.lastChoice.currentName, "Press 1");
+  EXPECT_STREQ(frontEnd_.lastChoice.loadedName, "Far");
+  EXPECT_EQ(app_->table.vars[0].type, S7_TYPE_WORD) << "cancelled: nothing changed";
+
+  frontEnd_.cancel = false;
+  frontEnd_.useSaved = 0;
+  EXPECT_EQ(Load(other), "");
+  EXPECT_EQ(result_, 1);
+  EXPECT_EQ(app_->conn, conn) << "kept";
+  EXPECT_STREQ(app_->plc.name, "Press 1") << "a kept connection keeps its name";
+  EXPECT_EQ(app_->table.vars[0].type, S7_TYPE_INT);
+
+  frontEnd_.useSaved = 1;
+  const std::string log = Load(other);
+  EXPECT_EQ(result_, 1);
+  EXPECT_EQ(log.rfind("S7_Connection_Done : OK.\r\nFar - S7_Connection_Init : ", 0), 0u) << log;
+  EXPECT_STREQ(app_->plc.name, "Far");
+  EXPECT_EQ(app_->plc.address, 0x0302010Au);
+}
+
+TEST_F(VatTest, OtherInterfaceKindClosesTheInterface) {
+  Load(PlcText() + "VarCount = 1\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n");
+  frontEnd_.useSaved = 1;
+  const std::string log = Load("[PLC]\r\nIF = CP_L2_1\r\nAddress = 2\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n"
+                               "VarCount = 1\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n");
+  EXPECT_EQ(log,
+            "S7_Connection_Done : OK.\r\nS7_Interface_Done : OK.\r\n"
+            "S7_Interface_Init : S7Onlinex.dll: A k\xF6nyvt\xE1rat nem lehet megnyitni.\r\n");
+  EXPECT_EQ(result_, 1) << "library failures are only logged";
+  EXPECT_EQ(app_->iface, nullptr);
+  EXPECT_EQ(app_->conn, nullptr);
+  EXPECT_EQ(app_->table.count, 1);
+}
+
+TEST_F(VatTest, LargeTableRoundTripsWhole) {
+  for (int i = 0; i < 20; ++i) {
+    char definition[32];
+    std::snprintf(definition, sizeof definition, "DB1.DBW%d:512 (Word)", i * 1024);
+    ASSERT_EQ(Var_ParseDefinition(definition, &app_->table.vars[i]), 1);
+    for (int j = 0; j < 512; ++j) {
+      char name[24];
+      std::snprintf(name, sizeof name, "v%d_element_%d", i, j);
+      Var_SetElementName(&app_->table.vars[i], j, name);
+      app_->table.vars[i].views[j] = static_cast<std::uint8_t>(j % 2 ? VAR_VIEW_DEC : 0);
+    }
+  }
+  app_->table.count = 20;
+  app_->plc.address = sim_.Address();
+  const std::string path = TempPath("large.vat");
+  ASSERT_EQ(Vat_Write(path.c_str(), app_), 1);
+  const std::string written = ReadFile(path);
+  EXPECT_GT(written.size(), 300000u);
+  AppState_ClearVariables(app_);
+  ASSERT_EQ(Vat_Load(path.c_str(), app_), 1);
+  std::remove(path.c_str());
+  ASSERT_EQ(app_->table.count, 20);
+  const PlcVariable& last = app_->table.vars[19];
+  EXPECT_STREQ(Var_ElementName(&last, 511), "v19_element_511") << "nothing past 64 KiB is lost";
+  EXPECT_EQ(last.views[511], VAR_VIEW_DEC);
+  std::ptrdiff_t length = 0;
+  char* again = Vat_BuildText(app_, &length);
+  EXPECT_EQ(std::string(again, static_cast<std::size_t>(length)), written) << "the same bytes once more";
+  Rt_Free(again);
+}
+
+// The text is built directly; one Ini_SetString per key, in the same order
+// from an empty text, must give the very same bytes.
+TEST_F(VatTest, SameBytesAsOneSetStringPerKey) {
+  const char* definitions[] = {"DB1.DBW2:3 (Int)", "M10.0:16 (Bit)", "T5:2 (Timer)", "MB0:4 (Char)"};
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(Var_ParseDefinition(definitions[i], &app_->table.vars[i]), 1);
+    PlcVariable* v = &app_->table.vars[i];
+    for (int j = 0; j < v->count; j += 2) Var_SetElementName(v, j, (" n\t" + std::to_string(j) + " ").c_str());
+    v->views[v->count - 1] = static_cast<std::uint8_t>(Var_DefaultView(v));
+  }
+  app_->table.count = 4;
+  Rt_StrCopyN(app_->plc.name, "  spaced name ", sizeof app_->plc.name);
+
+  char* expected = nullptr;
+  char value[64];
+  Ini_SetString(&expected, "PLC", "IF", "TCP");
+  Ini_SetString(&expected, "PLC", "Name", app_->plc.name);
+  FormatTextN(value, sizeof value, "%a", app_->plc.address);
+  Ini_SetString(&expected, "PLC", "Address", value);
+  Ini_SetInt(&expected, "PLC", "TimeOut", app_->plc.timeoutMs);
+  Ini_SetInt(&expected, "PLC", "Rack", app_->plc.rack);
+  Ini_SetInt(&expected, "PLC", "Slot", app_->plc.slot);
+  Ini_SetInt(&expected, "PLC", "VarCount", 4);
+  for (int i = 0; i < 4; ++i) {
+    const PlcVariable* v = &app_->table.vars[i];
+    const std::string section = "Var" + std::to_string(i);
+    Ini_SetString(&expected, section.c_str(), "Var", definitions[i]);
+    for (int j = 0; j < v->count; ++j) {
+      Ini_SetString(&expected, section.c_str(), ("Name" + std::to_string(j)).c_str(), Var_ElementName(v, j));
+      if (v->views[j])
+        Ini_SetString(&expected, section.c_str(), ("View" + std::to_string(j)).c_str(),
+                      LoadText(600 + v->views[j]));
+    }
+  }
+  std::ptrdiff_t length = 0;
+  char* built = Vat_BuildText(app_, &length);
+  EXPECT_EQ(std::string(built, static_cast<std::size_t>(length)), std::string(expected));
+  Rt_Free(built);
+  Rt_Free(expected);
+}
+
+TEST_F(VatTest, SaveThatCannotBeWritten) {
+  const std::string path = TempPath("no-such-dir/x.vat");
+  EXPECT_EQ(Vat_Write(path.c_str(), app_), 0);
+  EXPECT_EQ(TakeLog(), "V\xE1ltoz\xF3 t\xE1" "bla ment\xE9se : x.vat - can't save. :-(\r\n");
+}
+
+}  // namespace
