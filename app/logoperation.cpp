@@ -203,7 +203,11 @@ void LogOperation(int operation, int value, const void* data) {
   entry.Append(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
                ext, ext, "");
   entry.AppendRaw(detail.Text(), detail.Length());
-  const int items = error != S7_OK ? S7_GetVarCount(conn) : 0;
+  // Item results belong to the read or write that produced them: an
+  // unrelated failure (a bus service, an interface) must not show the
+  // results a connection kept from its last request.
+  const bool readOrWrite = op >= S7_OP_SIMPLE_READ && op <= S7_OP_MULTI_WRITE;
+  const int items = error != S7_OK && readOrWrite ? S7_GetVarCount(conn) : 0;
   for (int i = 0; i < items; ++i) {
     int code = 0;
     S7_GetVarResult(conn, i, &code);

@@ -20,7 +20,16 @@ status=0
 run() { echo "== $*"; "$@" || status=1; }
 run ctest --test-dir build/native --output-on-failure -j2
 run ctest --test-dir build/asan --output-on-failure -j2
+# One wine server for all Windows runs: each program then starts in a blink.
+export WINEPREFIX="$here/build/win/wineprefix" WINEDEBUG=-all
+wineserver -p
 run ctest --test-dir build/win --output-on-failure -j2
+echo "== tolvane-cli.exe under wine"
+TOLVANE_CLI="wine $here/build/win/cli/tolvane-cli.exe" TOLVANE_SCP_DIR="$here/build/win/scp" \
+  build/native/tests/tolvane-cli-tests --gtest_color=no \
+  > build/win/cli-tests.log 2>&1 || { tail -60 build/win/cli-tests.log; status=1; }
+tail -1 build/win/cli-tests.log
+wineserver -k || true
 if [ -x scripts/fuzz.sh ]; then
   run scripts/fuzz.sh build/fuzz "$fuzz_seconds"
 fi

@@ -167,6 +167,12 @@ TEST_F(LogOperationTest, ItemResultLines) {
             "\tDB1.DBW0:1 (Word) : Sikeres\r\n"
             "\tDB77.DBW0:2 (Int) : Az objektum nem l\xE9tezik\r\n");
   EXPECT_STREQ(ItemResultText(0x42), "Ismeretlen hiba");
+
+  // The connection still holds those results; another operation's failure
+  // does not show them.
+  S7_SetError(S7_ERR_BAD_MODE, 0);
+  LogOperation(Op(S7_OP_ONLINE_PARTNERS), 0, nullptr);
+  EXPECT_EQ(TakeLog(), "S7_OnLine_Partners : \xC9rv\xE9nytelen m\xF3" "d.\r\n");
 }
 
 }  // namespace

@@ -1,0 +1,169 @@
+// Reading tolvane-cli's arguments. Values the PLC or the log will see (names,
+// definitions, passwords, typed values) are converted from UTF-8 to the
+// program's code page 1250 here, once.
+#include "cli/options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "res/codepage.h"
+#include "vars/vars.h"
+
+namespace {
+
+struct CommandName {
+  const char* name;
+  CommandKind kind;
+  int minArgs, maxArgs;  // -1: any number
+};
+
+constexpr CommandName kCommands[] = {
+    {"connect", CommandKind::Connect, 0, 0},   {"disconnect", CommandKind::Disconnect, 0, 0},
+    {"partners", CommandKind::Partners, 0, 0}, {"buspars", CommandKind::BusPars, 0, 0},
+    {"state", CommandKind::State, 0, 0},       {"start", CommandKind::Start, 1, 1},
+    {"stop", CommandKind::Stop, 0, 0},         {"clock", CommandKind::Clock, 0, 0},
+    {"set-clock", CommandKind::SetClock, 1, 1}, {"login", CommandKind::Login, 1, 1},
+    {"logout", CommandKind::Logout, 0, 0},     {"read", CommandKind::Read, 0, -1},
+    {"write", CommandKind::Write, 1, -1},      {"monitor", CommandKind::Monitor, 0, 0},
+    {"save", CommandKind::Save, 1, 1},
+};
+
+constexpr const char* kKinds[4] = {"TCP", "S7ONLINE", "CP_L2_1", "CP_L2_2"};
+
+const CommandName* FindCommand(const std::string& word) {
+  for (const CommandName& c : kCommands)
+    if (word == c.name) return &c;
+  return nullptr;
+}
+
+bool Number(const std::string& text, long low, long high, int* out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || v < low || v > high) return false;
+  *out = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CliOptions* o, std::string* why) {
+  std::size_t i = 0;
+  auto value = [&](const char* option, std::string* out) {
+    if (i + 1 >= args.size()) {
+      *why = std::string(option) + " needs a value";
+      return false;
+    }
+    *out = args[++i];
+    return true;
+  };
+  for (; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string v;
+    if (a == "--help" || a == "-h") {
+      o->help = true;
+      return true;
+    }
+    if (a.rfind("--", 0) != 0) break;
+    if (a == "--raw") {
+      o->raw = true;
+    } else if (a == "--if") {
+      if (!value("--if", &v)) return false;
+      o->kindGiven = false;
+      for (int k = 0; k < 4; ++k)
+        if (CompareNoCase(v.c_str(), kKinds[k]) == 0) o->kind = k, o->kindGiven = true;
+      if (!o->kindGiven) return *why = "--if takes TCP, S7ONLINE, CP_L2_1 or CP_L2_2, not " + v, false;
+    } else if (a == "--plc") {
+      if (!value("--plc", &o->plc)) return false;
+    } else if (a == "--rack") {
+      if (!value("--rack", &v) || !Number(v, 0, 31, &o->rack)) return *why = "--rack takes 0-31", false;
+      o->rackGiven = true;
+    } else if (a == "--slot") {
+      if (!value("--slot", &v) || !Number(v, 0, 18, &o->slot)) return *why = "--slot takes 0-18", false;
+      o->slotGiven = true;
+    } else if (a == "--timeout") {
+      if (!value("--timeout", &v) || !Number(v, 100, 30000, &o->timeoutMs))
+        return *why = "--timeout takes 100-30000 (milliseconds)", false;
+      o->timeoutGiven = true;
+    } else if (a == "--name") {
+      if (!value("--name", &v)) return false;
+      o->name = Cp1250FromUtf8(v);
+      if (o->name.size() > 23) return *why = "--name takes at most 23 characters", false;
+      o->nameGiven = true;
+    } else if (a == "--vat") {
+      if (!value("--vat", &o->vat)) return false;
+    } else {
+      *why = "unknown option " + a;
+      return false;
+    }
+  }
+  if (i >= args.size()) {
+    *why = "no command given";
+    return false;
+  }
+  while (i < args.size()) {
+    const CommandName* c = FindCommand(args[i]);
+    if (!c) {
+      *why = "unknown command " + args[i];
+      return false;
+    }
+    CliCommand cmd{c->kind};
+    ++i;
+    for (; i < args.size() && !FindCommand(args[i]); ++i) {
+      const std::string& a = args[i];
+      if (c->kind == CommandKind::Monitor && (a == "--interval" || a == "--count")) {
+        if (i + 1 >= args.size()) return *why = a + " needs a value", false;
+        const std::string& v = args[++i];
+        if (a == "--interval" && !Number(v, 50, 3600000, &cmd.intervalMs))
+          return *why = "--interval takes 50-3600000 (milliseconds)", false;
+        if (a == "--count" && !Number(v, 1, 100000000, &cmd.count)) return *why = "--count takes a positive number", false;
+        continue;
+      }
+      if (c->maxArgs >= 0 && static_cast<int>(cmd.args.size()) >= c->maxArgs)
+        return *why = std::string(c->name) + ": unexpected argument " + a, false;
+      cmd.args.push_back(c->kind == CommandKind::Save ? a : Cp1250FromUtf8(a));
+    }
+    if (static_cast<int>(cmd.args.size()) < c->minArgs)
+      return *why = std::string(c->name) + " needs an argument", false;
+    if (c->kind == CommandKind::Start && cmd.args[0] != "warm" && cmd.args[0] != "cold")
+      return *why = "start takes warm or cold", false;
+    o->commands.push_back(std::move(cmd));
+  }
+  return true;
+}
+
+const char* UsageText() {
+  return R"USAGE(usage: tolvane-cli [--if TCP|S7ONLINE|CP_L2_1|CP_L2_2] [--plc ADDRESS] [--rack N] [--slot N]
+                   [--timeout MS] [--name TEXT] [--vat FILE] [--raw] COMMAND [ARGS] [COMMAND [ARGS]]...
+commands:  connect | disconnect | partners | buspars | state | start warm|cold | stop
+           clock | set-clock now|"YYYY-MM-DD hh:mm:ss[.mmm]" | login PASSWORD | logout
+           read [DEFINITION]... | write DEFINITION=VALUE[,VALUE]... | monitor [--interval MS] [--count N]
+           save FILE
+
+Opens the interface and creates the connection (defaults: TCP, 192.168.1.1, rack 0, slot 2,
+1000 ms), or loads them with the variables from a variable table file (--vat), then runs the
+commands in order. The output is the log, as Tolvane's log pane shows it, in UTF-8 (--raw: the
+program's code page 1250 bytes). ADDRESS is an IPv4 address for TCP, a station number 0-127
+for the MPI/PROFIBUS interfaces.
+
+A DEFINITION is an address with count and type, e.g. "DB1.DBW2:3 (Int)", "MW10:1 (Word)",
+"E0.0:8 (Bit)". read without one reads the table of --vat. Each write VALUE is read as the
+element's display mode shows it: Dec+/- for Int (-12), Hex for Word (0x1f), Real (3.5),
+Time (1m30s), Date/Time (2024.03.01, 12:30:00.000), Char ('A' as A or #65); give one value per
+element, separated by commas.
+
+monitor re-reads the variables every interval (default 1000 ms) and prints the lines that
+changed, for N reads or until Ctrl+C. save writes the variables and the PLC to a .vat file.
+
+exit status: 0 when every operation succeeded; else the library error code (1-29) of the first
+that failed; 64 bad usage or a refused value; 65 a variable table file that cannot be loaded;
+74 a variable table file that cannot be written.
+
+examples:
+  tolvane-cli --plc 192.168.0.10 --name "Press 1" state clock
+  tolvane-cli --plc 192.168.0.10 read "DB1.DBW2:3 (Int)" "MD4:1 (Real)"
+  tolvane-cli --plc 192.168.0.10 write "DB1.DBW2:3 (Int)=1,-2,300" read
+  tolvane-cli --vat press.vat monitor --interval 500 --count 10
+  tolvane-cli --if S7ONLINE --plc 2 partners buspars state
+)USAGE";
+}

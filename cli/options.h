@@ -1,0 +1,44 @@
+// The command line of tolvane-cli: the PLC options, then one or more
+// commands with their arguments, run in order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class CommandKind {
+  Connect, Disconnect, Partners, BusPars, State, Start, Stop, Clock, SetClock, Login, Logout,
+  Read, Write, Monitor, Save,
+};
+
+struct CliCommand {
+  CommandKind kind;
+  std::vector<std::string> args;  // code page 1250, except file paths
+  int intervalMs = 1000;          // monitor
+  int count = 0;                  // monitor: reads to do, 0 = until Ctrl+C
+};
+
+struct CliOptions {
+  int kind = 0;              // interface kind
+  bool kindGiven = false;
+  std::string plc;           // --plc as given
+  int rack = 0, slot = 2, timeoutMs = 1000;
+  bool rackGiven = false, slotGiven = false, timeoutGiven = false;
+  std::string name;          // code page 1250
+  bool nameGiven = false;
+  std::string vat;           // --vat FILE
+  bool raw = false;
+  bool help = false;
+  std::vector<CliCommand> commands;
+};
+
+// Parses the arguments after the program name (UTF-8). Returns false with a
+// one-line reason for bad usage.
+bool ParseCommandLine(const std::vector<std::string>& args, CliOptions* options, std::string* why);
+
+// The usage text with examples (UTF-8).
+const char* UsageText();
+
+// Exit codes beyond the library's error codes 1-29.
+inline constexpr int kExitUsage = 64;      // bad usage or a refused value
+inline constexpr int kExitDataFile = 65;   // a variable table file could not be loaded
+inline constexpr int kExitCantSave = 74;   // a variable table file could not be written

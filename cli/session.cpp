@@ -1,0 +1,405 @@
+// tolvane-cli's commands. Each one calls the library as the corresponding
+// menu command of the main window does and writes the same log entry with
+// LogOperation; read, write and monitor then print the value lines as the
+// read-variables window shows them.
+#include "cli/session.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/logoperation.h"
+#include "app/runtime.h"
+#include "res/codepage.h"
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+constexpr int kPartnerListSize = 256;
+constexpr int kBusTimeoutMs = 1000;
+constexpr int kFallbackPduSize = 240;
+
+void Log(int operation, int value = 0, const void* data = nullptr) {
+  LogOperation(kLogOperationBase + operation, value, data);
+}
+
+// "YYYY-MM-DD hh:mm:ss[.mmm]" or "now" as a calendar record with its weekday.
+bool ParseClock(const std::string& text, CalendarRecord* out) {
+  if (text == "now") {
+    PlatCalendar now;
+    Plat_LocalTime(&now);
+    std::memcpy(out, &now, sizeof *out);
+    return true;
+  }
+  unsigned y, mo, d, h, mi, s, ms = 0;
+  char tail = 0;
+  int n = std::sscanf(text.c_str(), "%4u-%2u-%2u %2u:%2u:%2u.%3u%c", &y, &mo, &d, &h, &mi, &s, &ms, &tail);
+  if (n == 6) {
+    n = std::sscanf(text.c_str(), "%4u-%2u-%2u %2u:%2u:%2u%c", &y, &mo, &d, &h, &mi, &s, &tail);
+    if (n != 6) return false;
+    ms = 0;
+  } else if (n != 7) {
+    return false;
+  }
+  CalendarRecord c{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(mo), 0,
+                   static_cast<std::uint16_t>(d), static_cast<std::uint16_t>(h), static_cast<std::uint16_t>(mi),
+                   static_cast<std::uint16_t>(s), static_cast<std::uint16_t>(ms)};
+  if (!S7_CheckDateTime(&c)) return false;
+  Cal_DateFromDayNumber(Cal_DayNumberFromDate(&c) - 1, &c);  // fills the weekday
+  *out = c;
+  return true;
+}
+
+// Splits "DEFINITION=VALUE,VALUE" at the last "=" (definitions hold none).
+bool SplitWrite(const std::string& arg, std::string* definition, std::vector<std::string>* values) {
+  const std::size_t eq = arg.rfind('=');
+  if (eq == std::string::npos) return false;
+  *definition = arg.substr(0, eq);
+  values->clear();
+  std::size_t start = eq + 1;
+  for (;;) {
+    const std::size_t comma = arg.find(',', start);
+    values->push_back(arg.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
+std::string AddressOf(const PlcVariable* var, int element) {
+  char text[kVarAddressTextMax];
+  Var_FormatAddress(0, 0, 0, element, var, text, nullptr);
+  return text;
+}
+
+// Checks one write argument into a scratch variable: the definition, the
+// number of values and each value by the element's display mode.
+bool CheckWrite(const std::string& arg, PlcVariable* var, std::string* why) {
+  std::string definition;
+  std::vector<std::string> values;
+  if (!SplitWrite(arg, &definition, &values)) return *why = "write takes DEFINITION=VALUE[,VALUE]...: " + arg, false;
+  if (!Var_ParseDefinition(definition.c_str(), var)) return *why = "refused definition: " + definition, false;
+  if (static_cast<int>(values.size()) != var->count) {
+    *why = definition + " has " + std::to_string(var->count) + " element(s) but " + std::to_string(values.size()) +
+           " value(s) were given";
+    return false;
+  }
+  for (int j = 0; j < var->count; ++j) {
+    const int code = Var_EnterValue(j, var, values[static_cast<std::size_t>(j)].c_str());
+    if (code != VAR_VALUE_OK) {
+      char complaint[256];
+      Var_DescribeValueError(code, j, var, values[static_cast<std::size_t>(j)].c_str(), complaint, sizeof complaint);
+      *why = Var_TypeName(var->type) + std::string(" ") + AddressOf(var, j) + ": " + complaint;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseAddress(int kind, const std::string& text, std::uint32_t* address) {
+  unsigned parts[4];
+  int used = 0;
+  char tail = 0;
+  if (kind != S7_KIND_TCP) {
+    if (std::sscanf(text.c_str(), "%3u%n%c", &parts[0], &used, &tail) != 1 || parts[0] > 127 ||
+        used != static_cast<int>(text.size()))
+      return false;
+    *address = parts[0];
+    return true;
+  }
+  if (std::sscanf(text.c_str(), "%3u.%3u.%3u.%3u%n%c", &parts[0], &parts[1], &parts[2], &parts[3], &used, &tail) != 4 ||
+      used != static_cast<int>(text.size()))
+    return false;
+  std::uint8_t bytes[4];
+  for (int i = 0; i < 4; ++i) {
+    if (parts[i] > 255) return false;
+    bytes[i] = static_cast<std::uint8_t>(parts[i]);
+  }
+  std::memcpy(address, bytes, 4);
+  return true;
+}
+
+CliSession::CliSession(const CliOptions& options, std::FILE* out)
+    : options_(options), view_(out, options.raw), app_(TheAppState()) {
+  AppState_Reset(app_);
+  pane_ = LogPane_Create(nullptr, &view_, 0, 0);
+  SetMainLogPane(pane_);
+  SetFrontEnd(&frontEnd_);
+}
+
+CliSession::~CliSession() {
+  SetFrontEnd(nullptr);
+  SetMainLogPane(nullptr);
+  LogPane_Destroy(pane_);
+  AppState_ClearVariables(app_);
+}
+
+void CliSession::Interrupt() { g_interrupted.store(true); }
+
+bool CliSession::Validate(std::string* why) {
+  for (const CliCommand& c : options_.commands) {
+    PlcVariable scratch{};
+    bool ok = true;
+    if (c.kind == CommandKind::Read) {
+      for (const std::string& d : c.args) {
+        ok = Var_ParseDefinition(d.c_str(), &scratch);
+        Var_FreeBlock(&scratch);
+        if (!ok) return *why = "refused definition: " + Utf8FromCp1250(d), false;
+      }
+    } else if (c.kind == CommandKind::Write) {
+      for (const std::string& a : c.args) {
+        ok = CheckWrite(a, &scratch, why);
+        Var_FreeBlock(&scratch);
+        if (!ok) return *why = Utf8FromCp1250(*why), false;
+      }
+    } else if (c.kind == CommandKind::SetClock) {
+      CalendarRecord clock{};
+      if (!ParseClock(c.args[0], &clock))
+        return *why = "set-clock takes now or \"YYYY-MM-DD hh:mm:ss[.mmm]\", not " + c.args[0], false;
+    }
+  }
+  std::uint32_t address = 0;
+  if (!options_.plc.empty() && !ParseAddress(options_.kind, options_.plc, &address))
+    return *why = options_.kind == S7_KIND_TCP ? "--plc takes an IPv4 address for TCP, not " + options_.plc
+                                               : "--plc takes a station address 0-127, not " + options_.plc,
+           false;
+  return true;
+}
+
+void CliSession::Note(int result) {
+  if (result != S7_OK && exitCode_ == 0) exitCode_ = result;
+}
+
+void CliSession::NoteFailure(int exitCode) {
+  if (exitCode_ == 0) exitCode_ = exitCode;
+}
+
+void CliSession::Open() {
+  PlcSettings& plc = app_->plc;
+  const bool namesPlc = options_.kindGiven || !options_.plc.empty() || options_.rackGiven || options_.slotGiven ||
+                        options_.timeoutGiven || options_.nameGiven;
+  if (!options_.vat.empty()) {
+    // The file's PLC, unless the options name another one: peek at it (no
+    // log: the load below reports a bad file) and let the options win.
+    LogPane* log = MainLogPane();
+    SetMainLogPane(nullptr);
+    std::size_t length = 0;
+    char* text = File_LoadText(options_.vat.c_str(), kLoadEnsureLineEnd | kLoadSpare, kLoadTextCap, &length);
+    auto* peek = static_cast<AppState*>(Rt_Alloc(kRtZero, sizeof(AppState)));
+    if (text && peek && Vat_Read(text, peek, options_.vat.c_str())) plc = peek->plc;
+    if (peek) VarTable_Clear(&peek->table);
+    Rt_Free(peek);
+    Rt_Free(text);
+    SetMainLogPane(log);
+    if (!namesPlc) {
+      if (!Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
+      return;
+    }
+  }
+  if (options_.kindGiven) plc.kind = options_.kind;
+  if (!options_.plc.empty()) {
+    ParseAddress(plc.kind, options_.plc, &plc.address);  // checked by Validate
+  } else if (plc.kind != S7_KIND_TCP && options_.vat.empty()) {
+    plc.address = 2;  // the usual CPU station on an MPI bus
+  }
+  if (options_.rackGiven) plc.rack = options_.rack;
+  if (options_.slotGiven) plc.slot = options_.slot;
+  if (options_.timeoutGiven) plc.timeoutMs = options_.timeoutMs;
+  if (options_.nameGiven) Rt_StrCopyN(plc.name, options_.name.c_str(), sizeof plc.name);
+
+  app_->iface = S7_Interface_Init(static_cast<unsigned>(plc.kind));
+  Note(S7_GetLastError(nullptr));
+  Log(S7_OP_INTERFACE_INIT);
+  if (app_->iface) {
+    app_->conn = S7_Connection_Init(app_->iface, plc.name, plc.timeoutMs, plc.address, plc.rack, plc.slot,
+                                    kFallbackPduSize);
+    Note(S7_GetLastError(nullptr));
+    Log(S7_OP_CONNECTION_INIT);
+  }
+  if (!options_.vat.empty() && !Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
+}
+
+int CliSession::Run() {
+  Open();
+  if (exitCode_ != kExitDataFile)
+    for (const CliCommand& c : options_.commands) RunCommand(c);
+  if (app_->iface) app_->iface = S7_Interface_Done(app_->iface);
+  app_->conn = nullptr;
+  return exitCode_;
+}
+
+bool CliSession::ReadTable(bool logSuccess) {
+  int rc;
+  int operation;
+  if (app_->table.count == 1) {
+    const PlcVariable& v = app_->table.vars[0];
+    operation = S7_OP_SIMPLE_READ;
+    rc = S7_SimpleRead(app_->conn, static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.dbNumber,
+                       v.start, v.bit, v.count, 1, v.values);
+  } else {
+    operation = S7_OP_MULTI_READ;
+    rc = VarTable_PrepareRequest(&app_->table, app_->conn, 0);
+    if (rc == S7_OK) rc = S7_MultiRead(app_->conn);
+  }
+  Note(rc);
+  if (rc != S7_OK || logSuccess) Log(operation);
+  return rc == S7_OK;
+}
+
+void CliSession::PrintStamp() {
+  char stamp[64];
+  const int n = FormatTimeStamp(0, 1, 3, nullptr, 0, stamp);
+  std::memcpy(stamp + n, "\r\n", 3);
+  view_.Print(stamp);
+}
+
+void CliSession::PrintAllLines() {
+  ValueLineWidths widths;
+  VarTable_ValueLineWidths(&app_->table, &widths);
+  char line[kValueLineMax + 2];
+  for (int i = 0; i < app_->table.count; ++i) {
+    PlcVariable* v = &app_->table.vars[i];
+    for (int j = 0; j < v->count; ++j) {
+      const int n = Var_FormatValueLine(&widths, j, v, line);
+      std::memcpy(line + n, "\r\n", 3);
+      view_.Print(line);
+    }
+    std::memcpy(Var_ShownValues(v), v->values, static_cast<std::size_t>(v->bufferSize));
+  }
+}
+
+void CliSession::PrintChangedLines() {
+  ValueLineWidths widths;
+  VarTable_ValueLineWidths(&app_->table, &widths);
+  char line[kValueLineMax + 2];
+  bool stamped = false;
+  for (int i = 0; i < app_->table.count; ++i) {
+    PlcVariable* v = &app_->table.vars[i];
+    std::uint8_t* shown = Var_ShownValues(v);
+    for (int j = 0; j < v->count; ++j) {
+      const std::size_t at = static_cast<std::size_t>(j * v->slotSize);
+      if (std::memcmp(v->values + at, shown + at, static_cast<std::size_t>(v->slotSize)) == 0) continue;
+      if (!stamped) {
+        PrintStamp();
+        stamped = true;
+      }
+      const int n = Var_FormatValueLine(&widths, j, v, line);
+      std::memcpy(line + n, "\r\n", 3);
+      view_.Print(line);
+      std::memcpy(shown + at, v->values + at, static_cast<std::size_t>(v->slotSize));
+    }
+  }
+}
+
+bool CliSession::DefineTable(const std::vector<std::string>& args, bool withValues) {
+  AppState_ClearVariables(app_);
+  for (const std::string& a : args) {
+    PlcVariable* v = &app_->table.vars[app_->table.count];
+    std::string why;
+    if (app_->table.count >= kVarTableSize) return false;
+    if (withValues ? !CheckWrite(a, v, &why) : !Var_ParseDefinition(a.c_str(), v)) return false;
+    ++app_->table.count;
+  }
+  return true;
+}
+
+void CliSession::RunCommand(const CliCommand& c) {
+  S7Connection* conn = app_->conn;
+  switch (c.kind) {
+    case CommandKind::Connect: Note(S7_Connect(conn)); Log(S7_OP_CONNECT); break;
+    case CommandKind::Disconnect: Note(S7_Disconnect(conn)); Log(S7_OP_DISCONNECT); break;
+    case CommandKind::Partners: {
+      std::uint8_t list[kPartnerListSize];
+      int count = 0;
+      Note(S7_OnLine_Partners(app_->iface, kBusTimeoutMs, kPartnerListSize, list, &count));
+      Log(S7_OP_ONLINE_PARTNERS, count, list);
+      break;
+    }
+    case CommandKind::BusPars: {
+      std::uint8_t record[242];
+      Note(S7_OnLine_BusPars(app_->iface, kBusTimeoutMs, record));
+      Log(S7_OP_ONLINE_BUSPARS, 0, record);
+      break;
+    }
+    case CommandKind::State: {
+      int state = 0;
+      Note(S7_GetCpuState(conn, &state));
+      Log(S7_OP_GET_CPU_STATE, state);
+      break;
+    }
+    case CommandKind::Start: Note(S7_CpuStart(conn, c.args[0] == "cold" ? 1 : 0)); Log(S7_OP_CPU_START); break;
+    case CommandKind::Stop: Note(S7_CpuStop(conn)); Log(S7_OP_CPU_STOP); break;
+    case CommandKind::Clock: {
+      CalendarRecord clock{};
+      Note(S7_GetCpuClock(conn, &clock));
+      Log(S7_OP_GET_CPU_CLOCK, 0, &clock);
+      break;
+    }
+    case CommandKind::SetClock: {
+      CalendarRecord clock{};
+      ParseClock(c.args[0], &clock);
+      Note(S7_SetCpuClock(conn, &clock));
+      Log(S7_OP_SET_CPU_CLOCK);
+      break;
+    }
+    case CommandKind::Login: Note(S7_SessionLogin(conn, c.args[0].c_str())); Log(S7_OP_SESSION_LOGIN); break;
+    case CommandKind::Logout: Note(S7_SessionLogout(conn)); Log(S7_OP_SESSION_LOGOUT); break;
+    case CommandKind::Read:
+      if (!c.args.empty()) DefineTable(c.args, false);
+      if (ReadTable(true)) PrintAllLines();
+      break;
+    case CommandKind::Write: {
+      DefineTable(c.args, true);
+      int rc;
+      int operation;
+      if (app_->table.count == 1) {
+        const PlcVariable& v = app_->table.vars[0];
+        operation = S7_OP_SIMPLE_WRITE;
+        rc = S7_SimpleWrite(conn, static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.dbNumber, v.start,
+                            v.bit, v.count, 1, v.values);
+      } else {
+        operation = S7_OP_MULTI_WRITE;
+        rc = VarTable_PrepareRequest(&app_->table, conn, 1);
+        if (rc == S7_OK) rc = S7_MultiWrite(conn);
+      }
+      Note(rc);
+      Log(operation);
+      // As the read window after a write: the values read back from the PLC.
+      if (rc == S7_OK && ReadTable(false)) PrintAllLines();
+      break;
+    }
+    case CommandKind::Monitor: Monitor(c); break;
+    case CommandKind::Save:
+      if (!Vat_Write(Cp1250FromUtf8(c.args[0]).c_str(), app_)) NoteFailure(kExitCantSave);
+      break;
+  }
+}
+
+// The read window's schedule: a 50 ms tick, and a read whenever an interval
+// has passed since the schedule time, which then moves on by exactly one
+// interval, so a slow PLC is caught up with one interval at a time.
+// The first read shows every line, later ones the lines that changed, each
+// block under the time it was read.
+void CliSession::Monitor(const CliCommand& c) {
+  g_interrupted.store(false);
+  const std::uint32_t interval = static_cast<std::uint32_t>(c.intervalMs);
+  std::uint32_t schedule = Plat_TickCount() - interval;
+  int reads = 0;
+  while (!g_interrupted.load() && (c.count == 0 || reads < c.count)) {
+    if (Plat_TickCount() - schedule < interval) {
+      Plat_Sleep(50);
+      continue;
+    }
+    schedule += interval;
+    if (!ReadTable(false)) break;  // logged; the window stops refreshing too
+    if (reads++ == 0) {
+      PrintStamp();
+      PrintAllLines();
+    } else {
+      PrintChangedLines();
+    }
+  }
+}

@@ -1,0 +1,66 @@
+// One run of tolvane-cli: the application record, the log on standard
+// output, the front end the shared command code asks, and the commands, each
+// carried out as the main window's menu command does it.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "app/appstate.h"
+#include "app/frontend.h"
+#include "app/logpane.h"
+#include "cli/consoleview.h"
+#include "cli/options.h"
+
+// The command line answers what a dialog would ask: a file's PLC never
+// replaces the one the options named, and the read window does not open
+// (read, write and monitor print the values themselves).
+class CliFrontEnd : public FrontEnd {
+ public:
+  bool ChoosePlc(const PlcChoice&, int* useSaved) override {
+    *useSaved = 0;
+    return true;
+  }
+  void OpenReadWindow(bool, bool) override {}
+  void UpdateMenu(int, int, bool) override {}
+  void UpdateStatusText() override {}
+};
+
+// An IPv4 address for TCP (network byte order), a station 0-127 otherwise.
+bool ParseAddress(int kind, const std::string& text, std::uint32_t* address);
+
+class CliSession {
+ public:
+  CliSession(const CliOptions& options, std::FILE* out);
+  ~CliSession();
+
+  // Checks what can be checked before anything is sent: definitions, typed
+  // values, the clock text. False with a one-line reason.
+  bool Validate(std::string* why);
+  // Opens interface and connection (or loads --vat), runs the commands and
+  // closes the interface. Returns the exit status.
+  int Run();
+
+  // Stops a running monitor (Ctrl+C).
+  static void Interrupt();
+
+ private:
+  void Open();
+  void RunCommand(const CliCommand& command);
+  // Records the result of a library operation that has just been logged.
+  void Note(int result);
+  void NoteFailure(int exitCode);
+  bool ReadTable(bool logSuccess);
+  void PrintStamp();
+  void PrintAllLines();
+  void PrintChangedLines();
+  bool DefineTable(const std::vector<std::string>& definitions, bool withValues);
+  void Monitor(const CliCommand& command);
+
+  CliOptions options_;
+  ConsoleView view_;
+  LogPane* pane_ = nullptr;
+  CliFrontEnd frontEnd_;
+  AppState* app_;
+  int exitCode_ = 0;
+};

@@ -1,0 +1,264 @@
+// tolvane-cli end to end against the bundled simulator: the exact log lines
+// and value lines it prints, its exit status, refused values and bad usage,
+// a .vat round trip and monitoring a value that changes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <unistd.h>
+
+#include "platform/platform.h"
+#include "tests/cli/cli_runner.h"
+#include "tools/plcsim/plcsim.h"
+
+namespace {
+
+class CliSimTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Start(plcsim::Config{}); }
+  void Start(const plcsim::Config& config) {
+    sim_.Stop();
+    ASSERT_TRUE(sim_.Start(config));
+  }
+  std::vector<std::string> Plc(std::vector<std::string> rest) {
+    rest.insert(rest.begin(), {"--plc", sim_.AddressText()});
+    return rest;
+  }
+  plcsim::Bytes Memory(std::uint8_t area, int db, int offset, int length) {
+    return sim_.Model().ReadMemory(area, db, offset, length);
+  }
+  plcsim::Simulator sim_;
+};
+
+const std::string kOpen = "S7_Interface_Init : OK.\nS7_Connection_Init : OK.\n\tPDU méret : 240\n";
+const std::string kOpenNamed = "S7_Interface_Init : OK.\nPress 1 - S7_Connection_Init : OK.\n\tPDU méret : 240\n";
+
+TEST_F(CliSimTest, StateStopStartAndConnection) {
+  CliResult r = RunCli(Plc({"--name", "Press 1", "state", "stop", "state", "start", "warm", "disconnect",
+                            "connect"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpenNamed +
+                       "Press 1 - S7_GetCpuState : OK.\n\tCPU : Run\n"
+                       "Press 1 - S7_CpuStop : OK.\n\tCPU : Stop\n"
+                       "Press 1 - S7_GetCpuState : OK.\n\tCPU : Stop\n"
+                       "Press 1 - S7_CpuStart : OK.\n\tCPU : Run\n"
+                       "Press 1 - S7_Disconnect : OK.\n"
+                       "Press 1 - S7_Connect : OK.\n\tPDU méret : 240\n");
+  EXPECT_TRUE(sim_.Model().Running());
+}
+
+TEST_F(CliSimTest, ClockReadAndSet) {
+  CliResult r = RunCli(Plc({"set-clock", "2031-07-15 08:09:10.500", "clock"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("S7_SetCpuClock : OK\\.\n\tCPU : 2031\\.07\\.15 08:09:1\\d PC : "
+                                                  "\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d\n")))
+      << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("S7_GetCpuClock : OK\\.\n\tCPU : 2031\\.07\\.15 08:09:1\\d\n")))
+      << r.out;
+  EXPECT_EQ(sim_.Model().Clock().weekday, 2) << "15 July 2031 is a Tuesday";
+}
+
+TEST_F(CliSimTest, ReadAndWriteMixedDefinitions) {
+  CliResult r = RunCli(Plc({"write", "DB1.DBW2:3 (Int)=1,-2,300", "MD4:1 (Real)=3.5", "MB0:2 (Char)=A,#233",
+                            "DB1.DBD10:1 (Time)=1m30s", "M20.0:8 (Bit)=1,0,1,0,0,0,0,1"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_MultiWrite : OK.\n"
+                       " DB1.DBW2  = 1 \n"
+                       " DB1.DBW4  = -2 \n"
+                       " DB1.DBW6  = 300 \n"
+                       " MD4       = 3.5 \n"
+                       " MB0       = 'A' (#65) \n"
+                       " MB1       = 'é' (#233) \n"
+                       " DB1.DBD10 = 1m30s \n"
+                       " M20.0     = 1 \n M20.1     = 0 \n M20.2     = 1 \n M20.3     = 0 \n"
+                       " M20.4     = 0 \n M20.5     = 0 \n M20.6     = 0 \n M20.7     = 1 \n");
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 2, 6), (plcsim::Bytes{0x00, 0x01, 0xFF, 0xFE, 0x01, 0x2C}));
+  EXPECT_EQ(Memory(plcsim::kAreaFlags, 0, 4, 4), (plcsim::Bytes{0x40, 0x60, 0x00, 0x00}));
+  EXPECT_EQ(Memory(plcsim::kAreaFlags, 0, 0, 2), (plcsim::Bytes{0x41, 0xE9}));
+  EXPECT_EQ(Memory(plcsim::kAreaFlags, 0, 20, 1), plcsim::Bytes{0x85});
+
+  r = RunCli(Plc({"read", "DB1.DBW2:1 (Word)"}));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kOpen + "S7_SimpleRead : OK.\n DB1.DBW2 = 0x0001 \n");
+}
+
+TEST_F(CliSimTest, RefusedValueWritesNothing) {
+  struct Case {
+    std::string arg, message;
+  } cases[] = {
+      {"DB1.DBW2:2 (Int)=1,-40000", "Int DB1.DBW4: -40000 is below -32768"},
+      {"MW0:1 (Word)=1f", "Word MW0:"},
+      {"MW0:2 (Word)=0x1", "MW0:2 (Word) has 2 element(s) but 1 value(s) were given"},
+      {"T0:1 (Timer)=30s1m", "Timer T0:"},
+      {"MW0:1 (Real)=1", "refused definition: MW0:1 (Real)"},
+  };
+  for (const Case& c : cases) {
+    const int requests = sim_.RequestCount();
+    CliResult r = RunCli(Plc({"write", c.arg}));
+    EXPECT_EQ(r.status, 64) << c.arg;
+    EXPECT_EQ(r.out, "") << c.arg << ": nothing is opened or sent";
+    EXPECT_EQ(r.err.rfind("tolvane-cli: " + c.message, 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("usage: tolvane-cli"), std::string::npos);
+    EXPECT_EQ(sim_.RequestCount(), requests);
+  }
+}
+
+TEST_F(CliSimTest, BadUsage) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{}, "no command given"},
+      {{"fly"}, "unknown command fly"},
+      {{"--frobnicate", "state"}, "unknown option --frobnicate"},
+      {{"--plc", "300.1.1.1", "state"}, "--plc takes an IPv4 address for TCP, not 300.1.1.1"},
+      {{"--if", "S7ONLINE", "--plc", "128", "state"}, "--plc takes a station address 0-127, not 128"},
+      {{"--if", "MPI", "state"}, "--if takes TCP, S7ONLINE, CP_L2_1 or CP_L2_2, not MPI"},
+      {{"--rack", "32", "state"}, "--rack takes 0-31"},
+      {{"start"}, "start needs an argument"},
+      {{"start", "hot"}, "start takes warm or cold"},
+      {{"state", "now"}, "state: unexpected argument now"},
+      {{"set-clock", "2031-02-30 00:00:00"}, "set-clock takes now or"},
+      {{"monitor", "--count", "0"}, "--count takes a positive number"},
+      {{"--name", "a name that is far too long for a PLC", "state"}, "--name takes at most 23 characters"},
+  };
+  for (const Case& c : cases) {
+    CliResult r = RunCli(c.args);
+    EXPECT_EQ(r.status, 64) << c.message;
+    EXPECT_EQ(r.err.rfind("tolvane-cli: " + c.message, 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  CliResult help = RunCli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: tolvane-cli", 0), 0u);
+  EXPECT_NE(help.out.find("examples:"), std::string::npos);
+}
+
+TEST_F(CliSimTest, ExitStatusIsTheFirstFailure) {
+  CliResult r = RunCli(Plc({"read", "DB1.DBW0:1 (Word)", "DB99.DBW0:1 (Word)", "state"}));
+  EXPECT_EQ(r.status, 27);
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_MultiRead : Adat hiba. Kiegészítő hibakód : 2(0x0002).\n"
+                       "\tDB1.DBW0:1 (Word) : Sikeres\n"
+                       "\tDB99.DBW0:1 (Word) : Az objektum nem létezik\n"
+                       "S7_GetCpuState : OK.\n\tCPU : Run\n")
+      << "the commands after a failure still run";
+
+  sim_.Inject({plcsim::FaultKind::RewriteReply});  // the setup communication goes through
+  sim_.Inject({plcsim::FaultKind::NoAnswer});
+  r = RunCli(Plc({"read", "MW0:1 (Word)", "state"}));
+  EXPECT_EQ(r.status, 14);
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_SimpleRead : Nem jött válasz időben.\n"
+                       "S7_Disconnect : OK.\n"
+                       "S7_GetCpuState : A PLC kapcsolat bontva.\n");
+
+  sim_.Stop();
+  r = RunCli(Plc({"state"}));
+  EXPECT_EQ(r.status, 10);
+  EXPECT_EQ(r.out,
+            "S7_Interface_Init : OK.\nS7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\n"
+            "S7_GetCpuState : A PLC kapcsolat bontva.\n");
+}
+
+TEST_F(CliSimTest, LoginGatesWrites) {
+  plcsim::Config config;
+  config.model.password = "secret";
+  Start(config);
+  CliResult r = RunCli(Plc({"write", "MB0:1 (Byte)=0x12", "login", "secret", "write", "MB0:1 (Byte)=0x12",
+                            "logout"}));
+  EXPECT_EQ(r.status, 27);
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_SimpleWrite : Adat hiba. Kiegészítő hibakód : 1(0x0001).\n"
+                       "\tMB0:1 (Byte) : A hozzáférés nem engedélyezett\n"
+                       "S7_SessionLogin : OK.\n"
+                       "S7_SimpleWrite : OK.\n MB0 = 0x12 \n"
+                       "S7_SessionLogout : OK.\n");
+}
+
+TEST_F(CliSimTest, SaveAndLoadATable) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("tolvane-cli-" + std::to_string(::getpid()) + ".vat")).string();
+  CliResult r = RunCli(Plc({"--name", "Press 1", "write", "DB1.DBW2:2 (Word)=0x1234,0x10", "MD4:1 (Real)=2.5",
+                            "save", path}));
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::ifstream in(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "[PLC]\r\nIF = TCP\r\nName = Press 1\r\nAddress = " + sim_.AddressText() +
+                      "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\nVarCount = 2\r\n"
+                      "[Var0]\r\nVar = DB1.DBW2:2 (Word)\r\n[Var1]\r\nVar = MD4:1 (Real)\r\n");
+
+  r = RunCli({"--vat", path, "read"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpenNamed +
+                       "Press 1 - S7_MultiRead : OK.\n"
+                       " DB1.DBW2 = 0x1234 \n"
+                       " DB1.DBW4 = 0x0010 \n"
+                       " MD4      = 2.5 \n");
+
+  // The options name the PLC: the file's variables, the options' connection.
+  r = RunCli({"--vat", path, "--plc", sim_.AddressText(), "--name", "Other", "read"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("S7_Interface_Init : OK.\nOther - S7_Connection_Init : OK.", 0), 0u) << r.out;
+
+  std::ofstream(path, std::ios::binary) << "[PLC]\r\nIF = MPI\r\n";
+  r = RunCli({"--vat", path, "read"});
+  EXPECT_EQ(r.status, 65);
+  EXPECT_EQ(r.out, "Invalid line in " + std::filesystem::path(path).filename().string() +
+                       " at section PLC\nIF = MPI\n");
+  std::remove(path.c_str());
+
+  r = RunCli(Plc({"read", "MW0:1 (Word)", "save", "/nonexistent-dir/x.vat"}));
+  EXPECT_EQ(r.status, 74);
+  EXPECT_NE(r.out.find("Változó tábla mentése : x.vat - can't save. :-(\n"), std::string::npos);
+}
+
+TEST_F(CliSimTest, MonitorShowsWhatChanges) {
+  const int before = sim_.RequestCount();
+  CliProcess p = StartCli(Plc({"read", "MW0:2 (Word)", "monitor", "--interval", "200", "--count", "8"}));
+  // Once the setup, the read and two monitor reads are through, the value
+  // changes in the PLC.
+  for (int i = 0; i < 3000 && sim_.RequestCount() < before + 4; ++i) Plat_Sleep(5);
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaFlags, 0, 2, {0xBE, 0xEF}));
+  CliResult r = WaitCli(p);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string stamp = "\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\n";
+  EXPECT_TRUE(std::regex_match(r.out, std::regex(
+      "S7_Interface_Init : OK\\.\nS7_Connection_Init : OK\\.\n\tPDU méret : 240\n"
+      "S7_SimpleRead : OK\\.\n MW0 = 0x0000 \n MW2 = 0x0000 \n" +
+      stamp + " MW0 = 0x0000 \n MW2 = 0x0000 \n" + stamp + " MW2 = 0xbeef \n")))
+      << r.out;
+}
+
+TEST(CliAccessPoint, BusServicesAndACpuOverMpi) {
+  CliResult r = RunCliWithAccessPoint({"--if", "CP_L2_1", "--plc", "2", "--name", "MPI", "partners", "state",
+                                       "write", "MB0:1 (Byte)=0x5a", "buspars"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find("\tHSA")),
+            "S7_Interface_Init : OK.\nMPI - S7_Connection_Init : OK.\n\tPDU méret : 240\n"
+            "S7_OnLine_Partners : OK.\n\t  0 : active\n\t  2 : active\n"
+            "MPI - S7_GetCpuState : OK.\n\tCPU : Run\n"
+            "MPI - S7_SimpleWrite : OK.\n MB0 = 0x5a \n"
+            "S7_OnLine_BusPars : OK.\n");
+  EXPECT_NE(r.out.find("\tIdent\t\t: Tolvane stand-in MPI\n"), std::string::npos);
+
+  // A TCP interface has no bus to ask.
+  r = RunCli({"--if", "TCP", "--plc", "127.0.0.1", "partners"});
+  const std::string refused = "S7_OnLine_Partners : Érvénytelen mód.\n";
+  ASSERT_GE(r.out.size(), refused.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - refused.size()), refused) << r.out;
+  EXPECT_EQ(r.status, 10) << "the connect to 127.0.0.1 failed first";
+}
+
+TEST_F(CliSimTest, RawGivesTheLogsOwnBytes) {
+  CliResult r = RunCli(Plc({"--raw", "--name", "\xC3\x81gens", "state"}));  // "Ágens" in UTF-8
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.rawOut,
+            "S7_Interface_Init : OK.\r\n\xC1gens - S7_Connection_Init : OK.\r\n\tPDU m\xE9ret : 240\r\n"
+            "\xC1gens - S7_GetCpuState : OK.\r\n\tCPU : Run\r\n");
+}
+
+}  // namespace
