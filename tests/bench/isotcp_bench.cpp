@@ -8,6 +8,7 @@
 
 #include "app/runtime.h"
 #include "s7lib/s7internal.h"
+#include "tests/bench/raw_exchange.h"
 #include "tools/plcsim/plcsim.h"
 
 namespace {
@@ -38,16 +39,6 @@ void BM_LibraryExchange(benchmark::State& state) {
   S7_Connection_Done(conn);
 }
 BENCHMARK(BM_LibraryExchange)->UseRealTime();
-
-bool RawRoundTrip(PlatSocket s, const std::vector<std::uint8_t>& out, std::uint8_t* in, int expect) {
-  if (Plat_SockSend(s, out.data(), static_cast<int>(out.size())) != static_cast<int>(out.size())) return false;
-  for (int got = 0; got < expect;) {
-    int n = Plat_SockRecv(s, in + got, expect - got);
-    if (n <= 0) return false;
-    got += n;
-  }
-  return true;
-}
 
 // The same request frame and reply, with nothing but send and recv.
 void BM_RawSocketExchange(benchmark::State& state) {

@@ -8,6 +8,7 @@
 
 #include "app/runtime.h"
 #include "s7lib/s7internal.h"
+#include "tests/bench/raw_exchange.h"
 #include "tools/plcsim/plcsim.h"
 
 namespace {
@@ -61,16 +62,6 @@ void BM_LibraryMultiRead20(benchmark::State& state) {
   S7_Connection_Done(conn);
 }
 BENCHMARK(BM_LibraryMultiRead20)->UseRealTime()->Unit(benchmark::kMicrosecond);
-
-bool RawRoundTrip(PlatSocket s, const std::vector<std::uint8_t>& out, std::uint8_t* in, int expect) {
-  if (Plat_SockSend(s, out.data(), static_cast<int>(out.size())) != static_cast<int>(out.size())) return false;
-  for (int got = 0; got < expect;) {
-    int n = Plat_SockRecv(s, in + got, expect - got);
-    if (n <= 0) return false;
-    got += n;
-  }
-  return true;
-}
 
 // The same request frame, built once by the library, and its reply, with
 // nothing but send and recv: the floor the library is measured against.
