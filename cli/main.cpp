@@ -2,6 +2,7 @@
 // test bench. Its output is the log the main window would show for the same
 // operations.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   std::vector<char*> raw(static_cast<std::size_t>(argc) + 1);
   const int n = Plat_Arguments(argc, argv, raw.data(), argc);
   std::vector<std::string> args(raw.begin() + (n > 0 ? 1 : 0), raw.begin() + n);
+  for (int i = 0; i < n; ++i) std::free(raw[static_cast<std::size_t>(i)]);
 
   CliOptions options;
   std::string why;

@@ -161,8 +161,8 @@ void Plat_LibFree(PlatLibrary lib);
 void Plat_PrepareConsole();
 
 // The program's arguments as UTF-8, whatever the system's code page. Returns
-// how many were stored (at most maxCount); each is a heap copy the caller may
-// keep for the life of the program.
+// how many were stored (at most maxCount); each is a copy on the C heap that
+// the caller releases with free().
 int Plat_Arguments(int argc, char** argv, char** out, int maxCount);
 
 // Ctrl+C calls the handler (on some thread of the system's choosing) instead
