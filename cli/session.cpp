@@ -161,8 +161,10 @@ bool CliSession::Validate(std::string* why) {
         return *why = "set-clock takes now or \"YYYY-MM-DD hh:mm:ss[.mmm]\", not " + c.args[0], false;
     }
   }
+  // With --vat and no --if the interface kind is the file's: Open checks then.
   std::uint32_t address = 0;
-  if (!options_.plc.empty() && !ParseAddress(options_.kind, options_.plc, &address))
+  const bool kindKnown = options_.kindGiven || options_.vat.empty();
+  if (kindKnown && !options_.plc.empty() && !ParseAddress(options_.kind, options_.plc, &address))
     return *why = options_.kind == S7_KIND_TCP ? "--plc takes an IPv4 address for TCP, not " + options_.plc
                                                : "--plc takes a station address 0-127, not " + options_.plc,
            false;
@@ -201,7 +203,12 @@ void CliSession::Open() {
   }
   if (options_.kindGiven) plc.kind = options_.kind;
   if (!options_.plc.empty()) {
-    ParseAddress(plc.kind, options_.plc, &plc.address);  // checked by Validate
+    if (!ParseAddress(plc.kind, options_.plc, &plc.address)) {
+      std::fprintf(stderr, "tolvane-cli: --plc %s does not fit the file's %s interface\n", options_.plc.c_str(),
+                   InterfaceKindName(plc.kind));
+      NoteFailure(kExitUsage);
+      return;
+    }
   } else if (plc.kind != S7_KIND_TCP && options_.vat.empty()) {
     plc.address = 2;  // the usual CPU station on an MPI bus
   }
@@ -224,7 +231,7 @@ void CliSession::Open() {
 
 int CliSession::Run() {
   Open();
-  if (exitCode_ != kExitDataFile)
+  if (exitCode_ != kExitDataFile && exitCode_ != kExitUsage)
     for (const CliCommand& c : options_.commands) RunCommand(c);
   if (app_->iface) app_->iface = S7_Interface_Done(app_->iface);
   app_->conn = nullptr;
