@@ -1,6 +1,6 @@
-// Log entries of library operations. An entry is built in a heap block that
-// grows as needed, so a long partner list or many item results are never cut
-// and nothing is written past a buffer; the block is handed to the log.
+// Log entries of library operations. An entry is built in a HeapText, so a
+// long partner list or many item results are never cut and nothing is
+// written past a buffer; the block is handed to the log.
 #include "app/logoperation.h"
 
 #include <cstdarg>
@@ -14,53 +14,6 @@
 
 namespace {
 
-// A text in a growing heap block; every piece is formatted bounded first.
-class EntryText {
- public:
-  ~EntryText() { Rt_Free(data_); }
-  void Append(const char* format, ...) {
-    char piece[1024];
-    va_list args;
-    va_start(args, format);
-    int n = FormatTextNV(piece, sizeof piece, format, args);
-    va_end(args);
-    AppendRaw(piece, static_cast<std::size_t>(n));
-  }
-  void AppendRaw(const char* text, std::size_t n) {
-    if (failed_ || !Reserve(length_ + n + 1)) return;
-    std::memcpy(data_ + length_, text, n);
-    length_ += n;
-    data_[length_] = '\0';
-  }
-  const char* Text() const { return data_ ? data_ : ""; }
-  std::size_t Length() const { return length_; }
-  // Hands the block over (to LogWrite); the text is empty afterwards.
-  char* Release() {
-    char* d = data_;
-    data_ = nullptr;
-    length_ = capacity_ = 0;
-    return d;
-  }
-
- private:
-  bool Reserve(std::size_t size) {
-    if (size <= capacity_) return true;
-    std::size_t grown = capacity_ ? capacity_ * 2 : 512;
-    while (grown < size) grown *= 2;
-    void* block = data_;
-    if (!Rt_ReallocInPlace(&block, 0, grown)) {
-      failed_ = true;  // out of memory: the entry keeps what it has
-      return false;
-    }
-    data_ = static_cast<char*>(block);
-    capacity_ = grown;
-    return true;
-  }
-  char* data_ = nullptr;
-  std::size_t length_ = 0, capacity_ = 0;
-  bool failed_ = false;
-};
-
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 std::uint32_t Le32(const std::uint8_t* p) {
@@ -68,7 +21,7 @@ std::uint32_t Le32(const std::uint8_t* p) {
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-void BusParameterBlock(EntryText* detail, const std::uint8_t* r) {
+void BusParameterBlock(HeapText* detail, const std::uint8_t* r) {
   // The ident is the record's own text; bounded by the record, whatever it holds.
   char ident[242 - 43 + 1];
   std::size_t n = 0;
@@ -77,10 +30,10 @@ void BusParameterBlock(EntryText* detail, const std::uint8_t* r) {
     ++n;
   }
   ident[n] = '\0';
-  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_1), r[0], r[1], Le16(r + 2), BaudText(Le16(r + 4)), Le16(r + 6));
-  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_2), Le16(r + 8), r[10], r[11], Le16(r + 12));
-  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_3), Le16(r + 14), Le16(r + 16), Le16(r + 18), Le16(r + 20));
-  detail->Append(LoadText(IDS_LOG_BUS_PARAMETERS_4), static_cast<int>(Le32(r + 22)), r[26],
+  detail->Format(LoadText(IDS_LOG_BUS_PARAMETERS_1), r[0], r[1], Le16(r + 2), BaudText(Le16(r + 4)), Le16(r + 6));
+  detail->Format(LoadText(IDS_LOG_BUS_PARAMETERS_2), Le16(r + 8), r[10], r[11], Le16(r + 12));
+  detail->Format(LoadText(IDS_LOG_BUS_PARAMETERS_3), Le16(r + 14), Le16(r + 16), Le16(r + 18), Le16(r + 20));
+  detail->Format(LoadText(IDS_LOG_BUS_PARAMETERS_4), static_cast<int>(Le32(r + 22)), r[26],
                  static_cast<std::int16_t>(Le16(r + 27)), static_cast<std::int16_t>(Le16(r + 29)), ident);
 }
 
@@ -107,14 +60,14 @@ bool DisconnectsOnTimeout(int op) {
          (op >= S7_OP_SIMPLE_READ && op <= S7_OP_MULTI_WRITE);
 }
 
-void Details(int op, int value, const void* data, S7Connection* conn, EntryText* detail) {
+void Details(int op, int value, const void* data, S7Connection* conn, HeapText* detail) {
   switch (op) {
     case S7_OP_CONNECTION_INIT:
-    case S7_OP_CONNECT: detail->Append(LoadText(IDS_LOG_PDU_SIZE), S7_GetPduSize(conn)); break;
+    case S7_OP_CONNECT: detail->Format(LoadText(IDS_LOG_PDU_SIZE), S7_GetPduSize(conn)); break;
     case S7_OP_ONLINE_PARTNERS: {
       const auto* list = static_cast<const std::uint8_t*>(data);
       for (int i = 0; list && i < value; ++i)
-        if (const char* text = PartnerStatusText(list[i])) detail->Append(LoadText(IDS_LOG_PARTNER), i, text);
+        if (const char* text = PartnerStatusText(list[i])) detail->Format(LoadText(IDS_LOG_PARTNER), i, text);
       break;
     }
     case S7_OP_ONLINE_BUSPARS:
@@ -123,7 +76,7 @@ void Details(int op, int value, const void* data, S7Connection* conn, EntryText*
     case S7_OP_GET_CPU_CLOCK:
       if (data) {
         const auto* clock = static_cast<const CalendarRecord*>(data);
-        detail->Append(LoadText(IDS_LOG_CPU_CLOCK), clock, clock);
+        detail->Format(LoadText(IDS_LOG_CPU_CLOCK), clock, clock);
       }
       break;
     case S7_OP_SET_CPU_CLOCK: {
@@ -133,19 +86,19 @@ void Details(int op, int value, const void* data, S7Connection* conn, EntryText*
         Plat_LocalTime(&now);
         CalendarRecord pc;
         std::memcpy(&pc, &now, sizeof pc);
-        detail->Append(LoadText(IDS_LOG_CPU_AND_PC_CLOCK), &cpu, &cpu, &pc, &pc);
+        detail->Format(LoadText(IDS_LOG_CPU_AND_PC_CLOCK), &cpu, &cpu, &pc, &pc);
       }
       break;
     }
-    case S7_OP_GET_CPU_STATE: detail->Append(LoadText(IDS_LOG_CPU_STATE), CpuStateText(value)); break;
+    case S7_OP_GET_CPU_STATE: detail->Format(LoadText(IDS_LOG_CPU_STATE), CpuStateText(value)); break;
     case S7_OP_CPU_START: {
       int state = 0;
-      if (PollAfterStart(conn, &state) == S7_OK) detail->Append(LoadText(IDS_LOG_CPU_STATE), CpuStateText(state));
+      if (PollAfterStart(conn, &state) == S7_OK) detail->Format(LoadText(IDS_LOG_CPU_STATE), CpuStateText(state));
       break;
     }
     case S7_OP_CPU_STOP: {
       int state = 0;
-      if (S7_GetCpuState(conn, &state) == S7_OK) detail->Append(LoadText(IDS_LOG_CPU_STATE), CpuStateText(state));
+      if (S7_GetCpuState(conn, &state) == S7_OK) detail->Format(LoadText(IDS_LOG_CPU_STATE), CpuStateText(state));
       break;
     }
     default: break;
@@ -194,15 +147,15 @@ void LogOperation(int operation, int value, const void* data) {
   AppState* app = TheAppState();
   S7Connection* conn = app->conn;
 
-  EntryText detail;
+  HeapText detail;
   if (error == S7_OK) Details(op, value, data, conn, &detail);
   char name[24] = "";
   if (HasName(op)) S7_GetConnectionName(conn, name);
 
-  EntryText entry;
-  entry.Append(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
+  HeapText entry;
+  entry.Format(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
                ext, ext, "");
-  entry.AppendRaw(detail.Text(), detail.Length());
+  entry.Append(detail.Text(), detail.Length());
   // Item results belong to the read or write that produced them: an
   // unrelated failure (a bus service, an interface) must not show the
   // results a connection kept from its last request.
@@ -213,10 +166,11 @@ void LogOperation(int operation, int value, const void* data) {
     S7_GetVarResult(conn, i, &code);
     char address[64] = "?";
     if (i < app->table.count) Var_FormatAddress(0, 1, 1, 0, &app->table.vars[i], address, nullptr);
-    entry.Append(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
+    entry.Format(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
   }
-  const std::size_t length = entry.Length();
-  if (length > 0) LogWrite(MainLogPane(), entry.Release(), length, 0);
+  std::size_t length = 0;
+  char* text = entry.Take(&length);
+  if (text) LogWrite(MainLogPane(), text, length, 0);
 
   if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) {
     const int rc = S7_Disconnect(app->conn);

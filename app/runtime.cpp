@@ -9,7 +9,6 @@ namespace {
 
 PlatHeap g_heap = nullptr;
 PlatLock g_sections[kRtSectionCount] = {};
-ThreadContext* g_mainRecord = nullptr;
 std::uint32_t g_sequence = 0;
 std::atomic<bool> g_initialised{false};
 std::atomic<PlatWindow> g_mainWindow{nullptr};
@@ -88,7 +87,6 @@ int Rt_Init() {
     Plat_HeapFree(g_heap, main);
     return 5;
   }
-  g_mainRecord = main;
   Plat_SetupFloatingPoint();
   g_initialised.store(true);
   for (int i = 0; i < g_initialiserCount; ++i)

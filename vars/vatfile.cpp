@@ -157,59 +157,21 @@ namespace {
 // once: so appending "[section]" and "key = value" lines, composed exactly as
 // Ini_SetString composes them, gives the bytes a run of Ini_SetString calls
 // would, in linear time.
-class VatText {
- public:
-  ~VatText() { Rt_Free(text_); }
-  void Section(const char* name) {
-    char header[kIniNameSize + 8];
-    const int n = FormatTextN(header, sizeof header, "[%s]\r\n", name);
-    Put(header, static_cast<std::size_t>(n));
-  }
-  void Key(const char* key, const char* value) {
-    char line[kIniValueSize];
-    const std::size_t n = ini::ComposeLine(key, std::strlen(key), value, line);
-    if (n == 0) return;  // an empty value writes no line
-    Put(line, n);
-    Put("\r\n", 2);
-  }
-  void Key(const char* key, int value) {
-    char number[16];
-    FormatTextN(number, sizeof number, "%d", value);
-    Key(key, number);
-  }
-  char* Take(std::ptrdiff_t* length) {
-    if (failed_) return nullptr;
-    if (!text_ && !Grow(1)) return nullptr;
-    text_[length_] = '\0';
-    *length = static_cast<std::ptrdiff_t>(length_);
-    char* t = text_;
-    text_ = nullptr;
-    return t;
-  }
+void Section(HeapText* t, const char* name) { t->Format("[%s]\r\n", name); }
 
- private:
-  bool Grow(std::size_t need) {
-    if (need <= capacity_) return true;
-    std::size_t size = capacity_ ? capacity_ * 2 : 65536;
-    while (size < need) size *= 2;
-    void* block = text_;
-    if (!Rt_ReallocInPlace(&block, 0, size)) return false;
-    text_ = static_cast<char*>(block);
-    capacity_ = size;
-    return true;
-  }
-  void Put(const char* bytes, std::size_t n) {
-    if (failed_ || !Grow(length_ + n + 1)) {
-      failed_ = true;
-      return;
-    }
-    std::memcpy(text_ + length_, bytes, n);
-    length_ += n;
-  }
-  char* text_ = nullptr;
-  std::size_t length_ = 0, capacity_ = 0;
-  bool failed_ = false;
-};
+void Key(HeapText* t, const char* key, const char* value) {
+  char line[kIniValueSize];
+  const std::size_t n = ini::ComposeLine(key, std::strlen(key), value, line);
+  if (n == 0) return;  // an empty value writes no line
+  t->Append(line, n);
+  t->Append("\r\n", 2);
+}
+
+void Key(HeapText* t, const char* key, int value) {
+  char number[16];
+  FormatTextN(number, sizeof number, "%d", value);
+  Key(t, key, number);
+}
 
 }  // namespace
 
@@ -217,39 +179,42 @@ char* Vat_BuildText(const AppState* app, std::ptrdiff_t* length) {
   if (length) *length = 0;
   std::ptrdiff_t ignored = 0;
   if (!length) length = &ignored;
-  VatText t;
+  HeapText t(65536);
   const PlcSettings& plc = app->plc;
   char value[128];
-  t.Section(kPlc);
-  t.Key("IF", InterfaceKindName(plc.kind));
-  t.Key("Name", plc.name);
+  Section(&t, kPlc);
+  Key(&t, "IF", InterfaceKindName(plc.kind));
+  Key(&t, "Name", plc.name);
   if (plc.kind == S7_KIND_TCP)
     FormatTextN(value, sizeof value, "%a", plc.address);
   else
     FormatTextN(value, sizeof value, "%d", static_cast<int>(plc.address));
-  t.Key("Address", value);
-  t.Key("TimeOut", plc.timeoutMs);
-  t.Key("Rack", plc.rack);
-  t.Key("Slot", plc.slot);
-  t.Key("VarCount", app->table.count);
+  Key(&t, "Address", value);
+  Key(&t, "TimeOut", plc.timeoutMs);
+  Key(&t, "Rack", plc.rack);
+  Key(&t, "Slot", plc.slot);
+  Key(&t, "VarCount", app->table.count);
   for (int i = 0; i < app->table.count; ++i) {
     const PlcVariable* var = &app->table.vars[i];
     char section[16], key[32];
     SectionName(section, sizeof section, i);
-    t.Section(section);
+    Section(&t, section);
     char definition[kVarAddressTextMax];
     Var_FormatAddress(0, 1, 1, 0, var, definition, nullptr);
-    t.Key("Var", definition);
+    Key(&t, "Var", definition);
     for (int j = 0; j < var->count; ++j) {
       KeyName(key, sizeof key, "Name", j);
-      t.Key(key, Var_ElementName(var, j));
+      Key(&t, key, Var_ElementName(var, j));
       if (var->views && var->views[j]) {
         KeyName(key, sizeof key, "View", j);
-        t.Key(key, LoadText(600 + var->views[j]));
+        Key(&t, key, LoadText(600 + var->views[j]));
       }
     }
   }
-  return t.Take(length);
+  std::size_t n = 0;
+  char* text = t.Take(&n);
+  *length = static_cast<std::ptrdiff_t>(n);
+  return text;
 }
 
 int Vat_Write(const char* path, const AppState* app) {

@@ -1,0 +1,50 @@
+// A text in a runtime heap block that grows as it is appended to: log entries
+// of any length and whole variable table files are built in one.
+#include <cstdarg>
+#include <cstring>
+
+#include "app/runtime.h"
+#include "vars/vars.h"
+
+HeapText::~HeapText() { Rt_Free(data_); }
+
+bool HeapText::Reserve(std::size_t size) {
+  if (size <= capacity_) return true;
+  std::size_t grown = capacity_ ? capacity_ * 2 : first_;
+  while (grown < size) grown *= 2;
+  void* block = data_;
+  if (!Rt_ReallocInPlace(&block, 0, grown)) return false;
+  data_ = static_cast<char*>(block);
+  capacity_ = grown;
+  return true;
+}
+
+void HeapText::Append(const char* bytes, std::size_t n) {
+  if (failed_ || !Reserve(length_ + n + 1)) {
+    failed_ = true;  // out of memory: the text keeps what it has
+    return;
+  }
+  std::memcpy(data_ + length_, bytes, n);
+  length_ += n;
+  data_[length_] = '\0';
+}
+
+void HeapText::Format(const char* format, ...) {
+  char piece[1024];
+  va_list args;
+  va_start(args, format);
+  const int n = FormatTextNV(piece, sizeof piece, format, args);
+  va_end(args);
+  Append(piece, static_cast<std::size_t>(n));
+}
+
+char* HeapText::Take(std::size_t* length) {
+  if (length) *length = 0;
+  if (failed_ || (!data_ && !Reserve(1))) return nullptr;
+  data_[length_] = '\0';
+  if (length) *length = length_;
+  char* text = data_;
+  data_ = nullptr;
+  length_ = capacity_ = 0;
+  return text;
+}
