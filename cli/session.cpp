@@ -183,9 +183,14 @@ void CliSession::Open() {
   PlcSettings& plc = app_->plc;
   const bool namesPlc = options_.kindGiven || !options_.plc.empty() || options_.rackGiven || options_.slotGiven ||
                         options_.timeoutGiven || options_.nameGiven;
+  if (!options_.vat.empty() && !namesPlc) {
+    if (!Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
+    return;
+  }
   if (!options_.vat.empty()) {
-    // The file's PLC, unless the options name another one: peek at it (no
-    // log: the load below reports a bad file) and let the options win.
+    // The options name another PLC: they win over the file's description,
+    // which completes it. A quiet look at the file (the load below reports a
+    // bad one).
     LogPane* log = MainLogPane();
     SetMainLogPane(nullptr);
     std::size_t length = 0;
@@ -196,10 +201,6 @@ void CliSession::Open() {
     Rt_Free(peek);
     Rt_Free(text);
     SetMainLogPane(log);
-    if (!namesPlc) {
-      if (!Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
-      return;
-    }
   }
   if (options_.kindGiven) plc.kind = options_.kind;
   if (!options_.plc.empty()) {
