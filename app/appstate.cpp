@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/frontend.h"
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 namespace {
 AppState g_app;

@@ -9,7 +9,7 @@
 #include "app/appstate.h"
 #include "app/frontend.h"
 #include "app/logpane.h"
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "res/strings.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "cli/session.h"
 #include "platform/platform.h"
 

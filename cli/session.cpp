@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "app/logoperation.h"
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "res/codepage.h"
 
 namespace {

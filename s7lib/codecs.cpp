@@ -2,7 +2,7 @@
 // counter words, DATE_AND_TIME with its date check, and the packed-bit
 // helpers. Pure functions, apart from the conversion-error flag that the BCD
 // codecs leave in the calling thread's runtime error flags.
-#include "app/threadctx.h"
+#include "runtime/threadctx.h"
 #include "s7lib/s7internal.h"
 
 namespace {

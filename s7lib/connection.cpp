@@ -2,7 +2,7 @@
 // plus the S7 setup communication that fixes the PDU size) and disconnecting.
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 
 namespace {

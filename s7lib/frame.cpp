@@ -2,7 +2,7 @@
 // other part of the library stands on.
 #include <cstring>
 
-#include "app/threadctx.h"
+#include "runtime/threadctx.h"
 #include "s7lib/s7internal.h"
 
 void S7_SetError(int code, std::int32_t ext) {

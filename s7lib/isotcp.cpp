@@ -7,7 +7,7 @@
 // waits block on the socket for what is left of the time-out.
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 
 namespace {

@@ -24,7 +24,7 @@ struct S7Connection;
 // Brings up the runtime the library lives on (heap, per-thread state). Call
 // once on the main thread before the first library call; 0 means ready.
 // Threads that call the library must be started with the runtime's
-// StartThread (app/runtime.h) so that they have their own error state.
+// StartThread (runtime/runtime.h) so that they have their own error state.
 int Rt_Init();
 
 // ---------------------------------------------------------------- kinds

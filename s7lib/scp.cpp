@@ -3,7 +3,7 @@
 // with its answer, and the connect, send-PDU and disconnect sequences.
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // the library and the helpers need the main thread's ThreadContext.
 #include <gtest/gtest.h>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 int main(int argc, char** argv) {
   if (int rc = Rt_Init()) return rc;

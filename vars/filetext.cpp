@@ -4,7 +4,7 @@
 // are read.
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 namespace {

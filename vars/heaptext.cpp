@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 HeapText::~HeapText() { Rt_Free(data_); }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/ini_internal.h"
 
 namespace ini {

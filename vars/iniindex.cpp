@@ -5,7 +5,7 @@
 // an index of its own text to tell when an append would not be the same.
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/ini_internal.h"
 
 using namespace ini;

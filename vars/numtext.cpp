@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/threadctx.h"
+#include "runtime/threadctx.h"
 #include "vars/format_internal.h"
 
 namespace {

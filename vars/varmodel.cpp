@@ -3,7 +3,7 @@
 // single element slots (also through a calendar record for dates and times).
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 namespace {

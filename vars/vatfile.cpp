@@ -9,7 +9,7 @@
 #include "app/frontend.h"
 #include "app/logoperation.h"
 #include "app/logpane.h"
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "res/strings.h"
 #include "vars/ini_internal.h"
 #include "vars/vars.h"

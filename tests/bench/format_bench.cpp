@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/logpane.h"
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "tests/support/string_view_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
 #include "tools/plcsim/plcsim.h"

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 
 namespace {

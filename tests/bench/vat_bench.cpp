@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/appstate.h"
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 namespace {
 

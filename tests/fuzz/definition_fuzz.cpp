@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 namespace {
 S7Interface* g_iface = nullptr;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 namespace {

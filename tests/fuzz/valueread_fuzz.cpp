@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

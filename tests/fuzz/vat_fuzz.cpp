@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/appstate.h"
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static bool ready = Rt_Init() == 0;

@@ -1,6 +1,6 @@
 // The ISO-on-TCP transport against the simulator: bytes on the wire, frames
 // in pieces, and every way a peer can fail to answer properly.
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "tests/integration/sim_fixture.h"
 
 namespace {

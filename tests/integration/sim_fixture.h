@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "s7lib/s7lib.h"
 #include "tools/plcsim/plcsim.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "s7lib/s7lib.h"
 

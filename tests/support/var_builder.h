@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 struct TestVar {

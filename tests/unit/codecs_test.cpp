@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/threadctx.h"
+#include "runtime/threadctx.h"
 #include "s7lib/s7internal.h"
 #include "s7lib/s7lib.h"
 

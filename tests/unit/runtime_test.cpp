@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The runtime: heap, sections, thread starter, polling wait, teardown.
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 #include <atomic>
 #include <cstring>

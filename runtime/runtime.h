@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/threadctx.h"
+#include "runtime/threadctx.h"
 #include "platform/platform.h"
 
 // Rt_Alloc / Rt_Realloc flags.

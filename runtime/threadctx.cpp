@@ -1,9 +1,9 @@
 // How a thread finds its ThreadContext, and the runtime error flags in it.
-#include "app/threadctx.h"
+#include "runtime/threadctx.h"
 
 #include <atomic>
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 #include "platform/platform.h"
 
 namespace {
