@@ -59,6 +59,11 @@ PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackS
                        bool suspended, std::uint32_t* threadId);
 PlatThread StartThread(ThreadRoutine routine, void* argument);
 void Rt_ResumeThread(PlatThread thread);
+// For the system's fault handling on a worker thread that is about to be
+// ended with exitCode: releases its record and posts the end message, as a
+// routine's return would. false (nothing done) on the main thread or a
+// thread the runtime did not start.
+bool Rt_EndWorkerFromFault(int exitCode);
 void Rt_CloseThread(PlatThread thread);
 
 // Polls until *watched is null or timeoutMs (0 = none) has passed.
