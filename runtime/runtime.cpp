@@ -273,7 +273,7 @@ void WaitUntilCleared(void* const* watched, std::uint32_t timeoutMs) {
   tc->waitingFlag = 0;
 }
 
-void FatalExit(int code) {
+void Rt_FatalExit(int code) {
   Rt_EnterSection(kRtSectionTeardown);
   if (g_initialised.exchange(false))
     for (int i = g_terminatorCount - 1; i >= 0; --i) g_terminators[i]();

@@ -28,7 +28,7 @@ int Rt_Init();
 bool Rt_IsInitialised();
 
 // Static initialisers and terminators: registered before Rt_Init, run by
-// Rt_Init and by the teardown in FatalExit (terminators in reverse order).
+// Rt_Init and by the teardown in Rt_FatalExit (terminators in reverse order).
 void Rt_AtInit(int (*initialiser)());
 void Rt_AtTeardown(void (*terminator)());
 
@@ -69,5 +69,6 @@ void Rt_CloseThread(PlatThread thread);
 // Polls until *watched is null or timeoutMs (0 = none) has passed.
 void WaitUntilCleared(void* const* watched, std::uint32_t timeoutMs);
 
-// Tears the runtime down and ends the process with code.
-[[noreturn]] void FatalExit(int code);
+// Tears the runtime down and ends the process with code. (Prefixed: the
+// Windows API has a FatalExit of its own.)
+[[noreturn]] void Rt_FatalExit(int code);

@@ -28,7 +28,7 @@ ThreadContext* ThreadContext_Find() {
 
 ThreadContext* CurrentThreadContext() {
   ThreadContext* tc = ThreadContext_Find();
-  if (!tc) FatalExit(5);
+  if (!tc) Rt_FatalExit(5);
   return tc;
 }
 

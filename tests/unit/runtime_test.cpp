@@ -314,7 +314,7 @@ TEST(RuntimeDeathTest, ThreadWithoutContextEndsTheProcessWithFive) {
 }
 
 TEST(RuntimeDeathTest, FatalExitEndsWithItsCode) {
-  EXPECT_EXIT(FatalExit(42), ::testing::ExitedWithCode(42), "");
+  EXPECT_EXIT(Rt_FatalExit(42), ::testing::ExitedWithCode(42), "");
 }
 #endif
 
