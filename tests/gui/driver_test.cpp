@@ -46,6 +46,9 @@ TEST_F(DriverTest, ReadsHungarianTextsOfEveryKindOfControl) {
   EXPECT_EQ(WindowText(window), L"Próbaablak ő ű Á");
   EXPECT_EQ(ControlText(window, IDC_FIXTURE_EDIT), L"Árvíztűrő tükörfúrógép: ő ű Ő Ű Á");
   EXPECT_EQ(ListLines(window), (std::vector<std::wstring>{L"első sor", L"második: ő ű", L"Ű Ő Á"}));
+  HWND combo = GetDlgItem(window, IDC_FIXTURE_COMBO);
+  EXPECT_EQ(ComboBoxLines(combo), (std::vector<std::wstring>{L"100 ms", L"1 mp", L"5 mp ő"}));
+  EXPECT_EQ(ComboBoxSelection(combo), 1);
   const auto parts = StatusBarParts(GetDlgItem(window, IDC_FIXTURE_STATUS));
   ASSERT_TRUE(parts.has_value());
   EXPECT_EQ(*parts, (std::vector<std::wstring>{L"Első rész ő", L"TCP : 127.0.0.1 (Présgép ű)"}));
@@ -83,6 +86,19 @@ TEST_F(DriverTest, KeysReachTheAcceleratorsAndTheExitCodeComesBack) {
   EXPECT_TRUE(WaitForLastLine(window, L"?"));
   ASSERT_TRUE(PressKeys(window, {VK_MENU, 'X'}));
   EXPECT_EQ(WaitForExit(*fixture_, kDefaultWaitMs), std::optional<DWORD>(42));
+}
+
+TEST_F(DriverTest, ScreenshotShowsAnOpenMenu) {
+  HWND window = StartFixture();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(PressKeys(window, {VK_MENU, 'P'}));
+  // Popup menus are top-level windows of this class, owned by the program.
+  ASSERT_NE(WaitForWindow(fixture_->id, L"#32768", nullptr), nullptr);
+  std::wstring error;
+  EXPECT_FALSE(Screenshot(window, L"fixture-menu", &error).empty()) << Utf8(error);
+  ASSERT_TRUE(PressKeys(window, {VK_ESCAPE}));
+  ASSERT_TRUE(PressKeys(window, {VK_ESCAPE}));
+  EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(fixture_->id, L"#32768").empty(); }));
 }
 
 TEST_F(DriverTest, AMessageBoxLeftOpenIsReportedAndItsProgramEnded) {
