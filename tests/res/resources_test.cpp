@@ -309,7 +309,12 @@ bool IsClass(const TemplateItem& item, const wchar_t* ordinal, const wchar_t* na
 bool IsButton(const TemplateItem& item) { return IsClass(item, L"#128", L"Button"); }
 bool IsStatic(const TemplateItem& item) { return IsClass(item, L"#130", L"Static"); }
 
-void ExpectCommonLayout(const DialogTemplate& d) {
+// Size and title as given, and what every dialog has: the font and the
+// etched separator line.
+void ExpectFrame(const DialogTemplate& d, short cx, short cy, const std::wstring& title) {
+  EXPECT_EQ(d.cx, cx);
+  EXPECT_EQ(d.cy, cy);
+  EXPECT_EQ(d.title, title);
   EXPECT_EQ(d.font, L"MS Shell Dlg");
   EXPECT_EQ(d.pointSize, 10);
   const TemplateItem* line = Item(d, IDC_SEPARATOR);
@@ -320,10 +325,7 @@ void ExpectCommonLayout(const DialogTemplate& d) {
 
 TEST(DialogResource, AboutBox) {
   const DialogTemplate d = ReadDialog(IDD_ABOUT);
-  EXPECT_EQ(d.cx, 160);
-  EXPECT_EQ(d.cy, 80);
-  EXPECT_EQ(d.title, L"Tolvane névjegy");
-  ExpectCommonLayout(d);
+  ExpectFrame(d, 160, 80, L"Tolvane névjegy");
   const TemplateItem* icon = Item(d, IDC_ABOUT_ICON);
   ASSERT_NE(icon, nullptr);
   EXPECT_TRUE(IsStatic(*icon));
@@ -346,10 +348,7 @@ TEST(DialogResource, AboutBox) {
 
 TEST(DialogResource, PlcChoice) {
   const DialogTemplate d = ReadDialog(IDD_PLC_CHOICE);
-  EXPECT_EQ(d.cx, 250);
-  EXPECT_EQ(d.cy, 65);
-  EXPECT_EQ(d.title, L"Plc kiválasztása");
-  ExpectCommonLayout(d);
+  ExpectFrame(d, 250, 65, L"Plc kiválasztása");
   const TemplateItem* current = Item(d, IDC_CHOICE_CURRENT);
   const TemplateItem* saved = Item(d, IDC_CHOICE_SAVED);
   ASSERT_TRUE(current && saved);
