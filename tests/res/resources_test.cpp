@@ -18,6 +18,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/menustate.h"
 #include "res/codepage.h"
 #include "res/resource.h"
 #include "res/strings.h"
@@ -29,12 +30,34 @@ HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
 // A text of the master as the window code shows it.
 std::wstring MasterText(int id) {
-  std::wstring out;
-  for (const char* p = LoadText(id); p && *p; ++p) {
-    out += static_cast<wchar_t>(Cp1250ToUnicode(static_cast<std::uint8_t>(*p)));
-  }
-  return out;
+  const char* text = LoadText(id);
+  const std::u16string wide = text ? Utf16FromCp1250(text) : std::u16string();
+  return std::wstring(wide.begin(), wide.end());
 }
+
+// The menu's items carry the ids the portable menu rules know the commands by.
+constexpr bool SameIds() {
+  const int pairs[][2] = {
+      {IDM_FILE_OPEN, kCmdFileOpen},               {IDM_FILE_SAVE, kCmdFileSave},
+      {IDM_FILE_EXIT, kCmdExit},                   {IDM_INTERFACE_OPEN, kCmdInterfaceOpen},
+      {IDM_INTERFACE_CLOSE, kCmdInterfaceClose},   {IDM_CONNECTION_OPEN, kCmdConnectionOpen},
+      {IDM_CONNECTION_CLOSE, kCmdConnectionClose}, {IDM_CONNECTION_MODIFY, kCmdConnectionModify},
+      {IDM_CONNECT, kCmdConnect},                  {IDM_DISCONNECT, kCmdDisconnect},
+      {IDM_PARTNERS, kCmdPartners},                {IDM_BUS_PARAMETERS, kCmdBusParameters},
+      {IDM_CPU_STATE, kCmdCpuState},               {IDM_CPU_START, kCmdCpuStart},
+      {IDM_CPU_STOP, kCmdCpuStop},                 {IDM_GET_CLOCK, kCmdGetClock},
+      {IDM_SET_CLOCK, kCmdSetClock},               {IDM_LOGIN, kCmdLogin},
+      {IDM_LOGOUT, kCmdLogout},                    {IDM_READ, kCmdRead},
+      {IDM_WRITE, kCmdWrite},                      {IDM_FONT_SMALL, kCmdFontSmall},
+      {IDM_FONT_NORMAL, kCmdFontNormal},           {IDM_FONT_LARGE, kCmdFontLarge},
+      {IDM_ABOUT, kCmdAbout},
+  };
+  for (const auto& pair : pairs) {
+    if (pair[0] != pair[1]) return false;
+  }
+  return IDM_FIRST == kCmdFirst && IDM_LAST == kCmdLast;
+}
+static_assert(SameIds());
 
 struct MenuDeleter {
   void operator()(HMENU m) const { DestroyMenu(m); }
