@@ -3,7 +3,10 @@
 // through the program's memory), a posted command's dialog seen and closed
 // with Esc, accelerator keys typed, a message box left open reported and
 // killed, the exit code returned, and a screenshot written as a valid PNG.
+#include <windows.h>
+
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <vector>
@@ -14,6 +17,20 @@
 
 namespace gui {
 namespace {
+
+TEST(CommandLine, ArgumentsArriveAsGiven) {
+  const std::vector<std::wstring> kArgs = {
+      L"plain", L"two words", L"C:\\dir with blank\\", L"a\"quote", L"back\\\"slash",
+      L"",      L"ő ű \"Á\"", L"tail\\",                L"\\\\server\\share",
+  };
+  const std::wstring line = CommandLine(L"C:\\Program Files\\x.exe", kArgs);
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
+  ASSERT_NE(argv, nullptr);
+  std::vector<std::wstring> got(argv + 1, argv + argc);
+  LocalFree(argv);
+  EXPECT_EQ(got, kArgs) << Utf8(line);
+}
 
 class DriverTest : public GuiTest {
  protected:

@@ -1,6 +1,6 @@
 // Starting the programs a GUI test drives, waiting for them to end, and
-// ending them. Every program started through a ProgramSet is ended by it, by
-// process id, whatever became of the test.
+// ending them. Every program started through a ProgramSet is ended by it,
+// through the handle of that very process, whatever became of the test.
 #pragma once
 
 #include <windows.h>
