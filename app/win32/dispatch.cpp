@@ -11,10 +11,7 @@
 #include "app/win32/shell.h"
 #include "dialogs/dialogs.h"
 
-namespace {
-
-// Commands whose dialog the program has; the others stay greyed.
-bool HasDialog(int id) {
+bool Shell_CommandAvailable(int id) {
   switch (id) {
     case kCmdInterfaceOpen:
     case kCmdConnectionOpen:
@@ -28,10 +25,12 @@ bool HasDialog(int id) {
   }
 }
 
+namespace {
+
 bool Applies(int id) {
   // While the read window reads, the connection is its thread's.
   if (TheShell()->readWindowOpen) return false;
-  return HasDialog(id) && Cmd_IsEnabled(TheAppState(), id);
+  return Shell_CommandAvailable(id) && Cmd_IsEnabled(TheAppState(), id);
 }
 
 }  // namespace

@@ -212,6 +212,7 @@ int Shell_CreateMainWindow(const wchar_t* commandTail) {
 
   AppState* app = TheAppState();
   AppState_Reset(app);
+  Shell_UpdateMenu(MenuState::Closed, MenuState::Closed, SaveItem::Refresh);
   if (file.given && !file.representable) ReportUnloadable(file.wide);
   if (file.given && file.representable) {
     lstrcpynA(g_shell.fileName, file.path, sizeof g_shell.fileName);
