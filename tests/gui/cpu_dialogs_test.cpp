@@ -18,13 +18,6 @@
 namespace gui {
 namespace {
 
-std::wstring Shot(HWND window, const wchar_t* name) {
-  std::wstring error;
-  const std::wstring path = Screenshot(window, name, &error);
-  EXPECT_FALSE(path.empty()) << Utf8(error);
-  return path;
-}
-
 // Milliseconds since 1601, for differences between clock readings.
 std::int64_t Ms(const SYSTEMTIME& t) {
   FILETIME f{};

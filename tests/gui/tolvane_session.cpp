@@ -122,6 +122,11 @@ void TolvaneSession::CheckFieldCases(HWND dialog, const std::vector<FieldCase>& 
   }
 }
 
+void TolvaneSession::Shot(HWND window, const wchar_t* name) {
+  std::wstring error;
+  EXPECT_FALSE(Screenshot(window, name, &error).empty()) << Utf8(error);
+}
+
 DWORD TolvaneSession::SimulatorAddress() const {
   const std::uint32_t a = sim_.Address();  // network byte order: the first part in the first byte
   const auto* b = reinterpret_cast<const BYTE*>(&a);

@@ -72,6 +72,9 @@ class TolvaneSession : public GuiTest {
   // which must clear it.
   void CheckFieldCases(HWND dialog, const std::vector<FieldCase>& cases, const std::wstring& restore);
 
+  // A screenshot of the dialog over the main window, for a look by eye.
+  static void Shot(HWND window, const wchar_t* name);
+
   // The simulator's address as the IPv4 field takes it (first part high).
   DWORD SimulatorAddress() const;
   // Opens a TCP interface and a connection named name to the simulator
