@@ -1,0 +1,64 @@
+// Which menu commands apply: the rule of each command (what the menu shows
+// enabled, and what the main window re-checks before it runs a command that
+// may have been posted past a greyed item), and the changes one refresh of
+// the menu makes, worked out without a window so that both are tested
+// natively. The window code applies the changes to its menu.
+//
+// Threads: the thread that owns the application record's handles; the rules
+// ask the library whether the connection is connected (which sets that
+// thread's error state, so ask after a command's entry is logged).
+#pragma once
+
+#include "app/appstate.h"
+#include "app/frontend.h"
+
+// The menu commands by id.
+enum CommandId : int {
+  kCmdFileOpen = 500,
+  kCmdFileSave = 501,
+  kCmdExit = 502,
+  kCmdInterfaceOpen = 503,
+  kCmdInterfaceClose = 504,
+  kCmdConnectionOpen = 505,
+  kCmdConnectionClose = 506,
+  kCmdConnectionModify = 507,
+  kCmdConnect = 508,
+  kCmdDisconnect = 509,
+  kCmdPartners = 510,
+  kCmdBusParameters = 511,
+  kCmdCpuState = 512,
+  kCmdCpuStart = 513,
+  kCmdCpuStop = 514,
+  kCmdGetClock = 515,
+  kCmdSetClock = 516,
+  kCmdLogin = 517,
+  kCmdLogout = 518,
+  kCmdRead = 519,
+  kCmdWrite = 520,
+  kCmdFontSmall = 521,
+  kCmdFontNormal = 522,
+  kCmdFontLarge = 523,
+  kCmdAbout = 524,
+};
+inline constexpr int kCmdFirst = kCmdFileOpen;
+inline constexpr int kCmdLast = kCmdAbout;
+
+// Whether the command applies to the record as it is now (an id outside
+// 500-524 never does).
+bool Cmd_IsEnabled(const AppState* app, int command);
+
+// One change of a menu refresh: a command's item, or the connection popup,
+// which has no id of its own.
+inline constexpr int kMenuConnectionPopup = -1;
+struct MenuChange {
+  int id;
+  bool enabled;
+};
+inline constexpr int kMenuChangeMax = 32;
+
+// The changes of one refresh, in the order they are made: the interface
+// items (unless Unchanged), the connection items (unless Unchanged), and the
+// save item when asked. changes needs kMenuChangeMax entries; returns how
+// many were written.
+int Menu_Changes(const AppState* app, MenuState interfaceState, MenuState connectionState, SaveItem save,
+                 MenuChange* changes);
