@@ -6,8 +6,7 @@ include(CMakePackageConfigHelpers)
 
 set(TOLVANE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/tolvane)
 
-# vars still links app; it goes along until that link is gone.
-set(TOLVANE_INSTALLED_LIBS res platform runtime s7lib vars app)
+set(TOLVANE_INSTALLED_LIBS res platform runtime s7lib vars)
 # Builds just what the install copies (scripts/consumer.sh).
 add_custom_target(tolvane-package)
 add_dependencies(tolvane-package ${TOLVANE_INSTALLED_LIBS})
