@@ -11,34 +11,35 @@
 
 #include "app/appstate.h"
 #include "app/frontend.h"
+#include "res/resource.h"
 
-// The menu commands by id.
+// The menu commands by id (the menu resource's ids).
 enum CommandId : int {
-  kCmdFileOpen = 500,
-  kCmdFileSave = 501,
-  kCmdExit = 502,
-  kCmdInterfaceOpen = 503,
-  kCmdInterfaceClose = 504,
-  kCmdConnectionOpen = 505,
-  kCmdConnectionClose = 506,
-  kCmdConnectionModify = 507,
-  kCmdConnect = 508,
-  kCmdDisconnect = 509,
-  kCmdPartners = 510,
-  kCmdBusParameters = 511,
-  kCmdCpuState = 512,
-  kCmdCpuStart = 513,
-  kCmdCpuStop = 514,
-  kCmdGetClock = 515,
-  kCmdSetClock = 516,
-  kCmdLogin = 517,
-  kCmdLogout = 518,
-  kCmdRead = 519,
-  kCmdWrite = 520,
-  kCmdFontSmall = 521,
-  kCmdFontNormal = 522,
-  kCmdFontLarge = 523,
-  kCmdAbout = 524,
+  kCmdFileOpen = IDM_FILE_OPEN,
+  kCmdFileSave = IDM_FILE_SAVE,
+  kCmdExit = IDM_FILE_EXIT,
+  kCmdInterfaceOpen = IDM_INTERFACE_OPEN,
+  kCmdInterfaceClose = IDM_INTERFACE_CLOSE,
+  kCmdConnectionOpen = IDM_CONNECTION_OPEN,
+  kCmdConnectionClose = IDM_CONNECTION_CLOSE,
+  kCmdConnectionModify = IDM_CONNECTION_MODIFY,
+  kCmdConnect = IDM_CONNECT,
+  kCmdDisconnect = IDM_DISCONNECT,
+  kCmdPartners = IDM_PARTNERS,
+  kCmdBusParameters = IDM_BUS_PARAMETERS,
+  kCmdCpuState = IDM_CPU_STATE,
+  kCmdCpuStart = IDM_CPU_START,
+  kCmdCpuStop = IDM_CPU_STOP,
+  kCmdGetClock = IDM_GET_CLOCK,
+  kCmdSetClock = IDM_SET_CLOCK,
+  kCmdLogin = IDM_LOGIN,
+  kCmdLogout = IDM_LOGOUT,
+  kCmdRead = IDM_READ,
+  kCmdWrite = IDM_WRITE,
+  kCmdFontSmall = IDM_FONT_SMALL,
+  kCmdFontNormal = IDM_FONT_NORMAL,
+  kCmdFontLarge = IDM_FONT_LARGE,
+  kCmdAbout = IDM_ABOUT,
 };
 inline constexpr int kCmdFirst = kCmdFileOpen;
 inline constexpr int kCmdLast = kCmdAbout;
