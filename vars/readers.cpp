@@ -280,3 +280,18 @@ double ParseReal(const char* text, unsigned flags, int* consumed) {
   if (r.kept > 0 && ConvertReal(&r, &value) != std::errc()) value = 0;
   return negative ? -value : value;
 }
+
+float ParseRealSingle(const char* text, unsigned flags, int* consumed, bool* overflow) {
+  if (overflow) *overflow = false;
+  RealDigits r;
+  bool negative;
+  if (!ScanReal(text, flags, consumed, &r, &negative)) return 0;
+  float value = 0;
+  if (r.kept > 0 && ConvertReal(&r, &value) != std::errc()) {
+    // Out of range either way: too large when the first digit stands above
+    // the units (a single ends near 3.4e38 and starts near 1.4e-45).
+    value = 0;
+    if (overflow && r.scale + r.written + r.kept - 1 > 0) *overflow = true;
+  }
+  return negative ? -value : value;
+}

@@ -143,6 +143,12 @@ inline constexpr unsigned kTrimBoth = 3;
 // its length. A failed reading returns 0.
 std::int64_t ParseInteger(const char* text, unsigned flags, int decimals, int* consumed);
 double ParseReal(const char* text, unsigned flags, int* consumed);
+// ParseReal for a REAL: the digits rounded once, straight to single
+// precision, so that a text just inside the largest single is not pushed past
+// it by a rounding to double on the way. A value that rounds beyond the single
+// range reads as 0 with *overflow set (a reading all the same); one too small
+// for the smallest single reads as 0.
+float ParseRealSingle(const char* text, unsigned flags, int* consumed, bool* overflow);
 
 // Only blanks and tabs are white space. A null source copies as empty.
 int TrimCopy(char* destination, const char* source, unsigned trimFlags);
