@@ -69,7 +69,7 @@ bool SplitWrite(const std::string& arg, std::string* definition, std::vector<std
 
 std::string AddressOf(const PlcVariable* var, int element) {
   char text[kVarAddressTextMax];
-  Var_FormatAddress(0, 0, 0, element, var, text, nullptr);
+  Var_FormatAddress({}, element, var, text, nullptr);
   return text;
 }
 
@@ -259,7 +259,7 @@ bool CliSession::ReadTable(bool logSuccess) {
 
 void CliSession::PrintStamp() {
   char stamp[64];
-  const int n = FormatTimeStamp(0, 1, 3, nullptr, 0, stamp);
+  const int n = FormatTimeStamp({.withDate = true, .precision = 3}, nullptr, stamp);
   std::memcpy(stamp + n, "\r\n", 3);
   view_.Print(stamp);
 }

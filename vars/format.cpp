@@ -464,10 +464,9 @@ int FormatTextArgs(char* output, std::size_t size, const char* format, FormatArg
   return Finish(output, sink);
 }
 
-int FormatTimeStamp(int takeLocalTime, int withDate, int precision, CalendarRecord* record,
-                    int leadingTabs, char* output) {
+int FormatTimeStamp(TimeStampForm form, CalendarRecord* record, char* output) {
   CalendarRecord now;
-  if (!record || takeLocalTime) {
+  if (!record || form.takeLocalTime) {
     PlatCalendar local;
     Plat_LocalTime(&local);
     CalendarRecord* target = record ? record : &now;
@@ -475,9 +474,8 @@ int FormatTimeStamp(int takeLocalTime, int withDate, int precision, CalendarReco
                local.hour, local.minute, local.second, local.milliseconds};
   }
   const CalendarRecord* r = record ? record : &now;
-  if (precision < 0) precision = 0;
-  if (precision > 3) precision = 3;
-  return FormatText(output, "%*c%D%*c%.*T", leadingTabs, '\t',
-                    withDate ? r : static_cast<const CalendarRecord*>(nullptr), withDate ? 1 : 0,
+  const int precision = form.precision < 0 ? 0 : form.precision > 3 ? 3 : form.precision;
+  return FormatText(output, "%*c%D%*c%.*T", form.leadingTabs, '\t',
+                    form.withDate ? r : static_cast<const CalendarRecord*>(nullptr), form.withDate ? 1 : 0,
                     ' ', precision, r);
 }

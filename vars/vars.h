@@ -88,8 +88,14 @@ double PowerOf(double base, int exponent);
 // of day with 0-3 digits of milliseconds. With no record the current local
 // time is used; with a record and takeLocalTime set, the current local time
 // is first stored into it. Returns the length.
-int FormatTimeStamp(int takeLocalTime, int withDate, int precision, CalendarRecord* record,
-                    int leadingTabs, char* output);
+//   FormatTimeStamp({.withDate = true, .precision = 3}, nullptr, stamp);
+struct TimeStampForm {
+  bool takeLocalTime = false;
+  bool withDate = false;
+  int precision = 0;
+  int leadingTabs = 0;
+};
+int FormatTimeStamp(TimeStampForm form, CalendarRecord* record, char* output);
 
 // A text in a runtime heap block that grows as it is appended to, for texts
 // whose length nothing bounds (log entries with many detail lines, whole
@@ -261,11 +267,11 @@ int Var_AdmitsView(int type, int view);
 int Var_EffectiveView(int elementIndex, const PlcVariable* var);
 
 // Fills list with the string ids (600-608) of the views the type offers, in
-// id order: "Default" first when withDefault is set, followed by a 0 entry
-// (a menu separator) when gap is set too. list needs 8 entries. Returns the
+// id order, "Default" first as asked, followed by a 0 entry (a menu
+// separator) with WithDefaultAndGap. list needs 8 entries. Returns the
 // position of the element's current view byte in the list, 0 when absent.
-int Var_ListViews(int withDefault, int gap, int elementIndex, const PlcVariable* var, int* count,
-                  int* list);
+enum class VarViewList { Views, WithDefault, WithDefaultAndGap };
+int Var_ListViews(VarViewList form, int elementIndex, const PlcVariable* var, int* count, int* list);
 
 // Reads one element slot. Dec+/- and Time read it signed, the other views
 // unsigned (Var_EffectiveView). With a calendar: a 2-byte element gives the
@@ -294,9 +300,15 @@ void Var_SetElementName(PlcVariable* var, int elementIndex, const char* text);
 // and " (Type)" as asked. With a width, a longer address (before count and
 // type) raises it. text needs kVarAddressTextMax bytes; the length is
 // returned.
+//   Var_FormatAddress({.withCount = true, .withType = true}, 0, var, text, nullptr);
 inline constexpr int kVarAddressTextMax = 96;
-int Var_FormatAddress(int leadingBlank, int withCount, int withType, int elementIndex,
-                      const PlcVariable* var, char* text, int* width);
+struct VarAddressForm {
+  bool leadingBlank = false;
+  bool withCount = false;
+  bool withType = false;
+};
+int Var_FormatAddress(VarAddressForm form, int elementIndex, const PlcVariable* var, char* text,
+                      int* width);
 
 // Reads a definition text («DB1.DBW2:3 (Int)», blanks and case free) into
 // the record and allocates its block: 1 on success; 0 when the text is
@@ -324,12 +336,16 @@ int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write)
 // Day numbers count from 1 January of year 0 of the proleptic Gregorian
 // calendar; 1990-01-01 is day 726,833.
 
-// The value text of one element; trailingBlank appends one blank, bare
-// writes a character in the Char view without quotes and code (the edit
-// field's form). text needs kVarValueTextMax bytes; returns the length.
+// The value text of one element; trailingBlank appends one blank,
+// bareCharacter writes a character in the Char view without quotes and code
+// (the edit field's form). text needs kVarValueTextMax bytes; returns the
+// length.
 inline constexpr int kVarValueTextMax = 96;
-int Var_FormatValue(int trailingBlank, int bareCharacter, int elementIndex, const PlcVariable* var,
-                    char* text);
+struct VarValueForm {
+  bool trailingBlank = false;
+  bool bareCharacter = false;
+};
+int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var, char* text);
 
 int Cal_IsLeapYear(std::int64_t year);
 std::int64_t Cal_DaysBeforeYear(std::int64_t year);

@@ -64,7 +64,7 @@ int FindKind(const char* name) {
 void ReadVariableExtras(IniIndex* index, const char* section, PlcVariable* var) {
   int count = 0;
   int views[8] = {};
-  Var_ListViews(0, 0, 0, var, &count, views);
+  Var_ListViews(VarViewList::Views, 0, var, &count, views);
   const char* viewNames[8] = {};
   for (int k = 0; k < count; ++k) viewNames[k] = LoadText(views[k]);
   char key[32];
@@ -200,7 +200,7 @@ char* Vat_BuildText(const AppState* app, std::ptrdiff_t* length) {
     SectionName(section, sizeof section, i);
     Section(&t, section);
     char definition[kVarAddressTextMax];
-    Var_FormatAddress(0, 1, 1, 0, var, definition, nullptr);
+    Var_FormatAddress({.withCount = true, .withType = true}, 0, var, definition, nullptr);
     Key(&t, "Var", definition);
     for (int j = 0; j < var->count; ++j) {
       KeyName(key, sizeof key, "Name", j);

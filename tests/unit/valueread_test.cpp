@@ -324,7 +324,7 @@ TEST(ValueRead, EveryValueTextReadsBack) {
           ASSERT_EQ(Var_PutElement(0, from.get(), v, nullptr), 1);
         }
         char shown[kVarValueTextMax];
-        Var_FormatValue(0, 1, 0, from.get(), shown);
+        Var_FormatValue({.bareCharacter = true}, 0, from.get(), shown);
         to.SetRaw(0, 0);
         ASSERT_EQ(Var_EnterValue(0, to.get(), shown), VAR_VALUE_OK)
             << "type " << type << " view " << view << " \"" << shown << "\"";
