@@ -6,6 +6,13 @@
 // Texts are byte strings in code page 1250. Formatting and reading follow the
 // calling thread's formatting settings (the locale word of its ThreadContext),
 // so every thread that formats or reads must have been started by the runtime.
+//
+// Threads and ownership: nothing here takes a lock. Functions that work on a
+// record (HeapText, PlcVariable, VariableTable, IniIndex, IniBuilder,
+// FileHandle, the application record of the .vat functions) serve one thread
+// at a time per record; the others may run on any runtime thread at once. Texts come back in the caller's buffers, except
+// where a function hands over a runtime heap block: the caller then frees it
+// with Rt_Free.
 #pragma once
 
 #include <cstdarg>
@@ -184,6 +191,12 @@ int ConcatText(char* destination, const char* first, const char* second);
 // of them as the read window last showed them, a display-mode byte and a
 // 24-byte name per element. The table holds at most 20 variables, in use
 // from index 0 upwards; free entries are all zero.
+//
+// The block comes from the runtime heap and belongs to the record: a copy of
+// a record shares it, so exactly one copy frees it (Var_FreeBlock,
+// VarTable_Clear, VarTable_Remove). Var_ElementName points into the block;
+// Var_TypeName and Var_AreaName give string-table texts, Var_TypeInfo a
+// constant row: none of them is the caller's to free.
 
 // Data types (the library's S7_TYPE_… codes), memory areas (S7_AREA_…) and
 // display modes ("views"; the display name of view v is string 600 + v).
@@ -326,7 +339,10 @@ void VarTable_Remove(VariableTable* table, int index);
 // adds every variable of the table. A variable the library refuses is logged
 // to the main log as "<definition> : <error text>. Deleted", freed and taken
 // out of the table. Returns the library's result for opening the request (0
-// when it is open; nothing was added otherwise).
+// when it is open; nothing was added otherwise). Call it on the thread that
+// uses the connection. A read request keeps pointers to the variables'
+// blocks and fills them on every run: free or remove no variable until the
+// next request is opened.
 int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write);
 
 // ================================================================ value text and calendar
@@ -526,8 +542,8 @@ std::uint32_t Ini_GetIPv4(const char* text, const char* section, const char* key
 // above it. An empty key removes the section's last occurrence with all it
 // holds; an empty section name changes nothing. A value is taken only up to
 // its first CR LF, and names holding CR LF are refused, so that no call can
-// add lines of its own making. *text is a heap block (or null for an empty
-// text) that may be moved; returns the new text length, the old one when the
+// add lines of its own making. *text is a runtime heap block (or null for an
+// empty text) that may be moved; returns the new text length, the old one when the
 // block could not grow.
 std::ptrdiff_t Ini_SetString(char** text, const char* section, const char* key, const char* value);
 std::ptrdiff_t Ini_SetInt(char** text, const char* section, const char* key, int value);
@@ -537,7 +553,8 @@ std::ptrdiff_t Ini_SetInt(char** text, const char* section, const char* key, int
 // scanning the text again; keys asked for in the order of the text are found
 // without hashing. The text must stay unchanged while the index is used, and
 // an index serves one thread at a time (it remembers the last answer). Without
-// memory for the index the getters fall back to scanning.
+// memory for the index the getters fall back to scanning. The tables are the
+// index's (runtime heap) until Ini_IndexFree; the text stays the caller's.
 struct IniIndexSlot;
 struct IniIndexSection;
 struct IniIndexEntry;
@@ -571,8 +588,8 @@ std::uint32_t Ini_IndexGetIPv4(IniIndex* index, const char* section, const char*
 // Writing a whole text from empty: Ini_BuildString gives byte for byte the
 // text that Ini_SetString calls in the same order would give, in linear time
 // when keys come section by section (anything else is handed to
-// Ini_SetString). Ini_BuildEnd hands the heap text over (never null unless
-// memory ran out) and releases the rest.
+// Ini_SetString). Ini_BuildEnd hands the heap text over (Rt_Free it; never
+// null unless memory ran out) and releases the rest.
 struct IniBuilder {
   char* text;
   std::size_t length;
@@ -610,7 +627,8 @@ struct FileHandle {
 };
 
 // Always a record (null only without memory), also when the open failed: the
-// record then holds the error and the other calls answer with code 6.
+// record then holds the error and the other calls answer with code 6. The
+// record is the caller's until File_Close, which every record needs.
 FileHandle* File_Open(const char* path, unsigned mode);
 // Closes and releases the record; returns its first error, else the close error.
 std::uint32_t File_Close(FileHandle* file);
@@ -626,7 +644,7 @@ inline constexpr unsigned kLoadSpare = 0x10;         // 1024 spare bytes; an emp
 inline constexpr std::size_t kLoadTextCap = 100000000;
 
 // Reads the whole file, up to maximum bytes (at most kLoadTextCap), into a
-// zero-terminated heap text. A file that cannot be opened or read reads as
+// zero-terminated runtime heap text (Rt_Free it). A file that cannot be opened or read reads as
 // empty: no buffer without kLoadSpare. The length goes to *length if asked.
 char* File_LoadText(const char* path, unsigned flags, std::size_t maximum, std::size_t* length);
 
