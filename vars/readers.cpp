@@ -1,5 +1,6 @@
 // The readers of numbers typed by the user or found in files: integers with
-// radix, prefix, digit groups and fixed decimals, and reals. Both honour the
+// radix, prefix, digit groups and fixed decimals, and reals (double, or
+// rounded once straight to single precision for a REAL). All honour the
 // thread's decimal point and group separator and report how far they read,
 // so that a caller can insist that a field holds the number and nothing else.
 #include <charconv>
