@@ -181,7 +181,8 @@ struct Directive {
 };
 
 // Optional sections: the position each open "%[" rolls back to when its
-// "%]" finds its condition zero. Deeper sections nest without rolling back.
+// "%]" finds its condition zero. Sections nested deeper than kMaxSections
+// are counted but never rolled back.
 struct Sections {
   std::size_t start[kMaxSections];
   int depth = 0;
