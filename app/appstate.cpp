@@ -5,12 +5,10 @@
 #include <cstring>
 
 #include "app/frontend.h"
-#include "runtime/runtime.h"
 
 namespace {
 AppState g_app;
 std::atomic<FrontEnd*> g_frontEnd{nullptr};
-constexpr const char* kKindNames[4] = {"TCP", "S7ONLINE", "CP_L2_1", "CP_L2_2"};
 }  // namespace
 
 void AppState_Reset(AppState* app) {
@@ -24,8 +22,6 @@ void AppState_Reset(AppState* app) {
 void AppState_ClearVariables(AppState* app) { VarTable_Clear(&app->table); }
 
 AppState* TheAppState() { return &g_app; }
-
-const char* InterfaceKindName(int kind) { return kind >= 0 && kind < 4 ? kKindNames[kind] : nullptr; }
 
 FrontEnd* TheFrontEnd() { return g_frontEnd.load(); }
 

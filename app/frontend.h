@@ -3,6 +3,11 @@
 // the refresh of menus and status. The main window implements it with
 // dialogs, the command line with its options and its own printing, tests
 // with a script.
+//
+// Threads: the commands call it on the thread that runs them (the
+// user-interface thread; UpdateMenu also from the read window's thread after
+// an automatic disconnection). The front end object is the front end's: it
+// must outlive every command, and SetFrontEnd(nullptr) before it goes.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +23,15 @@ struct PlcChoice {
   char loadedName[24];
 };
 
-// Interface and connection states for UpdateMenu.
-inline constexpr int kMenuClosed = 0;     // no interface / no connection
-inline constexpr int kMenuOpen = 1;       // an interface / a connection exists
-inline constexpr int kMenuUnchanged = 2;
+// How UpdateMenu is to set the interface or the connection items.
+enum class MenuState {
+  Closed = 0,     // no interface / no connection
+  Open = 1,       // an interface / a connection exists
+  Unchanged = 2,  // leave those items as they are
+};
+// Whether UpdateMenu refreshes the save item (enabled while the table holds
+// a variable).
+enum class SaveItem { Leave, Refresh };
 
 class FrontEnd {
  public:
@@ -32,7 +42,7 @@ class FrontEnd {
   // Shows the variables, reading them once first (readBack) and then
   // cyclically (cyclic) if asked.
   virtual void OpenReadWindow(bool readBack, bool cyclic) = 0;
-  virtual void UpdateMenu(int interfaceState, int connectionState, bool saveFlag) = 0;
+  virtual void UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveItem save) = 0;
   virtual void UpdateStatusText() = 0;
 };
 
@@ -40,3 +50,7 @@ class FrontEnd {
 // and the current PLC is kept).
 FrontEnd* TheFrontEnd();
 void SetFrontEnd(FrontEnd* frontEnd);
+
+// The handle states UpdateMenu is told about: Open only for a handle that
+// exists, so a failed open never offers what needs it.
+inline MenuState MenuStateOf(const void* handle) { return handle ? MenuState::Open : MenuState::Closed; }

@@ -9,7 +9,6 @@
 #include "app/appstate.h"
 #include "app/frontend.h"
 #include "app/logpane.h"
-#include "runtime/runtime.h"
 #include "res/strings.h"
 
 namespace {
@@ -170,12 +169,12 @@ void LogOperation(int operation, int value, const void* data) {
   }
   std::size_t length = 0;
   char* text = entry.Take(&length);
-  if (text) LogWrite(MainLogPane(), text, length, 0);
+  if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);
 
   if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) {
     const int rc = S7_Disconnect(app->conn);
     LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
     if (rc == S7_OK)
-      if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(kMenuUnchanged, kMenuOpen, false);
+      if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(MenuState::Unchanged, MenuState::Open, SaveItem::Leave);
   }
 }

@@ -3,6 +3,14 @@
 // bus parameters, clock, CPU state, item results). After a time-out of a
 // state, session, read or write operation the connection is disconnected,
 // with an entry of its own.
+//
+// Threads: call it on the thread that made the library call, right after it
+// (the result is read from that thread's error state), with the application
+// record's connection not in use elsewhere. It may talk to the PLC itself:
+// after a CPU start it polls the state for up to 2 s, after a stop it asks
+// the state once, after setting the clock it reads the clock back, and after
+// a time-out it disconnects. The entry goes to the main log (LogWrite), so
+// any thread may log; the texts it returns are the string table's.
 #pragma once
 
 #include <cstdint>

@@ -7,14 +7,22 @@
 #include <cstring>
 
 #include "runtime/runtime.h"
+#include "vars/vars.h"
 
 namespace {
 std::atomic<LogPane*> g_mainLog{nullptr};
+
+void WriteToMainLog(const char* text, std::size_t length) {
+  LogWrite(g_mainLog.load(), text, length, LogOwnership::CallerKeeps);
 }
+}  // namespace
 
 LogPane* MainLogPane() { return g_mainLog.load(); }
 
-void SetMainLogPane(LogPane* pane) { g_mainLog.store(pane); }
+void SetMainLogPane(LogPane* pane) {
+  g_mainLog.store(pane);
+  Vars_SetLogSink(pane ? WriteToMainLog : nullptr);
+}
 
 LogPane* LogPane_Create(PlatWindow owner, TextView* view, int charLimit, int lineLimit) {
   if (charLimit == 0 && lineLimit == 0) lineLimit = 800;
@@ -37,13 +45,14 @@ LogPane* LogPane_Create(PlatWindow owner, TextView* view, int charLimit, int lin
 
 void LogPane_Destroy(LogPane* pane) { Rt_Free(pane); }
 
-void LogWrite(LogPane* pane, const char* text, std::size_t length, int copy) {
+void LogWrite(LogPane* pane, const char* text, std::size_t length, LogOwnership ownership) {
+  const bool copy = ownership == LogOwnership::CallerKeeps;
   if (!pane) {
     if (!copy) Rt_Free(const_cast<char*>(text));
     return;
   }
   if (CurrentThreadContext()->threadHandle == pane->ownerThread) {
-    LogAppend(pane, const_cast<char*>(text), copy ? 0 : 1);
+    LogAppend(pane, const_cast<char*>(text), ownership);
     return;
   }
   char* block = const_cast<char*>(text);
@@ -60,7 +69,7 @@ void LogWrite(LogPane* pane, const char* text, std::size_t length, int copy) {
     Rt_Free(block);
 }
 
-void LogAppend(LogPane* pane, char* text, int release) {
+void LogAppend(LogPane* pane, char* text, LogOwnership ownership) {
   const int length = text ? static_cast<int>(std::strlen(text)) : 0;
   if (pane && length > 0) {
     int lines = 0;
@@ -115,12 +124,13 @@ void LogAppend(LogPane* pane, char* text, int release) {
     }
     if (!minimised) view->ScrollCaret();
   }
-  if (release) Rt_Free(text);
+  if (ownership == LogOwnership::LogReleases) Rt_Free(text);
 }
 
 bool LogPane_HandleMessage(const PlatMessage& message) {
   if (message.message != kWmLogText) return false;
-  LogAppend(reinterpret_cast<LogPane*>(message.lParam), reinterpret_cast<char*>(message.wParam), 1);
+  LogAppend(reinterpret_cast<LogPane*>(message.lParam), reinterpret_cast<char*>(message.wParam),
+            LogOwnership::LogReleases);
   return true;
 }
 

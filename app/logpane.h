@@ -2,6 +2,15 @@
 // a line limit by cutting its oldest quarter at remembered entry boundaries,
 // with the user's selection kept in place. Any thread may write to it; texts
 // from other threads reach the pane's owner as a posted message.
+//
+// Threads and lifetime: the pane and its view belong to the thread that
+// created it (the owner); only that thread touches the view. LogWrite may be
+// called from any thread. A text posted from another thread is a heap block
+// that travels in the message; the owner's message handling appends and
+// releases it. The owner destroys the pane only after its window can take no
+// more posted texts (the window is destroyed, or no other thread writes): a
+// text still queued then is lost with the window's queue, never appended to a
+// freed pane. Set the main log pane to null before destroying it.
 #pragma once
 
 #include <cstddef>
@@ -31,8 +40,15 @@ struct LogPane {
 inline constexpr int kMainLogCharLimit = 64000;
 inline constexpr int kMainLogLineLimit = 400;
 
+// Who releases a text given to the log.
+enum class LogOwnership {
+  CallerKeeps,   // the log copies what it needs; the caller keeps the text
+  LogReleases,   // a heap block (Rt_Alloc) handed over: the log releases it
+};
+
 // The program's main log, where operations and file loads write their
-// entries. The front end (main window, command line, a test) sets it.
+// entries. The front end (main window, command line, a test) sets it; it is
+// also where the core's own log lines go (Vars_SetLogSink).
 LogPane* MainLogPane();
 void SetMainLogPane(LogPane* pane);
 
@@ -40,14 +56,11 @@ void SetMainLogPane(LogPane* pane);
 LogPane* LogPane_Create(PlatWindow owner, TextView* view, int charLimit, int lineLimit);
 void LogPane_Destroy(LogPane* pane);
 
-// Appends from any thread. With copy set the text stays the caller's;
-// without it the caller hands over a heap block (Rt_Alloc) that the log
-// releases. length 0 means up to the terminating zero.
-void LogWrite(LogPane* pane, const char* text, std::size_t length, int copy);
+// Appends from any thread. length 0 means up to the terminating zero.
+void LogWrite(LogPane* pane, const char* text, std::size_t length, LogOwnership ownership);
 
-// Appends on the owner's thread, trimming as needed; releases the text
-// afterwards when release is set.
-void LogAppend(LogPane* pane, char* text, int release);
+// Appends on the owner's thread, trimming as needed.
+void LogAppend(LogPane* pane, char* text, LogOwnership ownership);
 
 // For the owner's message handling: appends a posted text. Returns false for
 // a message that is not the log's.

@@ -1,5 +1,5 @@
-// Reading tolvane-cli's arguments. Values the PLC or the log will see (names,
-// definitions, passwords, typed values) are converted from UTF-8 to the
+// Reading tolvane-cli's arguments. Every text (names, definitions,
+// passwords, typed values, file paths) is converted from UTF-8 to the
 // program's code page 1250 here, once.
 #include "cli/options.h"
 
@@ -47,18 +47,28 @@ bool Number(const std::string& text, long low, long high, int* out) {
 
 }  // namespace
 
-bool ParseCommandLine(const std::vector<std::string>& args, CliOptions* o, std::string* why) {
-  std::size_t i = 0;
+namespace {
+
+// A text for the PLC, the log or a file name, in the program's code page.
+// Anything the code page cannot hold is refused rather than sent as '?'.
+bool ProgramText(const std::string& utf8, const std::string& what, std::string* out, std::string* why) {
+  if (Cp1250FromUtf8Exact(utf8, out)) return true;
+  *why = what + " holds characters that code page 1250 cannot: " + utf8;
+  return false;
+}
+
+// The options before the first command; *i is left at that command.
+bool ParseOptions(const std::vector<std::string>& args, std::size_t* i, CliOptions* o, std::string* why) {
   auto value = [&](const char* option, std::string* out) {
-    if (i + 1 >= args.size()) {
+    if (*i + 1 >= args.size()) {
       *why = std::string(option) + " needs a value";
       return false;
     }
-    *out = args[++i];
+    *out = args[++*i];
     return true;
   };
-  for (; i < args.size(); ++i) {
-    const std::string& a = args[i];
+  for (; *i < args.size(); ++*i) {
+    const std::string& a = args[*i];
     std::string v;
     if (a == "--help" || a == "-h") {
       o->help = true;
@@ -86,49 +96,69 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions* o, std::
         return *why = "--timeout takes 100-30000 (milliseconds)", false;
       o->timeoutGiven = true;
     } else if (a == "--name") {
-      if (!value("--name", &v)) return false;
-      o->name = Cp1250FromUtf8(v);
+      if (!value("--name", &v) || !ProgramText(v, "--name", &o->name, why)) return false;
       if (o->name.size() > 23) return *why = "--name takes at most 23 characters", false;
       o->nameGiven = true;
     } else if (a == "--vat") {
-      if (!value("--vat", &o->vat)) return false;
+      if (!value("--vat", &v) || !ProgramText(v, "--vat", &o->vat, why)) return false;
     } else {
       *why = "unknown option " + a;
       return false;
     }
   }
-  if (i >= args.size()) {
-    *why = "no command given";
-    return false;
-  }
-  while (i < args.size()) {
-    const CommandName* c = FindCommand(args[i]);
-    if (!c) {
-      *why = "unknown command " + args[i];
-      return false;
+  return true;
+}
+
+// A monitor option (--interval, --count) at args[*i], with its value.
+bool ParseMonitorOption(const std::vector<std::string>& args, std::size_t* i, CliCommand* cmd, std::string* why) {
+  const std::string& a = args[*i];
+  if (*i + 1 >= args.size()) return *why = a + " needs a value", false;
+  const std::string& v = args[++*i];
+  if (a == "--interval" && !Number(v, 50, 3600000, &cmd->intervalMs))
+    return *why = "--interval takes 50-3600000 (milliseconds)", false;
+  if (a == "--count" && !Number(v, 1, 100000000, &cmd->count)) return *why = "--count takes a positive number", false;
+  return true;
+}
+
+// One command at args[*i] with its arguments; *i is left after them.
+bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptions* o, std::string* why) {
+  const CommandName* c = FindCommand(args[*i]);
+  if (!c) return *why = "unknown command " + args[*i], false;
+  CliCommand cmd{c->kind};
+  for (++*i; *i < args.size() && !FindCommand(args[*i]); ++*i) {
+    const std::string& a = args[*i];
+    if (c->kind == CommandKind::Monitor && (a == "--interval" || a == "--count")) {
+      if (!ParseMonitorOption(args, i, &cmd, why)) return false;
+      continue;
     }
-    CliCommand cmd{c->kind};
-    ++i;
-    for (; i < args.size() && !FindCommand(args[i]); ++i) {
-      const std::string& a = args[i];
-      if (c->kind == CommandKind::Monitor && (a == "--interval" || a == "--count")) {
-        if (i + 1 >= args.size()) return *why = a + " needs a value", false;
-        const std::string& v = args[++i];
-        if (a == "--interval" && !Number(v, 50, 3600000, &cmd.intervalMs))
-          return *why = "--interval takes 50-3600000 (milliseconds)", false;
-        if (a == "--count" && !Number(v, 1, 100000000, &cmd.count)) return *why = "--count takes a positive number", false;
-        continue;
-      }
-      if (c->maxArgs >= 0 && static_cast<int>(cmd.args.size()) >= c->maxArgs)
-        return *why = std::string(c->name) + ": unexpected argument " + a, false;
-      cmd.args.push_back(c->kind == CommandKind::Save ? a : Cp1250FromUtf8(a));
-    }
-    if (static_cast<int>(cmd.args.size()) < c->minArgs)
-      return *why = std::string(c->name) + " needs an argument", false;
-    if (c->kind == CommandKind::Start && cmd.args[0] != "warm" && cmd.args[0] != "cold")
-      return *why = "start takes warm or cold", false;
-    o->commands.push_back(std::move(cmd));
+    if (c->maxArgs >= 0 && static_cast<int>(cmd.args.size()) >= c->maxArgs)
+      return *why = std::string(c->name) + ": unexpected argument " + a, false;
+    std::string text;
+    if (!ProgramText(a, c->name, &text, why)) return false;
+    cmd.args.push_back(std::move(text));
   }
+  if (static_cast<int>(cmd.args.size()) < c->minArgs) return *why = std::string(c->name) + " needs an argument", false;
+  if (c->kind == CommandKind::Start && cmd.args[0] != "warm" && cmd.args[0] != "cold")
+    return *why = "start takes warm or cold", false;
+  // The table holds 20 variables: more would be dropped without a word.
+  if ((c->kind == CommandKind::Read || c->kind == CommandKind::Write) &&
+      cmd.args.size() > static_cast<std::size_t>(kVarTableSize))
+    return *why = std::string(c->name) + " takes at most " + std::to_string(kVarTableSize) + " definitions, not " +
+                  std::to_string(cmd.args.size()),
+           false;
+  o->commands.push_back(std::move(cmd));
+  return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CliOptions* o, std::string* why) {
+  std::size_t i = 0;
+  if (!ParseOptions(args, &i, o, why)) return false;
+  if (o->help) return true;
+  if (i >= args.size()) return *why = "no command given", false;
+  while (i < args.size())
+    if (!ParseCommand(args, &i, o, why)) return false;
   return true;
 }
 

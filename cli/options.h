@@ -12,7 +12,7 @@ enum class CommandKind {
 
 struct CliCommand {
   CommandKind kind;
-  std::vector<std::string> args;  // code page 1250, except file paths
+  std::vector<std::string> args;  // code page 1250, file paths too
   int intervalMs = 1000;          // monitor
   int count = 0;                  // monitor: reads to do, 0 = until Ctrl+C
 };
@@ -25,7 +25,7 @@ struct CliOptions {
   bool rackGiven = false, slotGiven = false, timeoutGiven = false;
   std::string name;          // code page 1250
   bool nameGiven = false;
-  std::string vat;           // --vat FILE
+  std::string vat;           // --vat FILE, code page 1250
   bool raw = false;
   bool help = false;
   std::vector<CliCommand> commands;

@@ -9,21 +9,43 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/logoperation.h"
-#include "runtime/runtime.h"
+#include "app/commands.h"
+#include "app/vatload.h"
 #include "res/codepage.h"
+#include "runtime/runtime.h"
 
 namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-constexpr int kPartnerListSize = 256;
-constexpr int kBusTimeoutMs = 1000;
-constexpr int kFallbackPduSize = 240;
+// The monitor's lines on the terminal: a block under the time of its read,
+// stamped only when a line changed.
+class PrintedLines : public LineSink {
+ public:
+  PrintedLines(ConsoleView* view, void (*stamp)(ConsoleView*)) : view_(view), stamp_(stamp) {}
+  void Clear() override {}
+  void Line(int, const char* text, int length) override {
+    if (!stamped_) stamp_(view_);
+    stamped_ = true;
+    std::string line(text, static_cast<std::size_t>(length));
+    line += "\r\n";
+    view_->Print(line.c_str());
+  }
 
-void Log(int operation, int value = 0, const void* data = nullptr) {
-  LogOperation(kLogOperationBase + operation, value, data);
+ private:
+  ConsoleView* view_;
+  void (*stamp_)(ConsoleView*);
+  bool stamped_ = false;
+};
+
+void Stamp(ConsoleView* view) {
+  char stamp[64];
+  const int n = FormatTimeStamp({.withDate = true, .precision = 3}, nullptr, stamp);
+  std::memcpy(stamp + n, "\r\n", 3);
+  view->Print(stamp);
 }
+
+void NoStamp(ConsoleView*) {}
 
 // "YYYY-MM-DD hh:mm:ss[.mmm]" or "now" as a calendar record with its weekday.
 bool ParseClock(const std::string& text, CalendarRecord* out) {
@@ -179,6 +201,19 @@ void CliSession::NoteFailure(int exitCode) {
   if (exitCode_ == 0) exitCode_ = exitCode;
 }
 
+void CliSession::TakeFilePlc() {
+  // A quiet look at the file: the load that follows reports a bad one.
+  LogPane* log = MainLogPane();
+  SetMainLogPane(nullptr);
+  char* text = Vat_LoadText(options_.vat.c_str());
+  PlcSettings filePlc{};
+  VariableTable fileTable{};
+  if (text && Vat_Read(text, &filePlc, &fileTable, options_.vat.c_str())) app_->plc = filePlc;
+  VarTable_Clear(&fileTable);
+  Rt_Free(text);
+  SetMainLogPane(log);
+}
+
 void CliSession::Open() {
   PlcSettings& plc = app_->plc;
   const bool namesPlc = options_.kindGiven || !options_.plc.empty() || options_.rackGiven || options_.slotGiven ||
@@ -187,21 +222,9 @@ void CliSession::Open() {
     if (!Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
     return;
   }
-  if (!options_.vat.empty()) {
-    // The options name another PLC: they win over the file's description,
-    // which completes it. A quiet look at the file (the load below reports a
-    // bad one).
-    LogPane* log = MainLogPane();
-    SetMainLogPane(nullptr);
-    std::size_t length = 0;
-    char* text = File_LoadText(options_.vat.c_str(), kLoadEnsureLineEnd | kLoadSpare, kLoadTextCap, &length);
-    auto* peek = static_cast<AppState*>(Rt_Alloc(kRtZero, sizeof(AppState)));
-    if (text && peek && Vat_Read(text, peek, options_.vat.c_str())) plc = peek->plc;
-    if (peek) VarTable_Clear(&peek->table);
-    Rt_Free(peek);
-    Rt_Free(text);
-    SetMainLogPane(log);
-  }
+  // The options name another PLC: they win over the file's description,
+  // which completes it.
+  if (!options_.vat.empty()) TakeFilePlc();
   if (options_.kindGiven) plc.kind = options_.kind;
   if (!options_.plc.empty()) {
     if (!ParseAddress(plc.kind, options_.plc, &plc.address)) {
@@ -218,15 +241,8 @@ void CliSession::Open() {
   if (options_.timeoutGiven) plc.timeoutMs = options_.timeoutMs;
   if (options_.nameGiven) Rt_StrCopyN(plc.name, options_.name.c_str(), sizeof plc.name);
 
-  app_->iface = S7_Interface_Init(static_cast<unsigned>(plc.kind));
-  Note(S7_GetLastError(nullptr));
-  Log(S7_OP_INTERFACE_INIT);
-  if (app_->iface) {
-    app_->conn = S7_Connection_Init(app_->iface, plc.name, plc.timeoutMs, plc.address, plc.rack, plc.slot,
-                                    kFallbackPduSize);
-    Note(S7_GetLastError(nullptr));
-    Log(S7_OP_CONNECTION_INIT);
-  }
+  Note(Cmd_OpenInterface(app_));
+  if (app_->iface) Note(Cmd_OpenConnection(app_, false));
   if (!options_.vat.empty() && !Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
 }
 
@@ -239,67 +255,11 @@ int CliSession::Run() {
   return exitCode_;
 }
 
-bool CliSession::ReadTable(bool logSuccess) {
-  int rc;
-  int operation;
-  if (app_->table.count == 1) {
-    const PlcVariable& v = app_->table.vars[0];
-    operation = S7_OP_SIMPLE_READ;
-    rc = S7_SimpleRead(app_->conn, static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.dbNumber,
-                       v.start, v.bit, v.count, 1, v.values);
-  } else {
-    operation = S7_OP_MULTI_READ;
-    rc = VarTable_PrepareRequest(&app_->table, app_->conn, 0);
-    if (rc == S7_OK) rc = S7_MultiRead(app_->conn);
-  }
-  Note(rc);
-  if (rc != S7_OK || logSuccess) Log(operation);
-  return rc == S7_OK;
-}
-
-void CliSession::PrintStamp() {
-  char stamp[64];
-  const int n = FormatTimeStamp({.withDate = true, .precision = 3}, nullptr, stamp);
-  std::memcpy(stamp + n, "\r\n", 3);
-  view_.Print(stamp);
-}
+void CliSession::PrintStamp() { Stamp(&view_); }
 
 void CliSession::PrintAllLines() {
-  ValueLineWidths widths;
-  VarTable_ValueLineWidths(&app_->table, &widths);
-  char line[kValueLineMax + 2];
-  for (int i = 0; i < app_->table.count; ++i) {
-    PlcVariable* v = &app_->table.vars[i];
-    for (int j = 0; j < v->count; ++j) {
-      const int n = Var_FormatValueLine(&widths, j, v, line);
-      std::memcpy(line + n, "\r\n", 3);
-      view_.Print(line);
-    }
-    std::memcpy(Var_ShownValues(v), v->values, static_cast<std::size_t>(v->bufferSize));
-  }
-}
-
-void CliSession::PrintChangedLines() {
-  ValueLineWidths widths;
-  VarTable_ValueLineWidths(&app_->table, &widths);
-  char line[kValueLineMax + 2];
-  bool stamped = false;
-  for (int i = 0; i < app_->table.count; ++i) {
-    PlcVariable* v = &app_->table.vars[i];
-    std::uint8_t* shown = Var_ShownValues(v);
-    for (int j = 0; j < v->count; ++j) {
-      const std::size_t at = static_cast<std::size_t>(j * v->slotSize);
-      if (std::memcmp(v->values + at, shown + at, static_cast<std::size_t>(v->slotSize)) == 0) continue;
-      if (!stamped) {
-        PrintStamp();
-        stamped = true;
-      }
-      const int n = Var_FormatValueLine(&widths, j, v, line);
-      std::memcpy(line + n, "\r\n", 3);
-      view_.Print(line);
-      std::memcpy(shown + at, v->values + at, static_cast<std::size_t>(v->slotSize));
-    }
-  }
+  PrintedLines printer(&view_, NoStamp);
+  Monitor_BuildLines(&lines_, &app_->table, &printer);
 }
 
 bool CliSession::DefineTable(const std::vector<std::string>& args, bool withValues) {
@@ -315,99 +275,71 @@ bool CliSession::DefineTable(const std::vector<std::string>& args, bool withValu
 }
 
 void CliSession::RunCommand(const CliCommand& c) {
-  S7Connection* conn = app_->conn;
   switch (c.kind) {
-    case CommandKind::Connect: Note(S7_Connect(conn)); Log(S7_OP_CONNECT); break;
-    case CommandKind::Disconnect: Note(S7_Disconnect(conn)); Log(S7_OP_DISCONNECT); break;
-    case CommandKind::Partners: {
-      std::uint8_t list[kPartnerListSize];
-      int count = 0;
-      Note(S7_OnLine_Partners(app_->iface, kBusTimeoutMs, kPartnerListSize, list, &count));
-      Log(S7_OP_ONLINE_PARTNERS, count, list);
-      break;
-    }
-    case CommandKind::BusPars: {
-      std::uint8_t record[242];
-      Note(S7_OnLine_BusPars(app_->iface, kBusTimeoutMs, record));
-      Log(S7_OP_ONLINE_BUSPARS, 0, record);
-      break;
-    }
-    case CommandKind::State: {
-      int state = 0;
-      Note(S7_GetCpuState(conn, &state));
-      Log(S7_OP_GET_CPU_STATE, state);
-      break;
-    }
-    case CommandKind::Start: Note(S7_CpuStart(conn, c.args[0] == "cold" ? 1 : 0)); Log(S7_OP_CPU_START); break;
-    case CommandKind::Stop: Note(S7_CpuStop(conn)); Log(S7_OP_CPU_STOP); break;
-    case CommandKind::Clock: {
-      CalendarRecord clock{};
-      Note(S7_GetCpuClock(conn, &clock));
-      Log(S7_OP_GET_CPU_CLOCK, 0, &clock);
-      break;
-    }
+    case CommandKind::Connect: Note(Cmd_Connect(app_)); break;
+    case CommandKind::Disconnect: Note(Cmd_Disconnect(app_)); break;
+    case CommandKind::Partners: Note(Cmd_Partners(app_)); break;
+    case CommandKind::BusPars: Note(Cmd_BusParameters(app_)); break;
+    case CommandKind::State: Note(Cmd_CpuState(app_)); break;
+    case CommandKind::Start: Note(Cmd_CpuStart(app_, c.args[0] == "cold" ? 1 : 0)); break;
+    case CommandKind::Stop: Note(Cmd_CpuStop(app_)); break;
+    case CommandKind::Clock: Note(Cmd_GetClock(app_)); break;
     case CommandKind::SetClock: {
       CalendarRecord clock{};
       ParseClock(c.args[0], &clock);
-      Note(S7_SetCpuClock(conn, &clock));
-      Log(S7_OP_SET_CPU_CLOCK);
+      Note(Cmd_SetClock(app_, &clock));
       break;
     }
-    case CommandKind::Login: Note(S7_SessionLogin(conn, c.args[0].c_str())); Log(S7_OP_SESSION_LOGIN); break;
-    case CommandKind::Logout: Note(S7_SessionLogout(conn)); Log(S7_OP_SESSION_LOGOUT); break;
-    case CommandKind::Read:
+    case CommandKind::Login: Note(Cmd_Login(app_, c.args[0].c_str())); break;
+    case CommandKind::Logout: Note(Cmd_Logout(app_)); break;
+    case CommandKind::Read: {
       if (!c.args.empty()) DefineTable(c.args, false);
-      if (ReadTable(true)) PrintAllLines();
+      const int rc = Cmd_Transfer(app_, Transfer::Read);
+      Note(rc);
+      if (rc == S7_OK) PrintAllLines();
       break;
+    }
     case CommandKind::Write: {
       DefineTable(c.args, true);
-      int rc;
-      int operation;
-      if (app_->table.count == 1) {
-        const PlcVariable& v = app_->table.vars[0];
-        operation = S7_OP_SIMPLE_WRITE;
-        rc = S7_SimpleWrite(conn, static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.dbNumber, v.start,
-                            v.bit, v.count, 1, v.values);
-      } else {
-        operation = S7_OP_MULTI_WRITE;
-        rc = VarTable_PrepareRequest(&app_->table, conn, 1);
-        if (rc == S7_OK) rc = S7_MultiWrite(conn);
-      }
+      const int rc = Cmd_Transfer(app_, Transfer::Write);
       Note(rc);
-      Log(operation);
       // As the read window after a write: the values read back from the PLC.
-      if (rc == S7_OK && ReadTable(false)) PrintAllLines();
+      if (rc == S7_OK) {
+        const int back = Cmd_ReadTable(app_);
+        Note(back);
+        if (back == S7_OK) PrintAllLines();
+      }
       break;
     }
     case CommandKind::Monitor: Monitor(c); break;
     case CommandKind::Save:
-      if (!Vat_Write(Cp1250FromUtf8(c.args[0]).c_str(), app_)) NoteFailure(kExitCantSave);
+      if (!Vat_Write(c.args[0].c_str(), &app_->plc, &app_->table)) NoteFailure(kExitCantSave);
       break;
   }
 }
 
-// The read window's schedule: a 50 ms tick, and a read whenever an interval
-// has passed since the schedule time, which then moves on by exactly one
-// interval, so a slow PLC is caught up with one interval at a time.
-// The first read shows every line, later ones the lines that changed, each
-// block under the time it was read.
+// The read window's schedule on a 50 ms tick (app/monitor.h). The first
+// read shows every line, later ones the lines that changed, each block under
+// the time it was read.
 void CliSession::Monitor(const CliCommand& c) {
   g_interrupted.store(false);
-  const std::uint32_t interval = static_cast<std::uint32_t>(c.intervalMs);
-  std::uint32_t schedule = Plat_TickCount() - interval;
+  MonitorSchedule schedule{};
+  Monitor_Restart(&schedule, static_cast<std::uint32_t>(c.intervalMs), Plat_TickCount());
   int reads = 0;
   while (!g_interrupted.load() && (c.count == 0 || reads < c.count)) {
-    if (Plat_TickCount() - schedule < interval) {
+    if (!Monitor_Due(&schedule, Plat_TickCount())) {
       Plat_Sleep(50);
       continue;
     }
-    schedule += interval;
-    if (!ReadTable(false)) break;  // logged; the window stops refreshing too
+    const int rc = Cmd_ReadTable(app_);
+    Note(rc);
+    if (rc != S7_OK) break;  // logged; the window stops refreshing too
     if (reads++ == 0) {
       PrintStamp();
       PrintAllLines();
     } else {
-      PrintChangedLines();
+      PrintedLines printer(&view_, Stamp);
+      Monitor_RefreshLines(&lines_, &app_->table, -1, &printer);
     }
   }
 }

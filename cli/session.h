@@ -9,12 +9,13 @@
 #include "app/appstate.h"
 #include "app/frontend.h"
 #include "app/logpane.h"
+#include "app/monitor.h"
 #include "cli/consoleview.h"
 #include "cli/options.h"
 
 // The command line answers what a dialog would ask: a file's PLC never
-// replaces the one the options named, and the read window does not open
-// (read, write and monitor print the values themselves).
+// replaces the one the options named, and there is no read window (read,
+// write and monitor print the values themselves) and no menu.
 class CliFrontEnd : public FrontEnd {
  public:
   bool ChoosePlc(const PlcChoice&, int* useSaved) override {
@@ -22,7 +23,7 @@ class CliFrontEnd : public FrontEnd {
     return true;
   }
   void OpenReadWindow(bool, bool) override {}
-  void UpdateMenu(int, int, bool) override {}
+  void UpdateMenu(MenuState, MenuState, SaveItem) override {}
   void UpdateStatusText() override {}
 };
 
@@ -46,14 +47,15 @@ class CliSession {
 
  private:
   void Open();
+  // The options name another PLC than the file's: the file completes them.
+  void TakeFilePlc();
   void RunCommand(const CliCommand& command);
   // Records the result of a library operation that has just been logged.
   void Note(int result);
   void NoteFailure(int exitCode);
-  bool ReadTable(bool logSuccess);
   void PrintStamp();
+  // The value lines as the read window shows them after a read.
   void PrintAllLines();
-  void PrintChangedLines();
   bool DefineTable(const std::vector<std::string>& definitions, bool withValues);
   void Monitor(const CliCommand& command);
 
@@ -62,5 +64,6 @@ class CliSession {
   LogPane* pane_ = nullptr;
   CliFrontEnd frontEnd_;
   AppState* app_;
+  MonitorLines lines_{};
   int exitCode_ = 0;
 };

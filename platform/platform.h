@@ -90,6 +90,15 @@ void Plat_CloseThread(PlatThread t);
 std::uint32_t Plat_CurrentThreadId();
 std::uint32_t Plat_ProcessId();
 
+// Manual-reset events: one thread waits (blocking, without using the
+// processor) until another sets it. Null when none can be made.
+using PlatEvent = void*;
+PlatEvent Plat_EventCreate();
+void Plat_EventDestroy(PlatEvent e);
+void Plat_EventSet(PlatEvent e);
+// true when set, false when timeoutMs (-1 = forever) passed first.
+bool Plat_EventWait(PlatEvent e, int timeoutMs);
+
 // Thread-local slots. Plat_TlsGet leaves the system's last-error value as it
 // found it, so callers can ask for their context between a failing call and
 // the question why it failed.

@@ -2,6 +2,8 @@
 // map to the C1 control of the same value, as Windows maps them.
 #include "res/codepage.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr char16_t kHigh[128] = {
@@ -61,31 +63,85 @@ std::string Utf8FromCp1250(const char* text, std::size_t length) {
 
 std::string Utf8FromCp1250(const std::string& text) { return Utf8FromCp1250(text.data(), text.size()); }
 
-std::string Cp1250FromUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
+namespace {
+
+// One UTF-8 sequence at text[i]: its code point and length, or false for
+// bytes that are not valid UTF-8.
+bool DecodeUtf8(const std::string& text, std::size_t i, char32_t* code, std::size_t* length) {
+  const auto lead = static_cast<std::uint8_t>(text[i]);
+  const int extra = lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+  if (lead >= 0x80 && extra == 0) return false;
+  char32_t c = extra == 3 ? lead & 0x07 : extra == 2 ? lead & 0x0F : extra == 1 ? lead & 0x1F : lead;
+  for (int k = 1; k <= extra; ++k) {
+    if (i + static_cast<std::size_t>(k) >= text.size()) return false;
+    const auto next = static_cast<std::uint8_t>(text[i + static_cast<std::size_t>(k)]);
+    if ((next & 0xC0) != 0x80) return false;
+    c = (c << 6) | (next & 0x3F);
+  }
+  *code = c;
+  *length = static_cast<std::size_t>(extra) + 1;
+  return true;
+}
+
+// exact: a character without a code page 1250 byte fails the conversion
+// instead of becoming '?'.
+bool FromUtf8(const std::string& text, bool exact, std::string* out) {
+  std::string result;
+  result.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<std::uint8_t>(text[i]);
-    int extra = lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    char32_t code = extra == 3 ? lead & 0x07 : extra == 2 ? lead & 0x0F : extra == 1 ? lead & 0x1F : lead;
-    bool valid = lead < 0x80 || extra > 0;
-    for (int k = 1; valid && k <= extra; ++k) {
-      if (i + static_cast<std::size_t>(k) >= text.size()) {
-        valid = false;
-        break;
-      }
-      const auto next = static_cast<std::uint8_t>(text[i + static_cast<std::size_t>(k)]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (!valid) {
-      out.push_back(static_cast<char>(lead));
+    char32_t code = 0;
+    std::size_t length = 0;
+    if (!DecodeUtf8(text, i, &code, &length)) {
+      result.push_back(text[i]);
       ++i;
       continue;
     }
-    std::uint8_t byte = Cp1250FromUnicode(code);
-    out.push_back(byte || code == 0 ? static_cast<char>(byte) : '?');
-    i += static_cast<std::size_t>(extra) + 1;
+    const std::uint8_t byte = Cp1250FromUnicode(code);
+    if (!byte && code != 0) {
+      if (exact) return false;
+      result.push_back('?');
+    } else {
+      result.push_back(static_cast<char>(byte));
+    }
+    i += length;
   }
+  *out = std::move(result);
+  return true;
+}
+
+}  // namespace
+
+std::string Cp1250FromUtf8(const std::string& text) {
+  std::string out;
+  FromUtf8(text, false, &out);
   return out;
+}
+
+bool Cp1250FromUtf8Exact(const std::string& text, std::string* out) { return FromUtf8(text, true, out); }
+
+std::u16string Utf16FromCp1250(const char* text, std::size_t length) {
+  std::u16string out;
+  out.reserve(length);
+  for (std::size_t i = 0; i < length; ++i)
+    out.push_back(static_cast<char16_t>(Cp1250ToUnicode(static_cast<std::uint8_t>(text[i]))));
+  return out;
+}
+
+std::u16string Utf16FromCp1250(const char* text) {
+  return text ? Utf16FromCp1250(text, std::strlen(text)) : std::u16string();
+}
+
+bool Cp1250FromUtf16(const char16_t* text, std::size_t length, std::string* out) {
+  std::string result;
+  result.reserve(length);
+  for (std::size_t i = 0; i < length; ++i) {
+    const char16_t unit = text[i];
+    // Every character of code page 1250 lies in the basic plane: a surrogate
+    // (half of anything beyond) has no byte.
+    const std::uint8_t byte = unit >= 0xD800 && unit < 0xE000 ? 0 : Cp1250FromUnicode(unit);
+    if (!byte && unit != 0) return false;
+    result.push_back(static_cast<char>(byte));
+  }
+  *out = std::move(result);
+  return true;
 }

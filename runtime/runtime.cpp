@@ -23,19 +23,32 @@ int g_terminatorCount = 0;
 // Windows uses for C++ exceptions.
 constexpr int kExceptionExitCode = static_cast<int>(0xE06D7363u);
 
+void PostToMainWindow(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (PlatWindow w = g_mainWindow.load()) Plat_PostMessage(w, message, wParam, lParam);
+}
+
 // Shared by the starter and the new thread: the starter waits on it without
 // touching the new thread's record, which the thread may already have freed.
 struct StartSync {
-  std::atomic<int> started{0};
+  PlatEvent started = Plat_EventCreate();
   std::atomic<int> refs{2};
+  ~StartSync() { Plat_EventDestroy(started); }
 };
 
 void ReleaseSync(StartSync* s) {
   if (s->refs.fetch_sub(1) == 1) delete s;
 }
 
-void PostToMainWindow(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  if (PlatWindow w = g_mainWindow.load()) Plat_PostMessage(w, message, wParam, lParam);
+void Started(StartSync* s) {
+  Plat_EventSet(s->started);
+  ReleaseSync(s);
+}
+
+// The end of every worker: its record goes, and the main window hears of it.
+void EndOfThread(ThreadContext* record, std::uint32_t sequence, int exitCode) {
+  ThreadContext_Bind(nullptr);
+  Rt_Free(record);
+  PostToMainWindow(kWmThreadEnded, static_cast<std::uintptr_t>(exitCode), static_cast<std::intptr_t>(sequence));
 }
 
 unsigned ThreadEntry(void* parameter) {
@@ -46,24 +59,19 @@ unsigned ThreadEntry(void* parameter) {
   int exitCode;
   if (!ThreadContext_Bind(record)) {
     exitCode = -static_cast<int>(Plat_LastError());
-    Rt_Free(record);
-    sync->started.store(1);
-    ReleaseSync(sync);
-  } else {
-    Plat_SetupFloatingPoint();
-    record->threadId = Plat_CurrentThreadId();
-    sync->started.store(1);
-    ReleaseSync(sync);
-    try {
-      exitCode = record->startRoutine(record->startArg);
-    } catch (...) {
-      exitCode = kExceptionExitCode;
-    }
-    ThreadContext_Bind(nullptr);
-    Rt_Free(record);
+    Started(sync);
+    EndOfThread(record, sequence, exitCode);
+    return static_cast<unsigned>(exitCode);
   }
-  PostToMainWindow(kWmThreadEnded, static_cast<std::uintptr_t>(exitCode),
-                   static_cast<std::intptr_t>(sequence));
+  Plat_SetupFloatingPoint();
+  record->threadId = Plat_CurrentThreadId();
+  Started(sync);
+  try {
+    exitCode = record->startRoutine(record->startArg);
+  } catch (...) {
+    exitCode = kExceptionExitCode;
+  }
+  EndOfThread(record, sequence, exitCode);
   return static_cast<unsigned>(exitCode);
 }
 
@@ -211,7 +219,7 @@ PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackS
   if (!routine) return fail(nullptr, nullptr);
   auto* record = static_cast<ThreadContext*>(Rt_Alloc(kRtZero, sizeof(ThreadContext)));
   auto* sync = new (std::nothrow) StartSync;
-  if (!record || !sync) return fail(record, sync);
+  if (!record || !sync || !sync->started) return fail(record, sync);
   record->threadHandle = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
   record->startArg = argument;
   record->sequence = sequence;
@@ -226,8 +234,7 @@ PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackS
   record->threadHandle = thread;
   if (!suspended) {
     Plat_ResumeThread(thread);
-    std::uint32_t start = Plat_TickCount();
-    while (!sync->started.load() && Plat_TickCount() - start < 200) Plat_Sleep(0);
+    Plat_EventWait(sync->started, 200);
   }
   ReleaseSync(sync);
   return thread;
@@ -242,6 +249,13 @@ void Rt_ResumeThread(PlatThread thread) {
 }
 
 void Rt_CloseThread(PlatThread thread) { Plat_CloseThread(thread); }
+
+bool Rt_EndWorkerFromFault(int exitCode) {
+  ThreadContext* record = ThreadContext_Find();
+  if (!record || record->sequence == 0) return false;  // the main thread, or none of ours
+  EndOfThread(record, record->sequence, exitCode);
+  return true;
+}
 
 // ---------------------------------------------------------------- waiting and exit
 
@@ -259,7 +273,7 @@ void WaitUntilCleared(void* const* watched, std::uint32_t timeoutMs) {
   tc->waitingFlag = 0;
 }
 
-void FatalExit(int code) {
+void Rt_FatalExit(int code) {
   Rt_EnterSection(kRtSectionTeardown);
   if (g_initialised.exchange(false))
     for (int i = g_terminatorCount - 1; i >= 0; --i) g_terminators[i]();

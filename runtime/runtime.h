@@ -28,7 +28,7 @@ int Rt_Init();
 bool Rt_IsInitialised();
 
 // Static initialisers and terminators: registered before Rt_Init, run by
-// Rt_Init and by the teardown in FatalExit (terminators in reverse order).
+// Rt_Init and by the teardown in Rt_FatalExit (terminators in reverse order).
 void Rt_AtInit(int (*initialiser)());
 void Rt_AtTeardown(void (*terminator)());
 
@@ -59,10 +59,16 @@ PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackS
                        bool suspended, std::uint32_t* threadId);
 PlatThread StartThread(ThreadRoutine routine, void* argument);
 void Rt_ResumeThread(PlatThread thread);
+// For the system's fault handling on a worker thread that is about to be
+// ended with exitCode: releases its record and posts the end message, as a
+// routine's return would. false (nothing done) on the main thread or a
+// thread the runtime did not start.
+bool Rt_EndWorkerFromFault(int exitCode);
 void Rt_CloseThread(PlatThread thread);
 
 // Polls until *watched is null or timeoutMs (0 = none) has passed.
 void WaitUntilCleared(void* const* watched, std::uint32_t timeoutMs);
 
-// Tears the runtime down and ends the process with code.
-[[noreturn]] void FatalExit(int code);
+// Tears the runtime down and ends the process with code. (Prefixed: the
+// Windows API has a FatalExit of its own.)
+[[noreturn]] void Rt_FatalExit(int code);

@@ -22,9 +22,13 @@ void ThreadContext_FreeSlot() {
 
 bool ThreadContext_Bind(ThreadContext* record) { return g_slot >= 0 && Plat_TlsSet(g_slot, record); }
 
+ThreadContext* ThreadContext_Find() {
+  return g_slot >= 0 ? static_cast<ThreadContext*>(Plat_TlsGet(g_slot)) : nullptr;
+}
+
 ThreadContext* CurrentThreadContext() {
-  ThreadContext* tc = g_slot >= 0 ? static_cast<ThreadContext*>(Plat_TlsGet(g_slot)) : nullptr;
-  if (!tc) FatalExit(5);
+  ThreadContext* tc = ThreadContext_Find();
+  if (!tc) Rt_FatalExit(5);
   return tc;
 }
 

@@ -40,6 +40,10 @@ inline void* ProcessPseudoHandle() { return reinterpret_cast<void*>(static_cast<
 // exit code 5. The system's last-error value is left as it was.
 ThreadContext* CurrentThreadContext();
 
+// The calling thread's record, or null for a thread the runtime did not
+// start (the system's own threads); nothing ends.
+ThreadContext* ThreadContext_Find();
+
 // Records a runtime error: once the low 24 bits hold a code, later errors
 // only add their kind bits, so the first code is kept.
 void SetRuntimeErrors(std::uint32_t value);

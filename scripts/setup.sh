@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tolvane needs on Debian 12, and only what
 # is missing: compilers (native g++, clang for the fuzzers, mingw-w64 for the
-# Windows build), wine to run the Windows build, GoogleTest and Google
-# Benchmark, Node.js with the Snap7 server package used as an independent
-# test peer. Safe to run again; it changes nothing when all is there.
+# Windows build), wine to run the Windows build, for the GUI tests Xvfb, Wine's
+# own fonts (Tahoma for dialogs, Marlett for the frame buttons and check marks)
+# and a monospace font with the Hungarian letters, GoogleTest and Google Benchmark,
+# Node.js with the Snap7 server package used as an independent test peer.
+# Safe to run again; it changes nothing when all is there.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -12,7 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 wine wine64
   googletest libgtest-dev libbenchmark-dev
-  python3 xvfb
+  python3 xvfb fonts-liberation2 fonts-wine
 )
 
 missing=()

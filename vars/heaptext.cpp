@@ -30,12 +30,26 @@ void HeapText::Append(const char* bytes, std::size_t n) {
 }
 
 void HeapText::Format(const char* format, ...) {
-  char piece[1024];
-  va_list args;
-  va_start(args, format);
-  const int n = FormatTextNV(piece, sizeof piece, format, args);
-  va_end(args);
-  Append(piece, static_cast<std::size_t>(n));
+  // Formatted straight into the free room; a piece that filled it may have
+  // been cut, so the room grows and the piece is formatted again. No piece is
+  // ever cut, however long (a refused file line, a long path).
+  for (std::size_t room = 256;; room *= 2) {
+    if (failed_ || !Reserve(length_ + room)) {
+      failed_ = true;
+      return;
+    }
+    const std::size_t free = capacity_ - length_;
+    va_list args;
+    va_start(args, format);
+    const int n = FormatTextNV(data_ + length_, free, format, args);
+    va_end(args);
+    if (static_cast<std::size_t>(n) + 1 < free) {
+      length_ += static_cast<std::size_t>(n);
+      return;
+    }
+    data_[length_] = '\0';
+    room = free;
+  }
 }
 
 char* HeapText::Take(std::size_t* length) {

@@ -1,8 +1,7 @@
 // Turning the variable table into one library read or write request. The
 // library refuses variables that cannot be sent (bad definition, no room left
-// in the PDU); those are dropped from the table with a line in the main log,
-// so that the rest can still be read or written.
-#include "app/logpane.h"
+// in the PDU); those are dropped from the table with a log line, so that the
+// rest can still be read or written.
 #include "vars/vars.h"
 
 int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write) {
@@ -23,8 +22,9 @@ int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write)
     char definition[kVarAddressTextMax];
     Var_FormatAddress({.withCount = true, .withType = true}, 0, &v, definition, nullptr);
     char line[2 * kVarAddressTextMax + 128];
-    FormatTextN(line, sizeof line, LoadText(IDS_LOG_VAR_DELETED), definition, TextId(IDS_ERR_OK + refused));
-    LogWrite(MainLogPane(), line, 0, 1);
+    const int n = FormatTextN(line, sizeof line, LoadText(IDS_LOG_VAR_DELETED), definition,
+                              TextId(IDS_ERR_OK + refused));
+    Vars_Log(line, static_cast<std::size_t>(n));
     // The next variable moves into this place and is tried next.
     VarTable_Remove(table, i);
   }

@@ -115,7 +115,7 @@ class HeapText {
   HeapText& operator=(const HeapText&) = delete;
 
   void Append(const char* bytes, std::size_t n);
-  // Formats one piece (at most 1023 characters) and appends it.
+  // Formats one piece, of any length, and appends it.
   void Format(const char* format, ...);
   const char* Text() const { return data_ ? data_ : ""; }
   std::size_t Length() const { return length_; }
@@ -337,7 +337,7 @@ void VarTable_Remove(VariableTable* table, int index);
 
 // Opens a read (write = 0) or write request (write = 1) on the connection and
 // adds every variable of the table. A variable the library refuses is logged
-// to the main log as "<definition> : <error text>. Deleted", freed and taken
+// (Vars_Log) as "<definition> : <error text>. Deleted", freed and taken
 // out of the table. Returns the library's result for opening the request (0
 // when it is open; nothing was added otherwise). Call it on the thread that
 // uses the connection. A read request keeps pointers to the variables'
@@ -648,26 +648,52 @@ inline constexpr std::size_t kLoadTextCap = 100000000;
 // empty: no buffer without kLoadSpare. The length goes to *length if asked.
 char* File_LoadText(const char* path, unsigned flags, std::size_t maximum, std::size_t* length);
 
+// ================================================================ the core's log lines
+//
+// A few things here write a line to the program's log: a variable the
+// library refuses while a request is prepared, a refused key of a variable
+// table file, a file that cannot be read or written. The application decides
+// where such lines go by installing a sink (its main log); without one they
+// are dropped. Lines may come from any thread, so the sink must take them
+// from any thread; the text stays the caller's.
+using VarsLogSink = void (*)(const char* text, std::size_t length);
+void Vars_SetLogSink(VarsLogSink sink);
+void Vars_Log(const char* text, std::size_t length);
+
 // ================================================================ variable table files
 //
 // A *.vat file holds the PLC description and the variables with their element
-// names and display modes (an INI-style text). Loading may close and reopen
-// the interface and connection of the application record; the front end is
-// asked first when a connection would be replaced (app/frontend.h).
+// names and display modes (an INI-style text in code page 1250). Paths are
+// code page 1250 texts too. What a load does to the open interface and
+// connection is the application's (app/vatload.h).
 
-struct AppState;
+// The description of the PLC that the program keeps and a file stores.
+struct PlcSettings {
+  std::int32_t kind;        // 0 TCP, 1 S7ONLINE, 2 CP_L2_1, 3 CP_L2_2
+  std::uint32_t address;    // TCP: IPv4 in network byte order; else the station address 0-127
+  std::int32_t timeoutMs;   // 100-30000
+  std::int32_t rack;        // 0-31
+  std::int32_t slot;        // 0-18
+  char name[24];            // at most 23 characters
+};
 
-// The file's text for the application record, built in linear time; a heap
-// block (Rt_Free) or null without memory.
-char* Vat_BuildText(const AppState* app, std::ptrdiff_t* length);
-// Writes the file; 1 on success, else 0 with the "can't save" log line.
-int Vat_Write(const char* path, const AppState* app);
-// Loads a file into the application record: 1 on success; 0 when it cannot
-// be read, a key is refused (one log line, nothing changed) or the user
-// cancels the PLC choice.
-int Vat_Load(const char* path, AppState* app);
-// Parses a loaded text into a zeroed record; 1 on success, else 0 after the
-// line of the refused key.
-int Vat_Read(const char* text, AppState* fresh, const char* path);
+// The names of the interface kinds, as the user interface and the files use
+// them ("TCP", "S7ONLINE", "CP_L2_1", "CP_L2_2"); null outside 0-3.
+const char* InterfaceKindName(int kind);
+
+// The file's text for a PLC and its table, built in linear time; a heap
+// block the caller releases (Rt_Free), or null without memory.
+char* Vat_BuildText(const PlcSettings* plc, const VariableTable* table, std::ptrdiff_t* length);
+// Writes the file: 1 on success, else 0 with a "can't save" log line. A
+// table without variables is not written (no reader could load the file).
+int Vat_Write(const char* path, const PlcSettings* plc, const VariableTable* table);
+// Loads a file's text for Vat_Read: a heap text (Rt_Free), empty for a file
+// that does not exist; null, after a "can't load" log line, without memory.
+char* Vat_LoadText(const char* path);
+// Parses a loaded text into a zeroed PLC record and an empty table: 1 on
+// success (the table then owns the variables' blocks), else 0 after the log
+// line of the refused key, with what was parsed so far still in the table
+// (VarTable_Clear releases it).
+int Vat_Read(const char* text, PlcSettings* plc, VariableTable* table, const char* path);
 // Logs "Invalid/Missing line in FILE at section S\r\nKEY = VALUE\r\n".
 void Vat_ReportKey(const char* text, const char* section, const char* key, const char* path);

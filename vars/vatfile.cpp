@@ -1,24 +1,18 @@
 // Variable table files (*.vat): the PLC description and the variables with
-// their element names and display modes, as an INI-style text. Loading may
-// switch the open interface and connection to the file's PLC, asking the
-// front end first when a connection would be replaced.
-#include <cstdarg>
+// their element names and display modes, as an INI-style text: writing the
+// text, reading it back, and the log lines of a refused key or a failed file.
 #include <cstring>
 
-#include "app/appstate.h"
-#include "app/frontend.h"
-#include "app/logoperation.h"
-#include "app/logpane.h"
-#include "runtime/runtime.h"
 #include "res/strings.h"
-#include "vars/ini_internal.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 namespace {
 
 constexpr const char* kPlc = "PLC";
-constexpr int kFallbackPduSize = 240;
 constexpr std::uint32_t kNoAddress = 0xFFFFFFFFu;  // the readers' default: -1
+
+constexpr const char* kKindNames[4] = {"TCP", "S7ONLINE", "CP_L2_1", "CP_L2_2"};
 
 const char* BaseName(const char* path) {
   const char* base = path;
@@ -27,17 +21,12 @@ const char* BaseName(const char* path) {
   return base;
 }
 
-void LogLine(const char* format, ...) {
-  char line[1024];
-  va_list args;
-  va_start(args, format);
-  FormatTextNV(line, sizeof line, format, args);
-  va_end(args);
-  LogWrite(MainLogPane(), line, 0, 1);
-}
+void LogText(const HeapText& line) { Vars_Log(line.Text(), line.Length()); }
 
 void LogFileFailed(int titleId, const char* path, int whatId) {
-  LogLine(LoadText(IDS_LOG_FILE_FAILED), TextId(titleId), BaseName(path), TextId(whatId));
+  HeapText line;
+  line.Format(LoadText(IDS_LOG_FILE_FAILED), TextId(titleId), BaseName(path), TextId(whatId));
+  LogText(line);
 }
 
 // "Var0", "Name12", "View511": a stem and a small number, made without the
@@ -83,32 +72,36 @@ void ReadVariableExtras(IniIndex* index, const char* section, PlcVariable* var) 
 
 }  // namespace
 
+const char* InterfaceKindName(int kind) { return kind >= 0 && kind < 4 ? kKindNames[kind] : nullptr; }
+
 void Vat_ReportKey(const char* text, const char* section, const char* key, const char* path) {
   char value[1024];
   Ini_GetString(text, section, key, value, sizeof value, nullptr);
-  LogLine(LoadText(IDS_LOG_BAD_KEY), TextId(value[0] ? IDS_LOG_KEY_INVALID : IDS_LOG_KEY_MISSING), BaseName(path),
-          section, key, value);
+  // Whole, however long the value: a cut line would lose its line end.
+  HeapText line;
+  line.Format(LoadText(IDS_LOG_BAD_KEY), TextId(value[0] ? IDS_LOG_KEY_INVALID : IDS_LOG_KEY_MISSING),
+              BaseName(path), section, key, value);
+  LogText(line);
 }
 
-int Vat_Read(const char* text, AppState* fresh, const char* path) {
+int Vat_Read(const char* text, PlcSettings* plc, VariableTable* table, const char* path) {
   IniIndex index;
   Ini_IndexBuild(&index, text);
   int ok = 0;
   char value[256];
-  PlcSettings& plc = fresh->plc;
   auto report = [&](const char* section, const char* key) { Vat_ReportKey(text, section, key, path); };
   do {
     Ini_IndexGetString(&index, kPlc, "IF", value, sizeof value, nullptr);
-    plc.kind = FindKind(value);
-    if (plc.kind < 0) {
+    plc->kind = FindKind(value);
+    if (plc->kind < 0) {
       report(kPlc, "IF");
       break;
     }
-    Ini_IndexGetString(&index, kPlc, "Name", plc.name, sizeof plc.name, nullptr);
-    plc.address = plc.kind == S7_KIND_TCP
+    Ini_IndexGetString(&index, kPlc, "Name", plc->name, sizeof plc->name, nullptr);
+    plc->address = plc->kind == S7_KIND_TCP
                       ? Ini_IndexGetIPv4(&index, kPlc, "Address", kNoAddress)
                       : static_cast<std::uint32_t>(Ini_IndexGetInt(&index, kPlc, "Address", 0, 127, -1));
-    if (plc.address == kNoAddress) {
+    if (plc->address == kNoAddress) {
       report(kPlc, "Address");
       break;
     }
@@ -116,10 +109,10 @@ int Vat_Read(const char* text, AppState* fresh, const char* path) {
       const char* key;
       int low, high;
       std::int32_t* field;
-    } settings[] = {{"TimeOut", 100, 30000, &plc.timeoutMs},
-                    {"Rack", 0, 31, &plc.rack},
-                    {"Slot", 0, 18, &plc.slot},
-                    {"VarCount", 1, 20, &fresh->table.count}};
+    } settings[] = {{"TimeOut", 100, 30000, &plc->timeoutMs},
+                    {"Rack", 0, 31, &plc->rack},
+                    {"Slot", 0, 18, &plc->slot},
+                    {"VarCount", 1, 20, &table->count}};
     bool good = true;
     for (const Setting& s : settings) {
       *s.field = Ini_IndexGetInt(&index, kPlc, s.key, s.low, s.high, -1);
@@ -130,19 +123,19 @@ int Vat_Read(const char* text, AppState* fresh, const char* path) {
       }
     }
     if (!good) break;
-    const int count = fresh->table.count;
-    fresh->table.count = 0;
+    const int count = table->count;
+    table->count = 0;
     for (int i = 0; i < count && good; ++i) {
       char section[16];
       SectionName(section, sizeof section, i);
       Ini_IndexGetString(&index, section, "Var", value, sizeof value, nullptr);
-      PlcVariable* var = &fresh->table.vars[i];
+      PlcVariable* var = &table->vars[i];
       if (!Var_ParseDefinition(value, var)) {
         report(section, "Var");
         good = false;
         break;
       }
-      fresh->table.count = i + 1;
+      table->count = i + 1;
       ReadVariableExtras(&index, section, var);
     }
     ok = good ? 1 : 0;
@@ -151,160 +144,83 @@ int Vat_Read(const char* text, AppState* fresh, const char* path) {
   return ok;
 }
 
-namespace {
-
-// The file is written from empty, one new section after another, each key
-// once: so appending "[section]" and "key = value" lines, composed exactly as
-// Ini_SetString composes them, gives the bytes a run of Ini_SetString calls
-// would, in linear time.
-void Section(HeapText* t, const char* name) { t->Format("[%s]\r\n", name); }
-
-void Key(HeapText* t, const char* key, const char* value) {
-  char line[kIniValueSize];
-  const std::size_t n = ini::ComposeLine(key, std::strlen(key), value, line);
-  if (n == 0) return;  // an empty value writes no line
-  t->Append(line, n);
-  t->Append("\r\n", 2);
-}
-
-void Key(HeapText* t, const char* key, int value) {
-  char number[16];
-  FormatTextN(number, sizeof number, "%d", value);
-  Key(t, key, number);
-}
-
-}  // namespace
-
-char* Vat_BuildText(const AppState* app, std::ptrdiff_t* length) {
-  if (length) *length = 0;
-  std::ptrdiff_t ignored = 0;
-  if (!length) length = &ignored;
-  HeapText t(65536);
-  const PlcSettings& plc = app->plc;
+char* Vat_BuildText(const PlcSettings* plc, const VariableTable* table, std::ptrdiff_t* length) {
+  // The file is written from empty, section after section: the INI builder
+  // gives the bytes a run of Ini_SetString calls would, in linear time.
+  // Empty values (no name, a default view) write no line.
+  IniBuilder b;
+  Ini_BuildBegin(&b);
   char value[128];
-  Section(&t, kPlc);
-  Key(&t, "IF", InterfaceKindName(plc.kind));
-  Key(&t, "Name", plc.name);
-  if (plc.kind == S7_KIND_TCP)
-    FormatTextN(value, sizeof value, "%a", plc.address);
+  Ini_BuildString(&b, kPlc, "IF", InterfaceKindName(plc->kind));
+  Ini_BuildString(&b, kPlc, "Name", plc->name);
+  if (plc->kind == S7_KIND_TCP)
+    FormatTextN(value, sizeof value, "%a", plc->address);
   else
-    FormatTextN(value, sizeof value, "%d", static_cast<int>(plc.address));
-  Key(&t, "Address", value);
-  Key(&t, "TimeOut", plc.timeoutMs);
-  Key(&t, "Rack", plc.rack);
-  Key(&t, "Slot", plc.slot);
-  Key(&t, "VarCount", app->table.count);
-  for (int i = 0; i < app->table.count; ++i) {
-    const PlcVariable* var = &app->table.vars[i];
+    FormatTextN(value, sizeof value, "%d", static_cast<int>(plc->address));
+  Ini_BuildString(&b, kPlc, "Address", value);
+  Ini_BuildInt(&b, kPlc, "TimeOut", plc->timeoutMs);
+  Ini_BuildInt(&b, kPlc, "Rack", plc->rack);
+  Ini_BuildInt(&b, kPlc, "Slot", plc->slot);
+  Ini_BuildInt(&b, kPlc, "VarCount", table->count);
+  for (int i = 0; i < table->count; ++i) {
+    const PlcVariable* var = &table->vars[i];
     char section[16], key[32];
     SectionName(section, sizeof section, i);
-    Section(&t, section);
     char definition[kVarAddressTextMax];
     Var_FormatAddress({.withCount = true, .withType = true}, 0, var, definition, nullptr);
-    Key(&t, "Var", definition);
+    Ini_BuildString(&b, section, "Var", definition);
     for (int j = 0; j < var->count; ++j) {
       KeyName(key, sizeof key, "Name", j);
-      Key(&t, key, Var_ElementName(var, j));
+      Ini_BuildString(&b, section, key, Var_ElementName(var, j));
       if (var->views && var->views[j]) {
         KeyName(key, sizeof key, "View", j);
-        Key(&t, key, LoadText(600 + var->views[j]));
+        Ini_BuildString(&b, section, key, LoadText(600 + var->views[j]));
       }
     }
   }
-  std::size_t n = 0;
-  char* text = t.Take(&n);
-  *length = static_cast<std::ptrdiff_t>(n);
+  const bool failed = b.failed;
+  std::ptrdiff_t n = 0;
+  char* text = Ini_BuildEnd(&b, &n);
+  if (failed) {
+    Rt_Free(text);
+    text = nullptr;
+    n = 0;
+  }
+  if (length) *length = n;
   return text;
 }
 
-int Vat_Write(const char* path, const AppState* app) {
+int Vat_Write(const char* path, const PlcSettings* plc, const VariableTable* table) {
+  // A file without variables says "VarCount = 0", which no reader loads.
+  if (table->count < 1) {
+    LogFileFailed(IDS_FILE_SAVE_TITLE, path, IDS_LOG_NOTHING_TO_SAVE);
+    return 0;
+  }
   std::ptrdiff_t length = 0;
-  char* text = Vat_BuildText(app, &length);
-  std::size_t written = 0;
+  char* text = Vat_BuildText(plc, table, &length);
+  bool written = false;
   if (text) {
     FileHandle* file = File_Open(path, kFileOpenCreate);
     if (file) {
-      written = File_Write(file, text, static_cast<std::size_t>(length));
-      File_Close(file);
+      const std::size_t n = File_Write(file, text, static_cast<std::size_t>(length));
+      // The close is where a full disk or a network share reports a write
+      // it took on trust: a failed close is a failed save.
+      written = File_Close(file) == 0 && n == static_cast<std::size_t>(length);
     }
     Rt_Free(text);
   }
-  if (!text || written < static_cast<std::size_t>(length)) {
+  if (!written) {
     LogFileFailed(IDS_FILE_SAVE_TITLE, path, IDS_LOG_CANT_SAVE);
     return 0;
   }
   return 1;
 }
 
-int Vat_Load(const char* path, AppState* app) {
+char* Vat_LoadText(const char* path) {
   // The whole file: a table of many named elements runs to hundreds of
-  // kilobytes, and a cut text would lose names or misread a line.
-  std::size_t length = 0;
-  char* text = File_LoadText(path, kLoadEnsureLineEnd | kLoadSpare, kLoadTextCap, &length);
-  if (!text) {
-    LogFileFailed(IDS_FILE_LOAD_TITLE, path, IDS_LOG_CANT_LOAD);
-    return 0;
-  }
-  auto* fresh = static_cast<AppState*>(Rt_Alloc(kRtZero, sizeof(AppState)));
-  if (!fresh) {
-    Rt_Free(text);
-    return 0;
-  }
-  const int parsed = Vat_Read(text, fresh, path);
-  Rt_Free(text);
-
-  bool interfaceChange = app->iface && S7_GetInterfaceKind(app->iface) != fresh->plc.kind;
-  bool connectionChange = app->conn && (interfaceChange || app->plc.address != fresh->plc.address);
-  auto release = [&](int result) {
-    VarTable_Clear(&fresh->table);
-    Rt_Free(fresh);
-    return result;
-  };
-  if (!parsed) return release(0);
-
-  if (connectionChange) {
-    PlcChoice choice{};
-    choice.currentKind = app->plc.kind;
-    choice.loadedKind = fresh->plc.kind;
-    choice.currentAddress = app->plc.address;
-    choice.loadedAddress = fresh->plc.address;
-    Rt_StrCopyN(choice.currentName, app->plc.name, sizeof choice.currentName);
-    Rt_StrCopyN(choice.loadedName, fresh->plc.name, sizeof choice.loadedName);
-    int useSaved = 0;
-    FrontEnd* frontEnd = TheFrontEnd();
-    if (frontEnd && !frontEnd->ChoosePlc(choice, &useSaved)) return release(0);
-    if (!useSaved) interfaceChange = connectionChange = false;
-  }
-  if (connectionChange) {
-    app->conn = S7_Connection_Done(app->conn);
-    LogOperation(kLogOperationBase + S7_OP_CONNECTION_DONE, 0, nullptr);
-  }
-  if (interfaceChange) {
-    app->iface = S7_Interface_Done(app->iface);
-    LogOperation(kLogOperationBase + S7_OP_INTERFACE_DONE, 0, nullptr);
-  }
-  // A kept connection keeps its name: only a connection made from the file
-  // takes the file's name.
-  VarTable_Clear(&app->table);
-  if (!app->iface) {
-    app->plc.kind = fresh->plc.kind;
-    app->iface = S7_Interface_Init(static_cast<unsigned>(fresh->plc.kind));
-    LogOperation(kLogOperationBase + S7_OP_INTERFACE_INIT, 0, nullptr);
-  }
-  if (app->iface && !app->conn) {
-    PlcSettings& plc = app->plc;
-    Rt_StrCopyN(plc.name, fresh->plc.name, sizeof plc.name);
-    plc.address = fresh->plc.address;
-    plc.rack = fresh->plc.rack;
-    plc.slot = fresh->plc.slot;
-    plc.timeoutMs = fresh->plc.timeoutMs;
-    app->conn = S7_Connection_Init(app->iface, plc.name, plc.timeoutMs, plc.address, plc.rack, plc.slot,
-                                   kFallbackPduSize);
-    LogOperation(kLogOperationBase + S7_OP_CONNECTION_INIT, 0, nullptr);
-  }
-  app->table = fresh->table;  // the blocks now belong to the program's table
-  Rt_Free(fresh);
-  if (app->iface && app->conn)
-    if (FrontEnd* frontEnd = TheFrontEnd()) frontEnd->OpenReadWindow(true, true);
-  return 1;
+  // kilobytes, and a cut text would lose names or misread a line. A missing
+  // file reads as empty, which the reader reports as a missing "IF".
+  char* text = File_LoadText(path, kLoadEnsureLineEnd | kLoadSpare, kLoadTextCap, nullptr);
+  if (!text) LogFileFailed(IDS_FILE_LOAD_TITLE, path, IDS_LOG_CANT_LOAD);
+  return text;
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -149,6 +150,37 @@ void Plat_CloseThread(PlatThread t) {
 std::uint32_t Plat_CurrentThreadId() { return static_cast<std::uint32_t>(syscall(SYS_gettid)); }
 
 std::uint32_t Plat_ProcessId() { return static_cast<std::uint32_t>(getpid()); }
+
+// ---------------------------------------------------------------- events
+
+namespace {
+struct EventRecord {
+  std::mutex m;
+  std::condition_variable cv;
+  bool set = false;
+};
+}  // namespace
+
+PlatEvent Plat_EventCreate() { return new (std::nothrow) EventRecord; }
+
+void Plat_EventDestroy(PlatEvent e) { delete static_cast<EventRecord*>(e); }
+
+void Plat_EventSet(PlatEvent e) {
+  auto* r = static_cast<EventRecord*>(e);
+  std::lock_guard lock(r->m);
+  r->set = true;
+  r->cv.notify_all();
+}
+
+bool Plat_EventWait(PlatEvent e, int timeoutMs) {
+  auto* r = static_cast<EventRecord*>(e);
+  std::unique_lock lock(r->m);
+  if (timeoutMs < 0) {
+    r->cv.wait(lock, [r] { return r->set; });
+    return true;
+  }
+  return r->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [r] { return r->set; });
+}
 
 // ---------------------------------------------------------------- TLS
 

@@ -65,6 +65,20 @@ std::uint32_t Plat_CurrentThreadId() { return GetCurrentThreadId(); }
 
 std::uint32_t Plat_ProcessId() { return GetCurrentProcessId(); }
 
+// ---------------------------------------------------------------- events
+
+PlatEvent Plat_EventCreate() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+
+void Plat_EventDestroy(PlatEvent e) {
+  if (e) CloseHandle(static_cast<HANDLE>(e));
+}
+
+void Plat_EventSet(PlatEvent e) { SetEvent(static_cast<HANDLE>(e)); }
+
+bool Plat_EventWait(PlatEvent e, int timeoutMs) {
+  return WaitForSingleObject(static_cast<HANDLE>(e), timeoutMs < 0 ? INFINITE : DWORD(timeoutMs)) == WAIT_OBJECT_0;
+}
+
 // ---------------------------------------------------------------- TLS
 
 int Plat_TlsAlloc() {

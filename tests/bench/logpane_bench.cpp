@@ -25,7 +25,7 @@ void BM_LogAppend10000(benchmark::State& state) {
     LogPane* pane = LogPane_Create(nullptr, &view, kMainLogCharLimit, kMainLogLineLimit);
     for (int i = 0; i < 10000; ++i) {
       auto t0 = std::chrono::steady_clock::now();
-      LogWrite(pane, kEntry.c_str(), kEntry.size(), 1);
+      LogWrite(pane, kEntry.c_str(), kEntry.size(), LogOwnership::CallerKeeps);
       double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count();
       if (i < 1000) first += ns;
       if (i >= 9000) last += ns;

@@ -42,19 +42,19 @@ AppState* LargeTable() {
 void BM_VatSave(benchmark::State& state) {
   AppState* app = LargeTable();
   for (auto _ : state)
-    if (!Vat_Write(Path().c_str(), app)) state.SkipWithError("cannot write");
+    if (!Vat_Write(Path().c_str(), &app->plc, &app->table)) state.SkipWithError("cannot write");
 }
 BENCHMARK(BM_VatSave)->Unit(benchmark::kMillisecond);
 
 void BM_VatLoad(benchmark::State& state) {
-  Vat_Write(Path().c_str(), LargeTable());
+  Vat_Write(Path().c_str(), &LargeTable()->plc, &LargeTable()->table);
   for (auto _ : state) {
     std::size_t length = 0;
     char* text = File_LoadText(Path().c_str(), kLoadEnsureLineEnd | kLoadSpare, kLoadTextCap, &length);
-    auto* fresh = static_cast<AppState*>(Rt_Alloc(kRtZero, sizeof(AppState)));
-    if (!Vat_Read(text, fresh, "bench.vat")) state.SkipWithError("cannot read");
-    VarTable_Clear(&fresh->table);
-    Rt_Free(fresh);
+    PlcSettings plc{};
+    VariableTable table{};
+    if (!Vat_Read(text, &plc, &table, "bench.vat")) state.SkipWithError("cannot read");
+    VarTable_Clear(&table);
     Rt_Free(text);
   }
 }
@@ -62,7 +62,7 @@ BENCHMARK(BM_VatLoad)->Unit(benchmark::kMillisecond);
 
 std::string FileBytes() {
   std::ptrdiff_t length = 0;
-  char* text = Vat_BuildText(LargeTable(), &length);
+  char* text = Vat_BuildText(&LargeTable()->plc, &LargeTable()->table, &length);
   std::string bytes(text, static_cast<std::size_t>(length));
   Rt_Free(text);
   return bytes;

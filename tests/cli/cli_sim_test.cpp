@@ -124,6 +124,12 @@ TEST_F(CliSimTest, BadUsage) {
       {{"set-clock", "2031-02-30 00:00:00"}, "set-clock takes now or"},
       {{"monitor", "--count", "0"}, "--count takes a positive number"},
       {{"--name", "a name that is far too long for a PLC", "state"}, "--name takes at most 23 characters"},
+      {{"--name", "Presse 日", "state"}, "--name holds characters that code page 1250 cannot"},
+      {{"read", "MW0:1 (Word)", "MW2:1 (Word)", "MW4:1 (Word)", "MW6:1 (Word)", "MW8:1 (Word)", "MW10:1 (Word)",
+        "MW12:1 (Word)", "MW14:1 (Word)", "MW16:1 (Word)", "MW18:1 (Word)", "MW20:1 (Word)", "MW22:1 (Word)",
+        "MW24:1 (Word)", "MW26:1 (Word)", "MW28:1 (Word)", "MW30:1 (Word)", "MW32:1 (Word)", "MW34:1 (Word)",
+        "MW36:1 (Word)", "MW38:1 (Word)", "MW40:1 (Word)"},
+       "read takes at most 20 definitions, not 21"},
   };
   for (const Case& c : cases) {
     CliResult r = RunCli(c.args);
@@ -180,8 +186,11 @@ TEST_F(CliSimTest, LoginGatesWrites) {
 }
 
 TEST_F(CliSimTest, SaveAndLoadATable) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("tolvane-cli-" + std::to_string(::getpid()) + ".vat")).string();
+  // An accented name: the path reaches the file system as the same letters
+  // whether it is saved or loaded.
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("tolvane-cli-prés-ő-" + std::to_string(::getpid()) + ".vat"))
+                               .string();
   CliResult r = RunCli(Plc({"--name", "Press 1", "write", "DB1.DBW2:2 (Word)=0x1234,0x10", "MD4:1 (Real)=2.5",
                             "save", path}));
   ASSERT_EQ(r.status, 0) << r.err;
@@ -214,6 +223,12 @@ TEST_F(CliSimTest, SaveAndLoadATable) {
   r = RunCli(Plc({"read", "MW0:1 (Word)", "save", "/nonexistent-dir/x.vat"}));
   EXPECT_EQ(r.status, 74);
   EXPECT_NE(r.out.find("Változó tábla mentése : x.vat - can't save. :-(\n"), std::string::npos);
+
+  r = RunCli(Plc({"save", path}));
+  EXPECT_EQ(r.status, 74) << "a file without variables could never be loaded";
+  EXPECT_EQ(r.out, kOpen + "Változó tábla mentése : " + std::filesystem::path(path).filename().string() +
+                       " - no variables to save. :-(\n");
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(CliSimTest, MonitorShowsWhatChanges) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/appstate.h"
+#include "vars/vars.h"
 #include "runtime/runtime.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ready) std::abort();
   if (size > 65536) return 0;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  auto* fresh = static_cast<AppState*>(Rt_Alloc(kRtZero, sizeof(AppState)));
-  Vat_Read(text.c_str(), fresh, "fuzz.vat");
-  VarTable_Clear(&fresh->table);
-  Rt_Free(fresh);
+  PlcSettings plc{};
+  VariableTable table{};
+  Vat_Read(text.c_str(), &plc, &table, "fuzz.vat");
+  VarTable_Clear(&table);
   return 0;
 }

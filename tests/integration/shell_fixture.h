@@ -30,8 +30,9 @@ class RecordingFrontEnd : public FrontEnd {
   void OpenReadWindow(bool readBack, bool cyclic) override {
     calls.push_back(std::string("window ") + (readBack ? "read" : "noread") + (cyclic ? " cyclic" : ""));
   }
-  void UpdateMenu(int i, int c, bool save) override {
-    calls.push_back("menu " + std::to_string(i) + " " + std::to_string(c) + (save ? " save" : ""));
+  void UpdateMenu(MenuState i, MenuState c, SaveItem save) override {
+    calls.push_back("menu " + std::to_string(static_cast<int>(i)) + " " + std::to_string(static_cast<int>(c)) +
+                    (save == SaveItem::Refresh ? " save" : ""));
   }
   void UpdateStatusText() override { calls.push_back("status"); }
 };

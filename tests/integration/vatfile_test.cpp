@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/vatload.h"
 #include "res/strings.h"
 #include "tests/integration/shell_fixture.h"
 
@@ -64,7 +65,7 @@ TEST_F(VatTest, TextOfTheExampleTable) {
   Var_SetElementName(&app_->table.vars[0], 0, "Speed");
   app_->table.vars[0].views[1] = VAR_VIEW_HEX;
   std::ptrdiff_t length = 0;
-  char* text = Vat_BuildText(app_, &length);
+  char* text = Vat_BuildText(&app_->plc, &app_->table, &length);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::string(text, static_cast<std::size_t>(length)),
             "[PLC]\r\nIF = TCP\r\nName = Press 1\r\nAddress = 192.168.0.10\r\nTimeOut = 2000\r\nRack = 0\r\n"
@@ -75,7 +76,7 @@ TEST_F(VatTest, TextOfTheExampleTable) {
   app_->plc.kind = S7_KIND_S7ONLINE;
   app_->plc.address = 2;
   app_->plc.name[0] = '\0';
-  text = Vat_BuildText(app_, &length);
+  text = Vat_BuildText(&app_->plc, &app_->table, &length);
   EXPECT_EQ(std::string(text).substr(0, 40), "[PLC]\r\nIF = S7ONLINE\r\nAddress = 2\r\nTimeO")
       << "no Name line for an empty name; a station address in decimal";
   Rt_Free(text);
@@ -119,8 +120,7 @@ TEST_F(VatTest, LoadWithNoInterfaceOpensTheFilesPlc) {
   EXPECT_EQ(result_, 1);
   EXPECT_EQ(log, "S7_Interface_Init : OK.\r\nPress 1 - S7_Connection_Init : OK.\r\n\tPDU m\xE9ret : 240\r\n");
   EXPECT_EQ(frontEnd_.choices, 0) << "nothing to ask without a connection";
-  ASSERT_EQ(frontEnd_.calls.size(), 1u);
-  EXPECT_EQ(frontEnd_.calls[0], "window read cyclic");
+  EXPECT_TRUE(Vat_ReadWindowDue(app_));
   EXPECT_EQ(app_->plc.timeoutMs, 2000);
   EXPECT_STREQ(app_->plc.name, "Press 1");
   ASSERT_EQ(app_->table.count, 2);
@@ -150,8 +150,7 @@ TEST_F(VatTest, SamePlcReplacesOnlyTheVariables) {
   EXPECT_EQ(app_->conn, conn);
   EXPECT_EQ(app_->table.vars[0].type, S7_TYPE_REAL);
   EXPECT_STREQ(app_->plc.name, "Press 1") << "the connection and its name stay";
-  ASSERT_EQ(frontEnd_.calls.size(), 1u);
-  EXPECT_EQ(frontEnd_.calls[0], "window read cyclic");
+  EXPECT_TRUE(Vat_ReadWindowDue(app_));
 }
 
 TEST_F(VatTest, DifferentPlcKeptUsedOrCancelled) {
@@ -214,7 +213,7 @@ TEST_F(VatTest, LargeTableRoundTripsWhole) {
   app_->table.count = 20;
   app_->plc.address = sim_.Address();
   const std::string path = TempPath("large.vat");
-  ASSERT_EQ(Vat_Write(path.c_str(), app_), 1);
+  ASSERT_EQ(Vat_Write(path.c_str(), &app_->plc, &app_->table), 1);
   const std::string written = ReadFile(path);
   EXPECT_GT(written.size(), 300000u);
   AppState_ClearVariables(app_);
@@ -225,7 +224,7 @@ TEST_F(VatTest, LargeTableRoundTripsWhole) {
   EXPECT_STREQ(Var_ElementName(&last, 511), "v19_element_511") << "nothing past 64 KiB is lost";
   EXPECT_EQ(last.views[511], VAR_VIEW_DEC);
   std::ptrdiff_t length = 0;
-  char* again = Vat_BuildText(app_, &length);
+  char* again = Vat_BuildText(&app_->plc, &app_->table, &length);
   EXPECT_EQ(std::string(again, static_cast<std::size_t>(length)), written) << "the same bytes once more";
   Rt_Free(again);
 }
@@ -265,16 +264,37 @@ TEST_F(VatTest, SameBytesAsOneSetStringPerKey) {
     }
   }
   std::ptrdiff_t length = 0;
-  char* built = Vat_BuildText(app_, &length);
+  char* built = Vat_BuildText(&app_->plc, &app_->table, &length);
   EXPECT_EQ(std::string(built, static_cast<std::size_t>(length)), std::string(expected));
   Rt_Free(built);
   Rt_Free(expected);
 }
 
-TEST_F(VatTest, SaveThatCannotBeWritten) {
-  const std::string path = TempPath("no-such-dir/x.vat");
-  EXPECT_EQ(Vat_Write(path.c_str(), app_), 0);
+TEST_F(VatTest, SavesThatFail) {
+  const std::string empty = TempPath("empty.vat");
+  EXPECT_EQ(Vat_Write(empty.c_str(), &app_->plc, &app_->table), 0) << "VarCount = 0 could never be loaded";
+  EXPECT_EQ(TakeLog(), "V\xE1ltoz\xF3 t\xE1" "bla ment\xE9se : empty.vat - no variables to save. :-(\r\n");
+  EXPECT_FALSE(std::filesystem::exists(empty)) << "nothing is written";
+
+  ASSERT_EQ(Var_ParseDefinition("MW0:1 (Word)", &app_->table.vars[0]), 1);
+  app_->table.count = 1;
+  const std::string missingDirectory = TempPath("no-such-dir/x.vat");
+  EXPECT_EQ(Vat_Write(missingDirectory.c_str(), &app_->plc, &app_->table), 0);
   EXPECT_EQ(TakeLog(), "V\xE1ltoz\xF3 t\xE1" "bla ment\xE9se : x.vat - can't save. :-(\r\n");
+#ifndef _WIN32
+  // A device that takes the file but not its bytes, as a full disk does.
+  EXPECT_EQ(Vat_Write("/dev/full", &app_->plc, &app_->table), 0);
+  EXPECT_EQ(TakeLog(), "V\xE1ltoz\xF3 t\xE1" "bla ment\xE9se : full - can't save. :-(\r\n");
+#endif
+}
+
+TEST_F(VatTest, LongRefusedLineIsLoggedWhole) {
+  const std::string definition = "MW10:1 (Real)" + std::string(1000, ' ') + "x";
+  // The whole value as the file holds it, and the line end after it, so the
+  // next entry starts on a line of its own.
+  EXPECT_EQ(Load(PlcText() + "VarCount = 1\r\n[Var0]\r\nVar = " + definition + "\r\n"),
+            "Invalid line in press.vat at section Var0\r\nVar = " + definition + "\r\n");
+  EXPECT_EQ(result_, 0);
 }
 
 }  // namespace

@@ -36,4 +36,30 @@ TEST(CodePage, WhatTheCodePageCannotHold) {
   EXPECT_EQ(Cp1250FromUtf8("\xC3"), "\xC3") << "a cut sequence";
 }
 
+TEST(CodePage, ExactConversionsRefuseWhatTheyCannotHold) {
+  std::string out = "untouched";
+  EXPECT_FALSE(Cp1250FromUtf8Exact("press-日.vat", &out));
+  EXPECT_EQ(out, "untouched");
+  ASSERT_TRUE(Cp1250FromUtf8Exact("prés-ő.vat", &out));
+  EXPECT_EQ(out, "pr\xE9s-\xF5.vat");
+
+  const std::u16string wide = Utf16FromCp1250("T\xE1" "bla \xF5\xFB\xC1 \x80");
+  EXPECT_EQ(wide, u"Tábla őűÁ €");
+  ASSERT_TRUE(Cp1250FromUtf16(wide.data(), wide.size(), &out));
+  EXPECT_EQ(out, "T\xE1" "bla \xF5\xFB\xC1 \x80");
+  struct Refused {
+    std::u16string text;
+    const char* why;
+  } refused[] = {
+      {u"日本", "not in the code page"},
+      {u"a\xD83D\xDE00", "a surrogate pair (beyond the basic plane)"},
+      {u"a\xDC00", "a lone surrogate"},
+  };
+  for (const Refused& r : refused) {
+    out = "untouched";
+    EXPECT_FALSE(Cp1250FromUtf16(r.text.data(), r.text.size(), &out)) << r.why;
+    EXPECT_EQ(out, "untouched") << r.why;
+  }
+}
+
 }  // namespace

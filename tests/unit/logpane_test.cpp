@@ -26,7 +26,7 @@ struct Pane {
   LogPane* pane;
   Pane(int charLimit, int lineLimit) { pane = LogPane_Create(nullptr, &view, charLimit, lineLimit); }
   ~Pane() { LogPane_Destroy(pane); }
-  void Write(const std::string& text) { LogWrite(pane, text.c_str(), 0, 1); }
+  void Write(const std::string& text) { LogWrite(pane, text.c_str(), 0, LogOwnership::CallerKeeps); }
 };
 
 TEST(LogPane, CreateSetsThresholdsAndDefaults) {
@@ -121,13 +121,13 @@ TEST(LogPane, EmptyTextsAndMissingPane) {
   EXPECT_EQ(p.pane->charCount, 0);
   // Handed-over blocks are released on every path (the sanitizers check).
   char* empty = static_cast<char*>(Rt_Alloc(kRtZero, 1));
-  LogWrite(p.pane, empty, 0, 0);
+  LogWrite(p.pane, empty, 0, LogOwnership::LogReleases);
   char* orphan = static_cast<char*>(Rt_Alloc(kRtZero, 8));
-  LogWrite(nullptr, orphan, 0, 0);
-  LogWrite(nullptr, "copied", 0, 1);
+  LogWrite(nullptr, orphan, 0, LogOwnership::LogReleases);
+  LogWrite(nullptr, "copied", 0, LogOwnership::CallerKeeps);
   char* owned = static_cast<char*>(Rt_Alloc(0, 6));
   std::memcpy(owned, "owned", 6);
-  LogWrite(p.pane, owned, 0, 0);
+  LogWrite(p.pane, owned, 0, LogOwnership::LogReleases);
   EXPECT_EQ(p.view.text, "owned");
 }
 
@@ -141,7 +141,7 @@ int WriteNumbered(void* arg) {
   char buffer[32];
   for (int i = 0; i < w->count; ++i) {
     int n = std::snprintf(buffer, sizeof buffer, "worker %d\r\n", i);
-    LogWrite(w->pane, buffer, static_cast<std::size_t>(n), 1);  // the buffer is reused at once
+    LogWrite(w->pane, buffer, static_cast<std::size_t>(n), LogOwnership::CallerKeeps);  // the buffer is reused at once
   }
   return 0;
 }
@@ -156,7 +156,7 @@ TEST(LogPane, TextsFromAnotherThreadArriveInOrder) {
   ASSERT_EQ(Plat_WaitThread(t, 10000, nullptr), 1);
   Rt_CloseThread(t);
   EXPECT_EQ(view.text, "") << "nothing reaches the view before the owner takes its messages";
-  LogWrite(pane, "owner first\r\n", 0, 1);
+  LogWrite(pane, "owner first\r\n", 0, LogOwnership::CallerKeeps);
   int appended = 0;
   while (appended < writer.count) {
     int n = LogPane_DrainPosted(owner, 5000);

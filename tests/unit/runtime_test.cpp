@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 
+#include "app/watchdog.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -312,8 +314,39 @@ TEST(RuntimeDeathTest, ThreadWithoutContextEndsTheProcessWithFive) {
 }
 
 TEST(RuntimeDeathTest, FatalExitEndsWithItsCode) {
-  EXPECT_EXIT(FatalExit(42), ::testing::ExitedWithCode(42), "");
+  EXPECT_EXIT(Rt_FatalExit(42), ::testing::ExitedWithCode(42), "");
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+// How an exit code of −1 reads back: the whole 32 bits on Windows, the low
+// byte elsewhere.
+#ifdef _WIN32
+constexpr int kMinusOneExit = -1;
+#else
+constexpr int kMinusOneExit = 255;
+#endif
+
+TEST(WatchdogDeathTest, EndsAHungShutdownWithMinusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        Watchdog_Start(100);
+        Plat_Sleep(5000);  // the interface hangs
+        Watchdog_Stop();
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(kMinusOneExit), "");
+}
+
+TEST(Watchdog, StoppedInTimeEndsNothing) {
+  const std::uint32_t start = Plat_TickCount();
+  Watchdog_Start(10000);
+  Watchdog_Stop();
+  EXPECT_LT(Plat_TickCount() - start, 1000u) << "the stop does not wait out the limit";
+}
 
 }  // namespace

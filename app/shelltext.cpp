@@ -1,0 +1,88 @@
+// Status, title and file-name texts of the main window, kept apart from the
+// window code so that their arithmetic and bounds are tested natively.
+#include "app/shelltext.h"
+
+#include "res/strings.h"
+#include "runtime/runtime.h"
+
+int Shell_StatusText(const AppState* app, char* out, std::size_t size) {
+  if (!out || size == 0) return 0;
+  out[0] = '\0';
+  const PlcSettings& plc = app->plc;
+  if (app->conn) {
+    char address[32];
+    if (plc.kind == static_cast<int>(S7_KIND_TCP))
+      FormatTextN(address, sizeof address, "%a", plc.address);
+    else
+      FormatTextN(address, sizeof address, "%d", static_cast<int>(plc.address));
+    char name[sizeof plc.name];
+    Rt_StrCopyN(name, plc.name, sizeof name);  // bounded even if the record's name is not
+    return FormatTextN(out, size, LoadText(IDS_STATUS_PLC), InterfaceKindName(plc.kind), address, plc.rack,
+                       plc.slot, name, name[0]);
+  }
+  if (app->iface) return static_cast<int>(Rt_StrCopyN(out, InterfaceKindName(plc.kind), size));
+  return 0;
+}
+
+const char* Shell_NamePart(const char* path) {
+  const char* name = path;
+  for (const char* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/') name = p + 1;
+  return name;
+}
+
+int Shell_Title(bool withFile, const char* path, char* out, std::size_t size) {
+  if (!out || size == 0) return 0;
+  if (size > kShellTitleSize) size = kShellTitleSize;
+  if (withFile && path && *path) return FormatTextN(out, size, "%s - %s", TextId(IDS_TITLE), Shell_NamePart(path));
+  return static_cast<int>(Rt_StrCopyN(out, LoadText(IDS_TITLE), size));
+}
+
+int Shell_DefaultFileName(const char* programPath, char* out, std::size_t size) {
+  if (!out || size == 0) return 0;
+  out[0] = '\0';
+  if (!programPath) return 0;
+  // Only the name part's dot counts: a directory such as "C:\Tools.v2\" has
+  // one too.
+  const char* name = Shell_NamePart(programPath);
+  const char* dot = nullptr;
+  for (const char* p = name; *p; ++p)
+    if (*p == '.') dot = p;
+  const std::size_t stem = dot ? static_cast<std::size_t>(dot - programPath) : Rt_StrLen(programPath);
+  constexpr char kExtension[] = ".vat";
+  if (size > kShellPathSize) size = kShellPathSize;
+  if (stem + sizeof kExtension > size) return 0;  // cut, it would name another file
+  Rt_Copy(out, programPath, stem);
+  Rt_Copy(out + stem, kExtension, sizeof kExtension);
+  return static_cast<int>(stem + sizeof kExtension - 1);
+}
+
+const char16_t* Shell_CommandTail(const char16_t* commandLine) {
+  if (!commandLine) return u"";
+  const char16_t* p = commandLine;
+  bool quoted = false;
+  for (; *p && (quoted || (*p != u' ' && *p != u'\t')); ++p)
+    if (*p == u'"') quoted = !quoted;
+  while (*p == u' ' || *p == u'\t') ++p;
+  return p;
+}
+
+int Shell_FirstArgument(const char16_t* tail, char16_t* out, std::size_t size) {
+  if (!out || size == 0) return 0;
+  std::size_t n = 0;
+  if (tail) {
+    const char16_t* p = tail;
+    while (*p == u' ' || *p == u'\t') ++p;
+    bool quoted = false;
+    for (; *p && n + 1 < size; ++p) {
+      if (*p == u'"') {
+        quoted = !quoted;
+        continue;
+      }
+      if (*p < u'!' && !quoted) break;
+      out[n++] = *p;
+    }
+  }
+  out[n] = u'\0';
+  return static_cast<int>(n);
+}

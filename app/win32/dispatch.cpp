@@ -1,0 +1,77 @@
+// The main menu's commands: each one is checked against the rule of its item
+// first (a command posted to the window, or an accelerator racing a refresh,
+// must not get past a greyed item), then runs its portable command, dialog
+// or window function.
+#include <windows.h>
+
+#include "app/commands.h"
+#include "app/menustate.h"
+#include "app/vatload.h"
+#include "app/win32/filecommands.h"
+#include "app/win32/shell.h"
+#include "dialogs/dialogs.h"
+
+bool Shell_CommandAvailable(int id) {
+  switch (id) {
+    case kCmdInterfaceOpen:
+    case kCmdConnectionOpen:
+    case kCmdConnectionModify:
+    case kCmdCpuStart:
+    case kCmdSetClock:
+    case kCmdLogin:
+    case kCmdRead:
+    case kCmdWrite: return false;
+    default: return true;
+  }
+}
+
+namespace {
+
+bool Applies(int id) {
+  // While the read window reads, the connection is its thread's.
+  if (TheShell()->readWindowOpen) return false;
+  return Shell_CommandAvailable(id) && Cmd_IsEnabled(TheAppState(), id);
+}
+
+}  // namespace
+
+void Shell_AfterLoad() {
+  Shell* shell = TheShell();
+  AppState* app = TheAppState();
+  Shell_UpdateMenu(MenuStateOf(app->iface), MenuStateOf(app->conn), SaveItem::Refresh);
+  Shell_UpdateStatusText();
+  shell->fileNameFlag = true;
+  Shell_UpdateTitle();
+}
+
+void Shell_Command(int id) {
+  if (!Applies(id)) return;
+  AppState* app = TheAppState();
+  switch (id) {
+    case kCmdFileOpen:
+      if (Vat_Open()) Shell_AfterLoad();
+      break;
+    case kCmdFileSave:
+      if (Vat_Save() == VatSaveResult::Saved) {
+        TheShell()->fileNameFlag = true;
+        Shell_UpdateTitle();
+      }
+      break;
+    case kCmdExit: DestroyWindow(TheShell()->main); break;
+    case kCmdInterfaceClose: Cmd_CloseInterface(app); break;
+    case kCmdConnectionClose: Cmd_CloseConnection(app); break;
+    case kCmdConnect: Cmd_Connect(app); break;
+    case kCmdDisconnect: Cmd_Disconnect(app); break;
+    case kCmdPartners: Cmd_Partners(app); break;
+    case kCmdBusParameters: Cmd_BusParameters(app); break;
+    case kCmdCpuState: Cmd_CpuState(app); break;
+    case kCmdCpuStop: Cmd_CpuStop(app); break;
+    case kCmdGetClock: Cmd_GetClock(app); break;
+    case kCmdLogout: Cmd_Logout(app); break;
+    case kCmdFontSmall:
+    case kCmdFontNormal:
+    case kCmdFontLarge: Shell_SelectLogFont(id - kCmdFontSmall); break;
+    case kCmdAbout: Dialog_About(TheShell()->main); break;
+    default: break;
+  }
+}

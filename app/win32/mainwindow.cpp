@@ -1,0 +1,244 @@
+// The main window: its class, its creation with the status bar and the log,
+// the start-up file, its window procedure and the shutdown that follows the
+// message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/appstate.h"
+#include "app/shelltext.h"
+#include "app/vatload.h"
+#include "app/win32/editview.h"
+#include "app/win32/shell.h"
+#include "app/watchdog.h"
+#include "app/win32/winutil.h"
+#include "app/win32/wintext.h"
+#include "res/codepage.h"
+#include "res/strings.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+Shell g_shell;
+
+// The first command-line argument, when it names something that exists; the
+// path in code page 1250, or the reason it cannot be used.
+struct StartFile {
+  bool given = false;
+  bool representable = true;
+  std::wstring wide;
+  char path[kShellPathSize] = "";
+};
+
+StartFile FindStartFile(const wchar_t* commandTail) {
+  StartFile file;
+  const std::u16string tail(commandTail, commandTail + lstrlenW(commandTail));
+  char16_t first[kShellPathSize];
+  const int n = Shell_FirstArgument(tail.c_str(), first, kShellPathSize);
+  if (n == 0) return file;
+  file.wide.assign(first, first + n);
+  if (GetFileAttributesW(file.wide.c_str()) == INVALID_FILE_ATTRIBUTES) return file;
+  file.given = true;
+  std::string narrow;
+  file.representable = Cp1250FromUtf16(first, static_cast<std::size_t>(n), &narrow);
+  if (file.representable) lstrcpynA(file.path, narrow.c_str(), sizeof file.path);
+  return file;
+}
+
+// Another instance runs: brought forward when no file was given.
+bool HandOverToRunningInstance(const std::wstring& className, bool fileGiven) {
+  HWND running = FindWindowW(className.c_str(), nullptr);
+  if (!running || fileGiven) return false;
+  if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+  SetForegroundWindow(running);
+  return true;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+bool RegisterMainClass(const std::wstring& className) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainWindowProc;
+  wc.hInstance = g_shell.instance;
+  wc.hIcon = LoadIconW(g_shell.instance, MAKEINTRESOURCEW(100));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(g_shell.instance, MAKEINTRESOURCEW(100), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszMenuName = MAKEINTRESOURCEW(100);
+  wc.lpszClassName = className.c_str();
+  return RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateMain(const std::wstring& className, const std::wstring& title) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int w = work.right - work.left;
+  const int h = work.bottom - work.top;
+  // Each division is a shift, so the quarter is truncated before it is tripled.
+  return CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, work.left + (w >> 3),
+                         work.top + (h >> 3), (w >> 2) * 3, (h >> 2) * 3, nullptr, nullptr, g_shell.instance,
+                         nullptr);
+}
+
+HWND CreateLog() {
+  RECT client{};
+  GetClientRect(g_shell.main, &client);
+  RECT bar{};
+  GetWindowRect(g_shell.status, &bar);
+  g_shell.statusHeight = bar.bottom - bar.top;
+  return CreateWindowExW(WS_EX_STATICEDGE, L"Edit", L"",
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                             ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_READONLY,
+                         0, 0, client.right, client.bottom - g_shell.statusHeight, g_shell.main,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLogEditId)), g_shell.instance, nullptr);
+}
+
+// A start-up file whose name the program's code page cannot hold cannot be
+// loaded: said in the log rather than opened under a garbled name.
+void ReportUnloadable(const std::wstring& path) {
+  const std::u16string wide(path.begin(), path.end());
+  std::string lossy;
+  for (char16_t c : wide) {
+    std::string one;
+    lossy += Cp1250FromUtf16(&c, 1, &one) ? one : "?";
+  }
+  char line[512];
+  FormatTextN(line, sizeof line, LoadText(IDS_LOG_FILE_FAILED), TextId(IDS_FILE_LOAD_TITLE),
+              Shell_NamePart(lossy.c_str()), TextId(IDS_LOG_NAME_NOT_CP1250));
+  LogWrite(g_shell.log, line, 0, LogOwnership::CallerKeeps);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: return 0;
+    case WM_DESTROY:
+      if (g_shell.logFont) DeleteObject(g_shell.logFont);
+      g_shell.logFont = nullptr;
+      KillTimer(window, kClockTimer);
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE: Shell_Layout(wParam); return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && g_shell.edit) SetFocus(g_shell.edit);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(window, &ps);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_CLOSE: Shell_Command(502); return 0;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (id >= 500 && id <= 524) {
+        Shell_Command(id);
+        return 0;
+      }
+      break;
+    }
+    case WM_TIMER:
+      if (wParam == kClockTimer) {
+        Shell_ClockTick();
+        return 0;
+      }
+      break;
+    case WM_GETMINMAXINFO:
+      if (g_shell.minimumSizeFlag) {
+        Shell_MinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+      }
+      break;
+    case WM_DISPLAYCHANGE: return 0;
+    case WM_CTLCOLORSTATIC: {
+      // One system brush for every message: nothing is created per message.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    default:
+      if (message == kWmLogText) {
+        LogPane_HandleMessage(PlatMessage{message, wParam, lParam});
+        return 0;
+      }
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+Shell* TheShell() { return &g_shell; }
+
+int Shell_CreateMainWindow(const wchar_t* commandTail) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, 0x1FFF};
+  InitCommonControlsEx(&controls);
+  g_shell.instance = GetModuleHandleW(nullptr);
+  const StartFile file = FindStartFile(commandTail);
+
+  const std::wstring className = WideText(IDS_CLASS_NAME);
+  if (HandOverToRunningInstance(className, file.given)) return kStartAnotherInstance;
+  char title[kShellTitleSize];
+  Shell_Title(file.given && file.representable, file.path, title, sizeof title);
+  if (!RegisterMainClass(className)) return kStartClassFailed;
+  g_shell.main = CreateMain(className, Wide(title));
+  if (!g_shell.main) return kStartWindowFailed;
+  Rt_SetMainWindow(g_shell.main);
+
+  g_shell.status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                   g_shell.main, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
+                                   g_shell.instance, nullptr);
+  if (!g_shell.status) return kStartStatusFailed;
+  Shell_SetStatusParts();
+  g_shell.edit = CreateLog();
+  if (!g_shell.edit) return kStartLogFailed;
+  g_shell.logView = new (std::nothrow) EditView(g_shell.edit, g_shell.main);
+  g_shell.log = g_shell.logView ? LogPane_Create(g_shell.main, g_shell.logView, kMainLogCharLimit, kMainLogLineLimit)
+                                : nullptr;
+  if (!g_shell.log) return kStartLogFailed;  // without its pane the log would only drop texts
+  SetMainLogPane(g_shell.log);
+  SetFrontEnd(Shell_FrontEnd());
+
+  SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);  // whatever the system grants
+  g_shell.minimumSizeFlag = true;
+  Shell_SelectLogFont(1);
+  g_shell.listFont = CreatePointFont(g_shell.main, 10, FW_NORMAL, L"Courier New");
+  ShowWindow(g_shell.main, SW_SHOWNORMAL);
+  UpdateWindow(g_shell.main);
+  SetTimer(g_shell.main, kClockTimer, 100, nullptr);
+  g_shell.invalidBrush = CreateSolidBrush(RGB(255, 0, 0));
+
+  AppState* app = TheAppState();
+  AppState_Reset(app);
+  Shell_UpdateMenu(MenuState::Closed, MenuState::Closed, SaveItem::Refresh);
+  if (file.given && !file.representable) ReportUnloadable(file.wide);
+  if (file.given && file.representable) {
+    lstrcpynA(g_shell.fileName, file.path, sizeof g_shell.fileName);
+    Vat_Load(file.path, app);
+    Shell_AfterLoad();
+  }
+  return 0;
+}
+
+void Shell_Shutdown() {
+  Watchdog_Start(10000);
+  AppState* app = TheAppState();
+  if (app->iface) app->iface = S7_Interface_Done(app->iface);
+  app->conn = nullptr;
+  if (g_shell.logFont) DeleteObject(g_shell.logFont);
+  g_shell.logFont = nullptr;
+  if (g_shell.listFont) DeleteObject(g_shell.listFont);
+  g_shell.listFont = nullptr;
+  if (g_shell.invalidBrush) DeleteObject(g_shell.invalidBrush);
+  g_shell.invalidBrush = nullptr;
+  SetFrontEnd(nullptr);
+  SetMainLogPane(nullptr);
+  LogPane_Destroy(g_shell.log);
+  g_shell.log = nullptr;
+  delete g_shell.logView;
+  g_shell.logView = nullptr;
+  AppState_ClearVariables(app);
+  Watchdog_Stop();
+}

@@ -1,0 +1,82 @@
+// The program around its main window: the window and its two children, the
+// log, the fonts and the one brush the dialogs share, the current variable
+// table file, and the functions that keep menu, status bar and title in step
+// with the application record.
+//
+// Threads: everything here belongs to the user-interface thread, except
+// Shell_UpdateMenu and Shell_UpdateStatusText, which the read window's
+// thread may call after an automatic disconnection (they only touch the menu
+// and the status bar).
+#pragma once
+
+#include <windows.h>
+
+#include "app/frontend.h"
+#include "app/logpane.h"
+
+class EditView;
+
+struct Shell {
+  HINSTANCE instance;
+  char modulePath[260];       // code page 1250; empty when the path cannot be held
+  char fileName[260];         // the current variable table file, code page 1250
+  bool fileNameFlag;          // the title shows fileName
+  HWND main;
+  HWND status;                // control id 102
+  HWND edit;                  // control id 150
+  int statusHeight;
+  LogPane* log;
+  EditView* logView;
+  int logFontIndex;           // 0 small, 1 normal, 2 large
+  HFONT logFont;
+  HFONT listFont;             // the lists of the variable dialogs and the read window
+  HBRUSH invalidBrush;        // red background of invalid fields
+  HACCEL accelerators;
+  int clockSecond;
+  bool minimumSizeFlag;
+  bool minimised;
+  bool readWindowOpen;        // commands wait while the read window reads
+};
+Shell* TheShell();
+
+inline constexpr int kStatusBarId = 102;
+inline constexpr int kLogEditId = 150;
+inline constexpr UINT_PTR kClockTimer = 101;
+
+// Start-up failures: the code is the message's string id; the exit code is
+// the code - 1110.
+inline constexpr int kStartAnotherInstance = 1110;
+inline constexpr int kStartClassFailed = 1111;
+inline constexpr int kStartWindowFailed = 1112;
+inline constexpr int kStartLogFailed = 1113;
+inline constexpr int kStartStatusFailed = 1114;
+
+// Registers the class and creates the main window with its children for the
+// command-line tail (whose first argument may name a .vat file); 0 or a
+// start-up failure code.
+int Shell_CreateMainWindow(const wchar_t* commandTail);
+// After the message loop (or a fatal fault): closes the interface and
+// releases fonts, brush and log, under a watchdog.
+void Shell_Shutdown();
+
+// The window procedure's handlers of the main window's looks (mainlook.cpp).
+void Shell_UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveItem save);
+void Shell_UpdateStatusText();
+void Shell_UpdateTitle();
+void Shell_SelectLogFont(int index);
+void Shell_ClockTick();
+void Shell_SetStatusParts();
+void Shell_Layout(WPARAM sizeType);
+void Shell_MinMaxInfo(MINMAXINFO* info);
+
+// Whether the program has what command id needs (its dialog); a command
+// without stays greyed (dispatch.cpp).
+bool Shell_CommandAvailable(int id);
+// Runs menu command id (500-524), when it applies now (dispatch.cpp).
+void Shell_Command(int id);
+// After a variable table file was loaded: menu, status, title, and the read
+// window when the file left a connection.
+void Shell_AfterLoad();
+
+// The front end the portable commands talk to.
+FrontEnd* Shell_FrontEnd();

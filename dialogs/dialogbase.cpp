@@ -1,0 +1,17 @@
+// The conventions all dialogs share.
+#include "dialogs/dialogbase.h"
+
+#include "app/win32/shell.h"
+#include "app/win32/winutil.h"
+
+void Dialog_Prepare(HWND dialog) {
+  CentreWindow(dialog, TheShell()->main);
+  UseArrowCursor(dialog);
+}
+
+HBRUSH Dialog_FieldColours(HDC dc, bool invalid) {
+  if (!invalid) return nullptr;
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkColor(dc, RGB(255, 0, 0));
+  return TheShell()->invalidBrush;
+}

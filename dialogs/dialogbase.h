@@ -1,0 +1,13 @@
+// What every dialog of the program does the same way: centred over the main
+// window within the work area, the arrow cursor, and for invalid fields the
+// main window's one red brush.
+#pragma once
+
+#include <windows.h>
+
+// For WM_INITDIALOG.
+void Dialog_Prepare(HWND dialog);
+
+// For WM_CTLCOLOREDIT / WM_CTLCOLORSTATIC of a field: black on the shared
+// red brush when invalid; null (the default colours) otherwise.
+HBRUSH Dialog_FieldColours(HDC dc, bool invalid);

@@ -1,0 +1,65 @@
+// Which PLC a loaded variable table file should use, when it names another
+// than the open connection's: the current one, or the one saved in the file.
+#include "dialogs/dialogs.h"
+
+#include "app/win32/wintext.h"
+#include "dialogs/dialogbase.h"
+#include "res/resource.h"
+#include "vars/vars.h"
+
+namespace {
+
+int g_choice = 0;  // 0 the current PLC, 1 the saved one; kept for the next time
+
+// "Jelenlegi PLC használata : TCP - 192.168.1.1 (Press)"; the blank before an
+// empty name stays.
+std::wstring Line(int labelId, int kind, std::uint32_t address, const char* name) {
+  char addressText[32];
+  if (kind == static_cast<int>(S7_KIND_TCP))
+    FormatTextN(addressText, sizeof addressText, "%a", address);
+  else
+    FormatTextN(addressText, sizeof addressText, "%d", static_cast<int>(address));
+  char bounded[24];
+  lstrcpynA(bounded, name, sizeof bounded);
+  const char* kindName = InterfaceKindName(kind);
+  char line[256];
+  FormatTextN(line, sizeof line, LoadText(IDS_DLG_CHOICE_LINE), TextId(labelId), kindName ? kindName : "?",
+              addressText, bounded, bounded[0]);
+  return Wide(line);
+}
+
+INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const auto* choice = reinterpret_cast<const PlcChoice*>(lParam);
+      SetDlgItemTextW(dialog, IDC_CHOICE_CURRENT,
+                      Line(IDS_DLG_CHOICE_CURRENT, choice->currentKind, choice->currentAddress, choice->currentName)
+                          .c_str());
+      SetDlgItemTextW(dialog, IDC_CHOICE_SAVED,
+                      Line(IDS_DLG_CHOICE_SAVED, choice->loadedKind, choice->loadedAddress, choice->loadedName)
+                          .c_str());
+      CheckRadioButton(dialog, IDC_CHOICE_CURRENT, IDC_CHOICE_SAVED,
+                       g_choice ? IDC_CHOICE_SAVED : IDC_CHOICE_CURRENT);
+      Dialog_Prepare(dialog);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_CHOICE_CURRENT: g_choice = 0; return TRUE;
+        case IDC_CHOICE_SAVED: g_choice = 1; return TRUE;
+        case IDOK: EndDialog(dialog, 1); return TRUE;
+        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        default: return FALSE;
+      }
+    default: return FALSE;
+  }
+}
+
+}  // namespace
+
+bool Dialog_ChoosePlc(HWND owner, const PlcChoice& choice, int* useSaved) {
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PLC_CHOICE), owner,
+                                         ChoiceProc, reinterpret_cast<LPARAM>(&choice));
+  *useSaved = g_choice;
+  return result == 1;
+}

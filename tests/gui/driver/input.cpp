@@ -1,0 +1,79 @@
+// Posted commands and synthesized keyboard input. Without a window manager
+// nothing gives a window the focus by itself, so every keystroke goes to a
+// window that was first brought to the foreground.
+#include "tests/gui/driver/input.h"
+
+#include <vector>
+
+#include "tests/gui/driver/windowfind.h"
+
+namespace gui {
+namespace {
+
+INPUT Key(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+INPUT UnicodeKey(wchar_t c, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wScan = c;
+  in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+  return in;
+}
+
+bool Send(std::vector<INPUT>& inputs) {
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+}  // namespace
+
+bool PostCommand(HWND window, int id) {
+  return PostMessageW(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0), 0) != 0;
+}
+
+bool Activate(HWND window, DWORD timeoutMs) {
+  if (GetForegroundWindow() == window) return true;
+  SetForegroundWindow(window);
+  return WaitUntil([&] { return GetForegroundWindow() == window; }, timeoutMs);
+}
+
+bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
+  if (!Activate(window)) return false;
+  std::vector<INPUT> inputs;
+  for (WORD vk : keys) inputs.push_back(Key(vk, false));
+  for (auto it = keys.end(); it != keys.begin();) inputs.push_back(Key(*--it, true));
+  return Send(inputs);
+}
+
+bool TypeText(HWND window, std::wstring_view text) {
+  if (!Activate(window)) return false;
+  std::vector<INPUT> inputs;
+  for (wchar_t c : text) {
+    const SHORT scan = VkKeyScanW(c);
+    if (scan == -1) {
+      // No key for it on this layout: the character itself.
+      inputs.push_back(UnicodeKey(c, false));
+      inputs.push_back(UnicodeKey(c, true));
+      continue;
+    }
+    const WORD vk = LOBYTE(scan);
+    const BYTE shifts = HIBYTE(scan);
+    std::vector<WORD> held;
+    if (shifts & 1) held.push_back(VK_SHIFT);
+    if (shifts & 2) held.push_back(VK_CONTROL);
+    if (shifts & 4) held.push_back(VK_MENU);
+    for (WORD h : held) inputs.push_back(Key(h, false));
+    inputs.push_back(Key(vk, false));
+    inputs.push_back(Key(vk, true));
+    for (auto it = held.rbegin(); it != held.rend(); ++it) inputs.push_back(Key(*it, true));
+  }
+  return Send(inputs);
+}
+
+}  // namespace gui

@@ -1,0 +1,30 @@
+// Acting on a driven program: menu commands posted to a window, and real
+// keystrokes (SendInput) for what only the keyboard reaches, such as the
+// accelerator table and a dialog's Esc and Enter.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string_view>
+
+namespace gui {
+
+// A menu or accelerator command as the program's window procedure gets it.
+// Posted, never sent: a modal dialog that the command opens would block a
+// sender until the dialog closes.
+bool PostCommand(HWND window, int id);
+
+// Makes window the foreground window, which gets the keyboard; false when it
+// did not become so within timeoutMs.
+bool Activate(HWND window, DWORD timeoutMs = 2000);
+
+// Activates window, then presses the keys in order and releases them in
+// reverse: {VK_CONTROL, 'R'} is Ctrl+R, {VK_MENU, 'X'} is Alt+X.
+bool PressKeys(HWND window, std::initializer_list<WORD> keys);
+
+// Activates window and types each character with the key (and Shift) that
+// the keyboard layout has for it, e.g. "?".
+bool TypeText(HWND window, std::wstring_view text);
+
+}  // namespace gui

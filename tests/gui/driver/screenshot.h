@@ -1,0 +1,21 @@
+// PNG screenshots of a driven program, taken from the screen as a user sees
+// it: frame, title bar, menu bar, and any popup menu or dialog of the same
+// program that lies over or beside the window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace gui {
+
+// The directory screenshots go to: TOLVANE_SCREENSHOT_DIR (a Windows path;
+// scripts/gui-run.sh turns the build's Unix path into one), or "screenshots"
+// in the current directory.
+std::wstring ScreenshotDirectory();
+
+// Captures window and the process's other visible top-level windows into
+// <directory>\<name>.png. The file's path, or empty with the reason in *error.
+std::wstring Screenshot(HWND window, const std::wstring& name, std::wstring* error = nullptr);
+
+}  // namespace gui

@@ -1,0 +1,92 @@
+// The commands both front ends run: each one's log entries and what it tells
+// the front end (menu states for handles that exist, never for a failed
+// open), and the table's transfer with the simple or the multi service.
+#include "app/commands.h"
+#include "tests/integration/shell_fixture.h"
+
+namespace {
+
+class CommandsTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    iface_ = S7_Interface_Done(iface_);  // the commands open their own
+    app_->plc.address = sim_.Address();
+  }
+  std::vector<std::string> TakeCalls() {
+    std::vector<std::string> calls;
+    calls.swap(frontEnd_.calls);
+    return calls;
+  }
+  using Calls = std::vector<std::string>;
+};
+
+TEST_F(CommandsTest, OpenAndCloseTellTheMenuWhatExists) {
+  app_->plc.kind = S7_KIND_CP_L2_1;  // no access point library here
+  EXPECT_NE(Cmd_OpenInterface(app_), S7_OK);
+  EXPECT_EQ(app_->iface, nullptr);
+  EXPECT_EQ(TakeCalls(), (Calls{"menu 0 2", "status"})) << "a failed open is not shown as open";
+  TakeLog();
+
+  app_->plc.kind = S7_KIND_TCP;
+  EXPECT_EQ(Cmd_OpenInterface(app_), S7_OK);
+  EXPECT_EQ(TakeCalls(), (Calls{"menu 1 2", "status"}));
+  Rt_StrCopyN(app_->plc.name, "Press 1", sizeof app_->plc.name);
+  EXPECT_EQ(Cmd_OpenConnection(app_, false), S7_OK);
+  EXPECT_EQ(TakeCalls(), (Calls{"menu 2 1", "status"}));
+  EXPECT_EQ(TakeLog(), "S7_Interface_Init : OK.\r\nPress 1 - S7_Connection_Init : OK.\r\n\tPDU m\xE9ret : 240\r\n");
+
+  Rt_StrCopyN(app_->plc.name, "Press 2", sizeof app_->plc.name);
+  EXPECT_EQ(Cmd_OpenConnection(app_, true), S7_OK);
+  EXPECT_EQ(TakeLog(), "S7_Connection_Done : OK.\r\nPress 2 - S7_Connection_Init : OK.\r\n\tPDU m\xE9ret : 240\r\n")
+      << "modify closes the old connection first";
+  TakeCalls();
+
+  EXPECT_EQ(Cmd_CloseInterface(app_), S7_OK);
+  EXPECT_EQ(TakeLog(), "S7_Connection_Done : OK.\r\nS7_Interface_Done : OK.\r\n");
+  EXPECT_EQ(TakeCalls(), (Calls{"menu 2 0", "menu 0 2", "status"}));
+  EXPECT_EQ(app_->conn, nullptr);
+}
+
+TEST_F(CommandsTest, ConnectAndDisconnectRefreshOnlyOnSuccess) {
+  Cmd_OpenInterface(app_);
+  Cmd_OpenConnection(app_, false);
+  TakeCalls();
+  TakeLog();
+  EXPECT_EQ(Cmd_Disconnect(app_), S7_OK);
+  EXPECT_EQ(TakeCalls(), (Calls{"menu 2 1"}));
+  sim_.Stop();
+  EXPECT_NE(Cmd_Connect(app_), S7_OK);
+  EXPECT_EQ(TakeCalls(), Calls{});
+  EXPECT_EQ(TakeLog(), "S7_Disconnect : OK.\r\nS7_Connect : Socket hiba. Kieg\xE9sz\xEDt\xF5 hibak\xF3" "d : "
+                       "10061(0x274d).\r\n");
+}
+
+TEST_F(CommandsTest, TransferUsesTheSimpleServiceForOneVariable) {
+  Cmd_OpenInterface(app_);
+  Cmd_OpenConnection(app_, false);
+  TakeLog();
+  ASSERT_EQ(Var_ParseDefinition("MW0:1 (Word)", &app_->table.vars[0]), 1);
+  app_->table.count = 1;
+  EXPECT_EQ(Cmd_Transfer(app_, Transfer::Write), S7_OK);
+  EXPECT_EQ(Cmd_Transfer(app_, Transfer::Read), S7_OK);
+  EXPECT_EQ(TakeLog(), "S7_SimpleWrite : OK.\r\nS7_SimpleRead : OK.\r\n");
+
+  ASSERT_EQ(Var_ParseDefinition("MD2:1 (Real)", &app_->table.vars[1]), 1);
+  // No room in a 240-byte PDU for this one: dropped with its line, the rest read.
+  ASSERT_EQ(Var_ParseDefinition("DB1.DBB0:300 (Byte)", &app_->table.vars[2]), 1);
+  app_->table.count = 3;
+  EXPECT_EQ(Cmd_Transfer(app_, Transfer::Read), S7_OK);
+  const std::string log = TakeLog();
+  EXPECT_EQ(log.rfind("DB1.DBB0:300 (Byte) : ", 0), 0u) << log;
+  EXPECT_NE(log.find(". Deleted\r\nS7_MultiRead : OK.\r\n"), std::string::npos) << log;
+  EXPECT_EQ(app_->table.count, 2);
+
+  EXPECT_EQ(Cmd_ReadTable(app_), S7_OK);
+  EXPECT_EQ(TakeLog(), "") << "the read window's read logs only failures";
+  sim_.Stop();
+  EXPECT_NE(Cmd_ReadTable(app_), S7_OK);
+  EXPECT_EQ(TakeLog().rfind("S7_MultiRead : ", 0), 0u);
+}
+
+}  // namespace
