@@ -4,6 +4,7 @@
 #   asan    g++ with AddressSanitizer and UndefinedBehaviorSanitizer, tests
 #   win     mingw-w64 cross build: tolvane.exe, tools and the core tests (.exe)
 #   fuzz    clang with libFuzzer: the fuzz targets
+# Every tree treats warnings as errors, as CI wants; a plain CMake build does not.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 kind=${1:?usage: build.sh native|asan|win|fuzz}
@@ -16,6 +17,6 @@ case "$kind" in
   *) echo "build.sh: unknown build '$kind'" >&2; exit 64 ;;
 esac
 if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S "$here" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+  cmake -S "$here" -B "$dir" -G Ninja -DTOLVANE_WERROR=ON "${args[@]}" >/dev/null
 fi
 cmake --build "$dir"
