@@ -189,12 +189,16 @@ int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, bool isNew)
   return Var_ApplyDefinition(var, &d, isNew);
 }
 
-int VarDefine_PrepareRequest(AppState* app, Transfer kind) {
-  return VarList_PrepareRequest(app, kind, TheVarListSelection());
+int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarDefineState* state) {
+  const int rc = VarList_PrepareRequest(app, kind, TheVarListSelection());
+  if (state) state->prepareResult = rc;
+  return rc;
 }
 
-VarCapacity VarDefine_AskCapacity(AppState* app, int type) {
+VarCapacity VarDefine_AskCapacity(AppState* app, const VarDefineState* state) {
+  if (!state) return {S7_ERR_PARAMETER, 0};
+  if (state->prepareResult != S7_OK) return {state->prepareResult, 0};
   int count = 0;
-  const int rc = S7_GetVarCapacity(app->conn, 1, static_cast<unsigned>(type), &count);
+  const int rc = S7_GetVarCapacity(app->conn, 1, static_cast<unsigned>(state->type), &count);
   return {rc, count};
 }

@@ -35,6 +35,7 @@ struct VarDefineState {
   int type;
   int area;
   VarDefineField field[kDefineFieldCount];
+  int prepareResult;   // the library's result when the request was prepared
   int capacityResult;  // the library's result when the capacity was asked
   int capacity;        // elements of the type that still fit (bits for Bit; at most 512)
 };
@@ -99,6 +100,9 @@ int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, bool isNew)
 
 // With the connection: prepares the list's request with the variables of
 // the table (the one being changed is out of it, VarList_TakeOut), keeping
-// the list's selection on its variable; then the capacity for a type.
-int VarDefine_PrepareRequest(AppState* app, Transfer kind);
-VarCapacity VarDefine_AskCapacity(AppState* app, int type);
+// the list's selection on its variable, and remembers the result in the
+// state. Returns the library's result for opening the request.
+int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarDefineState* state);
+// The capacity for the state's type in that request; when the request could
+// not be opened, that failure (no connection, not connected) with no room.
+VarCapacity VarDefine_AskCapacity(AppState* app, const VarDefineState* state);
