@@ -17,8 +17,10 @@ char* Name(const ElementEdit* e) {
   return e->var->names + static_cast<std::size_t>(e->element) * kVarNameSize;
 }
 
+// An element whose slot lies within the value buffer, whatever the sizes say.
 bool Live(const ElementEdit* e) {
-  return e && e->var && e->var->values && e->element >= 0 && e->element < e->var->count;
+  if (!e || !e->var || !e->var->values || e->element < 0 || e->element >= e->var->count) return false;
+  return (static_cast<long long>(e->element) + 1) * e->var->slotSize <= e->var->bufferSize;
 }
 
 CalendarRecord Day(int year, int month, int day, int hour, int minute, int second) {

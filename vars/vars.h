@@ -194,7 +194,8 @@ int ConcatText(char* destination, const char* first, const char* second);
 //
 // The block comes from the runtime heap and belongs to the record: a copy of
 // a record shares it, so exactly one copy frees it (Var_FreeBlock,
-// VarTable_Clear, VarTable_Remove). Var_ElementName points into the block;
+// VarTable_Clear, VarTable_Remove; VarTable_TakeOut hands it to the caller,
+// VarTable_Insert to the table). Var_ElementName points into the block;
 // Var_TypeName and Var_AreaName give string-table texts, Var_TypeInfo a
 // constant row: none of them is the caller's to free.
 
