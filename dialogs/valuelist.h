@@ -18,6 +18,9 @@ struct ValueList {
   MonitorLines lines{};
   int selected = -1;        // the selected line, -1 for none
   std::vector<int> widths;  // pixels, per line
+  std::vector<int> written; // the lines the last build or refresh wrote
+  int advance = 0;          // pixels per character when the font has a fixed pitch, else 0
+  int extent = -1;          // the horizontal extent last given to the list
 };
 
 // Every line; the selection is cleared.

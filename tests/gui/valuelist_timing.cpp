@@ -1,0 +1,175 @@
+// How long the read window takes to rewrite its value list when every value
+// of a full PDU changed: the window's own value list code on a real list box
+// in the list font, timed inside the process (no Google Benchmark for the
+// Windows build). Run on demand under Wine or Windows; it prints figures and
+// asserts nothing.
+//   tolvane-valuelist-timing.exe [ROUNDS]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+#include "app/win32/winutil.h"
+#include "dialogs/valuelist.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+// Twenty variables of mixed types whose read reply fills a 240-byte PDU.
+constexpr const char* kMixed240[] = {
+    "DB1.DBW0:5 (Word)",  "DB1.DBW10:5 (Int)",  "DB1.DBD20:2 (DWord)",     "DB1.DBD28:2 (DInt)",
+    "DB1.DBD36:2 (Real)", "DB1.DBD44:2 (Time)", "DB1.DBD52:2 (TOD)",       "DB1.DBW60:3 (S5Time)",
+    "DB1.DBQ66:1 (Date&Time)", "DB1.DBW74:3 (Date)", "MB0:8 (Byte)",       "MB8:8 (Short)",
+    "MB16:8 (Char)",      "M24.0:16 (Bit)",     "T0:3 (Timer)",            "Z0:3 (Counter)",
+    "EW0:4 (Word)",       "AD0:2 (Real)",       "DB2.DBW0:4 (Int)",        "DB2.DBD8:1 (DInt)",
+};
+// The same mix for a 480-byte PDU.
+constexpr const char* kMixed480[] = {
+    "DB1.DBW0:10 (Word)",   "DB1.DBW20:10 (Int)",  "DB1.DBD40:5 (DWord)",  "DB1.DBD60:5 (DInt)",
+    "DB1.DBD80:5 (Real)",   "DB1.DBD100:5 (Time)", "DB1.DBD120:5 (TOD)",   "DB1.DBW140:5 (S5Time)",
+    "DB1.DBQ150:2 (Date&Time)", "DB1.DBW166:5 (Date)", "MB0:32 (Byte)",    "MB32:32 (Short)",
+    "MB64:32 (Char)",       "M96.0:16 (Bit)",      "T0:5 (Timer)",         "Z0:5 (Counter)",
+    "EW0:18 (Word)",        "AD0:4 (Real)",        "DB2.DBW0:10 (Int)",    "DB2.DBD20:5 (DInt)",
+};
+// The most lines a 240-byte PDU can bring: twenty bit arrays of 48 bits.
+constexpr const char* kBits240[] = {
+    "M0.0:48 (Bit)",   "M6.0:48 (Bit)",   "M12.0:48 (Bit)",  "M18.0:48 (Bit)",  "M24.0:48 (Bit)",
+    "M30.0:48 (Bit)",  "M36.0:48 (Bit)",  "M42.0:48 (Bit)",  "M48.0:48 (Bit)",  "M54.0:48 (Bit)",
+    "M60.0:48 (Bit)",  "M66.0:48 (Bit)",  "M72.0:48 (Bit)",  "M78.0:48 (Bit)",  "M84.0:48 (Bit)",
+    "M90.0:48 (Bit)",  "M96.0:48 (Bit)",  "M102.0:48 (Bit)", "M108.0:48 (Bit)", "M114.0:48 (Bit)",
+};
+
+struct Case {
+  const char* name;
+  const char* const* definitions;
+};
+constexpr Case kCases[] = {{"mixed, 240-byte PDU", kMixed240}, {"mixed, 480-byte PDU", kMixed480},
+                           {"bits, 240-byte PDU", kBits240}};
+
+int ReplySize(const VariableTable& t) {
+  int reply = 14;
+  for (int i = 0; i < t.count; ++i) {
+    const PlcVariable& v = t.vars[i];
+    const int bytes = v.type == S7_TYPE_BIT ? (v.count > 1 ? v.count / 8 : 1) : v.count * v.wireSize;
+    reply = ((reply + 1) & ~1) + 4 + bytes;
+  }
+  return reply;
+}
+
+// Fills every element with values drawn from seed, as a PLC might send them.
+void FillValues(VariableTable* table, unsigned seed) {
+  for (int i = 0; i < table->count; ++i) {
+    PlcVariable& v = table->vars[i];
+    for (int e = 0; e < v.count; ++e) {
+      seed = seed * 1103515245 + 12345;
+      const std::int64_t value = v.type == S7_TYPE_CHAR ? 'A' + seed % 26
+                               : v.type == S7_TYPE_TOD ? seed % 86400000
+                               : v.type == S7_TYPE_S5TIME || v.type == S7_TYPE_TIMER ? seed % 9990000
+                               : v.type == S7_TYPE_COUNTER ? seed % 1000
+                               : v.type == S7_TYPE_BIT ? (seed >> 31)
+                               : static_cast<std::int32_t>(seed);
+      if (v.type == S7_TYPE_DATETIME) {
+        const CalendarRecord c = {2021, 6, 0, 15, 10, 20, 30, static_cast<std::uint16_t>(seed % 1000)};
+        Var_PutElement(e, &v, 0, &c);
+      } else {
+        Var_PutElement(e, &v, value, nullptr);
+      }
+    }
+  }
+}
+
+// Values of a second set that differ from the first in every element.
+void ChangeEveryValue(VariableTable* table, unsigned round) {
+  FillValues(table, 1000 + round);
+  for (int i = 0; i < table->count; ++i) {
+    PlcVariable& v = table->vars[i];
+    for (int e = 0; e < v.count; ++e) {
+      const std::size_t at = static_cast<std::size_t>(e) * static_cast<std::size_t>(v.slotSize);
+      if (std::memcmp(v.values + at, Var_ShownValues(&v) + at, static_cast<std::size_t>(v.slotSize)) != 0) continue;
+      // Drawn equal by chance: the low bit of a bit, a byte's value plus one.
+      v.values[at] = static_cast<std::uint8_t>(v.type == S7_TYPE_BIT ? v.values[at] ^ 1 : v.values[at] + 1);
+    }
+  }
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+double Ms(LONGLONG ticks, LONGLONG frequency) { return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency); }
+
+struct Figures {
+  double median, p90, best;
+};
+Figures Summary(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return {v[v.size() / 2], v[v.size() * 9 / 10], v.front()};
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (Rt_Init()) return 1;
+  const int rounds = argc > 1 ? std::max(10, _wtoi(argv[1])) : 200;
+  HWND frame = CreateWindowExW(0, L"Static", L"value list timing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 420,
+                               520, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, L"ListBox", L"",
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0,
+                              0, 400, 480, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HFONT font = CreatePointFont(list, 10, FW_NORMAL, L"Courier New");
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+
+  std::printf("%-22s %6s %6s  %-27s  %-27s  %-27s\n", "table", "lines", "reply", "rewrite ms (median/p90/best)",
+              "paint ms (median/p90/best)", "texts only (median/p90/best)");
+  for (const Case& c : kCases) {
+    VariableTable table{};
+    for (int i = 0; i < kVarTableSize; ++i)
+      if (!Var_ParseDefinition(c.definitions[i], &table.vars[table.count++])) return 2;
+    FillValues(&table, 1);
+    ValueList values;
+    values.list = list;
+    values.font = font;
+    ValueList_Build(&values, &table);
+    values.selected = 3;  // a selection to keep, as a user's would be
+    SendMessageW(list, LB_SETCURSEL, 3, 0);
+    Pump();
+    std::vector<double> rewrite, paint, format;
+    int lines = 0;
+    for (int round = 0; round < rounds; ++round) {
+      ChangeEveryValue(&table, static_cast<unsigned>(round));
+      LARGE_INTEGER t0, t1, t2;
+      // The text of every line alone, for the share of the list box.
+      QueryPerformanceCounter(&t0);
+      char text[kValueLineMax];
+      for (int i = 0; i < table.count; ++i)
+        for (int e = 0; e < table.vars[i].count; ++e) Var_FormatValueLine(&values.lines.widths, e, &table.vars[i], text);
+      QueryPerformanceCounter(&t1);
+      format.push_back(Ms(t1.QuadPart - t0.QuadPart, frequency.QuadPart));
+      QueryPerformanceCounter(&t0);
+      lines = ValueList_Refresh(&values, &table, false);
+      QueryPerformanceCounter(&t1);
+      UpdateWindow(list);
+      QueryPerformanceCounter(&t2);
+      rewrite.push_back(Ms(t1.QuadPart - t0.QuadPart, frequency.QuadPart));
+      paint.push_back(Ms(t2.QuadPart - t1.QuadPart, frequency.QuadPart));
+      Pump();
+    }
+    const Figures r = Summary(rewrite), p = Summary(paint), f = Summary(format);
+    std::printf("%-22s %6d %6d  %7.3f %7.3f %7.3f    %7.3f %7.3f %7.3f    %7.3f %7.3f %7.3f\n", c.name, lines,
+                ReplySize(table), r.median, r.p90, r.best, p.median, p.p90, p.best, f.median, f.p90, f.best);
+    VarTable_Clear(&table);
+  }
+  DestroyWindow(frame);
+  DeleteObject(font);
+  return 0;
+}
