@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <vector>
 
 #include "app/win32/winutil.h"
@@ -19,15 +20,16 @@
 
 namespace {
 
-// Twenty variables of mixed types whose read reply fills a 240-byte PDU.
+// Nineteen variables of mixed types whose read fills a 240-byte PDU (the
+// request has no room for a twentieth item).
 constexpr const char* kMixed240[] = {
     "DB1.DBW0:5 (Word)",  "DB1.DBW10:5 (Int)",  "DB1.DBD20:2 (DWord)",     "DB1.DBD28:2 (DInt)",
     "DB1.DBD36:2 (Real)", "DB1.DBD44:2 (Time)", "DB1.DBD52:2 (TOD)",       "DB1.DBW60:3 (S5Time)",
     "DB1.DBQ66:1 (Date&Time)", "DB1.DBW74:3 (Date)", "MB0:8 (Byte)",       "MB8:8 (Short)",
     "MB16:8 (Char)",      "M24.0:16 (Bit)",     "T0:3 (Timer)",            "Z0:3 (Counter)",
-    "EW0:4 (Word)",       "AD0:2 (Real)",       "DB2.DBW0:4 (Int)",        "DB2.DBD8:1 (DInt)",
+    "EW0:4 (Word)",       "AD0:2 (Real)",       "DB2.DBW0:8 (Int)",
 };
-// The same mix for a 480-byte PDU.
+// Twenty of the same mix for a 480-byte PDU.
 constexpr const char* kMixed480[] = {
     "DB1.DBW0:10 (Word)",   "DB1.DBW20:10 (Int)",  "DB1.DBD40:5 (DWord)",  "DB1.DBD60:5 (DInt)",
     "DB1.DBD80:5 (Real)",   "DB1.DBD100:5 (Time)", "DB1.DBD120:5 (TOD)",   "DB1.DBW140:5 (S5Time)",
@@ -35,20 +37,22 @@ constexpr const char* kMixed480[] = {
     "MB64:32 (Char)",       "M96.0:16 (Bit)",      "T0:5 (Timer)",         "Z0:5 (Counter)",
     "EW0:18 (Word)",        "AD0:4 (Real)",        "DB2.DBW0:10 (Int)",    "DB2.DBD20:5 (DInt)",
 };
-// The most lines a 240-byte PDU can bring: twenty bit arrays of 48 bits.
+// The most lines a 240-byte PDU can bring: nineteen bit arrays.
 constexpr const char* kBits240[] = {
-    "M0.0:48 (Bit)",   "M6.0:48 (Bit)",   "M12.0:48 (Bit)",  "M18.0:48 (Bit)",  "M24.0:48 (Bit)",
-    "M30.0:48 (Bit)",  "M36.0:48 (Bit)",  "M42.0:48 (Bit)",  "M48.0:48 (Bit)",  "M54.0:48 (Bit)",
-    "M60.0:48 (Bit)",  "M66.0:48 (Bit)",  "M72.0:48 (Bit)",  "M78.0:48 (Bit)",  "M84.0:48 (Bit)",
-    "M90.0:48 (Bit)",  "M96.0:48 (Bit)",  "M102.0:48 (Bit)", "M108.0:48 (Bit)", "M114.0:48 (Bit)",
+    "M0.0:64 (Bit)",   "M8.0:64 (Bit)",   "M16.0:64 (Bit)",  "M24.0:64 (Bit)",  "M32.0:64 (Bit)",
+    "M40.0:64 (Bit)",  "M48.0:64 (Bit)",  "M56.0:64 (Bit)",  "M64.0:64 (Bit)",  "M72.0:64 (Bit)",
+    "M80.0:64 (Bit)",  "M88.0:64 (Bit)",  "M96.0:64 (Bit)",  "M104.0:64 (Bit)", "M112.0:64 (Bit)",
+    "M120.0:64 (Bit)", "M128.0:64 (Bit)", "M136.0:64 (Bit)", "M144.0:48 (Bit)",
 };
 
 struct Case {
   const char* name;
   const char* const* definitions;
+  int count;
 };
-constexpr Case kCases[] = {{"mixed, 240-byte PDU", kMixed240}, {"mixed, 480-byte PDU", kMixed480},
-                           {"bits, 240-byte PDU", kBits240}};
+constexpr Case kCases[] = {{"mixed, 240-byte PDU", kMixed240, static_cast<int>(std::size(kMixed240))},
+                           {"mixed, 480-byte PDU", kMixed480, static_cast<int>(std::size(kMixed480))},
+                           {"bits, 240-byte PDU", kBits240, static_cast<int>(std::size(kBits240))}};
 
 int ReplySize(const VariableTable& t) {
   int reply = 14;
@@ -133,7 +137,7 @@ int wmain(int argc, wchar_t** argv) {
               "paint ms (median/p90/best)", "texts only (median/p90/best)");
   for (const Case& c : kCases) {
     VariableTable table{};
-    for (int i = 0; i < kVarTableSize; ++i)
+    for (int i = 0; i < c.count; ++i)
       if (!Var_ParseDefinition(c.definitions[i], &table.vars[table.count++])) return 2;
     FillValues(&table, 1);
     ValueList values;
