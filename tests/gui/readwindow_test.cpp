@@ -416,5 +416,32 @@ TEST_F(ReadWindowTest, CommandsWaitForTheWindowAndADroppedVariableShiftsNothing)
   CloseProgram();
 }
 
+// "Megnyit" loads the file again (the dialog starts from it) and the window
+// opens again each time, reading at once.
+TEST_F(ReadWindowTest, EveryLoadOpensTheWindowAgain) {
+  Memory(plcsim::kAreaDataBlock, 1, 0, {0x00, 0x0B, 0x00, 0x16, 0x00, 0x21});
+  VatFile vat(sim_.AddressText(), 1000, kTable);
+  ASSERT_TRUE(Open(vat));
+  auto reopen = [&](std::uint8_t value) {
+    Press(IDC_READ_CLOSE);
+    ASSERT_TRUE(ReadWindowGone());
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
+    PostCommand(main_, IDM_FILE_OPEN);
+    HWND dialog = WaitForDialog(program_->id, L"Változó tábla betöltése");
+    ASSERT_NE(dialog, nullptr);
+    Memory(plcsim::kAreaDataBlock, 1, 1, {value});
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    read_ = WaitForDialog(program_->id, kReadTitle);
+    ASSERT_NE(read_, nullptr);
+    list_ = GetDlgItem(read_, IDC_READ_LIST);
+    EXPECT_EQ(Line(0), L" DB1.DBW0  : Fordulatszám = " + std::to_wstring(value) + L" ") << "read at opening";
+  };
+  for (std::uint8_t value : {12, 13}) {
+    reopen(value);
+    if (HasFatalFailure()) return;
+  }
+  CloseProgram();
+}
+
 }  // namespace
 }  // namespace gui
