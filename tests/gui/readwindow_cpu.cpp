@@ -87,7 +87,7 @@ class Churn {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int Measure(int argc, wchar_t** argv) {
   if (Rt_Init()) return 1;
   if (argc < 2) {
     std::fprintf(stderr, "usage: tolvane-readwindow-cpu PATH-OF-TOLVANE-CLI.EXE [SECONDS]\n");
@@ -162,3 +162,5 @@ int wmain(int argc, wchar_t** argv) {
   sim.Stop();
   return 0;
 }
+
+int wmain(int argc, wchar_t** argv) { return gui::FinishRun(Measure(argc, argv)); }

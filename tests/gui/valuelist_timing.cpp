@@ -17,6 +17,7 @@
 #include "app/win32/winutil.h"
 #include "dialogs/valuelist.h"
 #include "runtime/runtime.h"
+#include "tests/gui/driver/process.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ Figures Summary(std::vector<double> v) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int Measure(int argc, wchar_t** argv) {
   if (Rt_Init()) return 1;
   const int rounds = argc > 1 ? std::max(10, _wtoi(argv[1])) : 200;
   HWND frame = CreateWindowExW(0, L"Static", L"value list timing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 420,
@@ -177,3 +178,5 @@ int wmain(int argc, wchar_t** argv) {
   DeleteObject(font);
   return 0;
 }
+
+int wmain(int argc, wchar_t** argv) { return gui::FinishRun(Measure(argc, argv)); }
