@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <iterator>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -16,23 +17,20 @@
 
 #include "res/resource.h"
 #include "runtime/runtime.h"
+#include "tests/support/value_tables.h"
 #include "tests/gui/driver/driver.h"
 #include "tools/plcsim/plcsim.h"
 
 namespace {
 
-constexpr char kTable[] =
-    "VarCount = 19\r\n"
-    "[Var0]\r\nVar = DB1.DBW0:5 (Word)\r\n[Var1]\r\nVar = DB1.DBW10:5 (Int)\r\n"
-    "[Var2]\r\nVar = DB1.DBD20:2 (DWord)\r\n[Var3]\r\nVar = DB1.DBD28:2 (DInt)\r\n"
-    "[Var4]\r\nVar = DB1.DBD36:2 (Real)\r\n[Var5]\r\nVar = DB1.DBD44:2 (Time)\r\n"
-    "[Var6]\r\nVar = DB1.DBD52:2 (TOD)\r\n[Var7]\r\nVar = DB1.DBW60:3 (S5Time)\r\n"
-    "[Var8]\r\nVar = DB1.DBQ66:1 (Date&Time)\r\n[Var9]\r\nVar = DB1.DBW74:3 (Date)\r\n"
-    "[Var10]\r\nVar = MB0:8 (Byte)\r\n[Var11]\r\nVar = MB8:8 (Short)\r\n"
-    "[Var12]\r\nVar = MB16:8 (Char)\r\n[Var13]\r\nVar = M24.0:16 (Bit)\r\n"
-    "[Var14]\r\nVar = T0:3 (Timer)\r\n[Var15]\r\nVar = Z0:3 (Counter)\r\n"
-    "[Var16]\r\nVar = EW0:4 (Word)\r\n[Var17]\r\nVar = AD0:2 (Real)\r\n"
-    "[Var18]\r\nVar = DB2.DBW0:8 (Int)\r\n";
+// The table as a .vat file's variable sections.
+std::string TableText() {
+  std::string text = "VarCount = " + std::to_string(std::size(valuetables::kMixed240)) + "\r\n";
+  int i = 0;
+  for (const char* definition : valuetables::kMixed240)
+    text += "[Var" + std::to_string(i++) + "]\r\nVar = " + definition + "\r\n";
+  return text;
+}
 
 double CpuSeconds(HANDLE process) {
   FILETIME created, ended, kernel, user;
@@ -101,7 +99,7 @@ int Measure(int argc, wchar_t** argv) {
   GetTempPathW(MAX_PATH, dir);
   const std::wstring vat = std::wstring(dir) + L"tolvane-cpu.vat";
   const std::string text = "[PLC]\r\nIF = TCP\r\nName = Sim\r\nAddress = " + sim.AddressText() +
-                           "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n" + kTable;
+                           "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n" + TableText();
   HANDLE f = CreateFileW(vat.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

@@ -11,33 +11,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <iterator>
+#include <span>
 #include <vector>
 
 #include "app/win32/winutil.h"
 #include "dialogs/valuelist.h"
 #include "runtime/runtime.h"
+#include "tests/support/value_tables.h"
 #include "tests/gui/driver/process.h"
 
 namespace {
 
-// Nineteen variables of mixed types whose read fills a 240-byte PDU (the
-// request has no room for a twentieth item).
-constexpr const char* kMixed240[] = {
-    "DB1.DBW0:5 (Word)",  "DB1.DBW10:5 (Int)",  "DB1.DBD20:2 (DWord)",     "DB1.DBD28:2 (DInt)",
-    "DB1.DBD36:2 (Real)", "DB1.DBD44:2 (Time)", "DB1.DBD52:2 (TOD)",       "DB1.DBW60:3 (S5Time)",
-    "DB1.DBQ66:1 (Date&Time)", "DB1.DBW74:3 (Date)", "MB0:8 (Byte)",       "MB8:8 (Short)",
-    "MB16:8 (Char)",      "M24.0:16 (Bit)",     "T0:3 (Timer)",            "Z0:3 (Counter)",
-    "EW0:4 (Word)",       "AD0:2 (Real)",       "DB2.DBW0:8 (Int)",
-};
-// Twenty of the same mix for a 480-byte PDU.
-constexpr const char* kMixed480[] = {
-    "DB1.DBW0:10 (Word)",   "DB1.DBW20:10 (Int)",  "DB1.DBD40:5 (DWord)",  "DB1.DBD60:5 (DInt)",
-    "DB1.DBD80:5 (Real)",   "DB1.DBD100:5 (Time)", "DB1.DBD120:5 (TOD)",   "DB1.DBW140:5 (S5Time)",
-    "DB1.DBQ150:2 (Date&Time)", "DB1.DBW166:5 (Date)", "MB0:32 (Byte)",    "MB32:32 (Short)",
-    "MB64:32 (Char)",       "M96.0:16 (Bit)",      "T0:5 (Timer)",         "Z0:5 (Counter)",
-    "EW0:18 (Word)",        "AD0:4 (Real)",        "DB2.DBW0:10 (Int)",    "DB2.DBD20:5 (DInt)",
-};
 // The most lines a 240-byte PDU can bring: nineteen bit arrays.
 constexpr const char* kBits240[] = {
     "M0.0:64 (Bit)",   "M8.0:64 (Bit)",   "M16.0:64 (Bit)",  "M24.0:64 (Bit)",  "M32.0:64 (Bit)",
@@ -48,48 +32,15 @@ constexpr const char* kBits240[] = {
 
 struct Case {
   const char* name;
-  const char* const* definitions;
-  int count;
+  std::span<const char* const> definitions;
 };
-constexpr Case kCases[] = {{"mixed, 240-byte PDU", kMixed240, static_cast<int>(std::size(kMixed240))},
-                           {"mixed, 480-byte PDU", kMixed480, static_cast<int>(std::size(kMixed480))},
-                           {"bits, 240-byte PDU", kBits240, static_cast<int>(std::size(kBits240))}};
-
-int ReplySize(const VariableTable& t) {
-  int reply = 14;
-  for (int i = 0; i < t.count; ++i) {
-    const PlcVariable& v = t.vars[i];
-    const int bytes = v.type == S7_TYPE_BIT ? (v.count > 1 ? v.count / 8 : 1) : v.count * v.wireSize;
-    reply = ((reply + 1) & ~1) + 4 + bytes;
-  }
-  return reply;
-}
-
-// Fills every element with values drawn from seed, as a PLC might send them.
-void FillValues(VariableTable* table, unsigned seed) {
-  for (int i = 0; i < table->count; ++i) {
-    PlcVariable& v = table->vars[i];
-    for (int e = 0; e < v.count; ++e) {
-      seed = seed * 1103515245 + 12345;
-      const std::int64_t value = v.type == S7_TYPE_CHAR ? 'A' + seed % 26
-                               : v.type == S7_TYPE_TOD ? seed % 86400000
-                               : v.type == S7_TYPE_S5TIME || v.type == S7_TYPE_TIMER ? seed % 9990000
-                               : v.type == S7_TYPE_COUNTER ? seed % 1000
-                               : v.type == S7_TYPE_BIT ? (seed >> 31)
-                               : static_cast<std::int32_t>(seed);
-      if (v.type == S7_TYPE_DATETIME) {
-        const CalendarRecord c = {2021, 6, 0, 15, 10, 20, 30, static_cast<std::uint16_t>(seed % 1000)};
-        Var_PutElement(e, &v, 0, &c);
-      } else {
-        Var_PutElement(e, &v, value, nullptr);
-      }
-    }
-  }
-}
+constexpr Case kCases[] = {{"mixed, 240-byte PDU", valuetables::kMixed240},
+                           {"mixed, 480-byte PDU", valuetables::kMixed480},
+                           {"bits, 240-byte PDU", kBits240}};
 
 // Values of a second set that differ from the first in every element.
 void ChangeEveryValue(VariableTable* table, unsigned round) {
-  FillValues(table, 1000 + round);
+  valuetables::FillValues(table, 1000 + round);
   for (int i = 0; i < table->count; ++i) {
     PlcVariable& v = table->vars[i];
     for (int e = 0; e < v.count; ++e) {
@@ -138,9 +89,9 @@ int Measure(int argc, wchar_t** argv) {
               "paint ms (median/p90/best)", "texts only (median/p90/best)");
   for (const Case& c : kCases) {
     VariableTable table{};
-    for (int i = 0; i < c.count; ++i)
-      if (!Var_ParseDefinition(c.definitions[i], &table.vars[table.count++])) return 2;
-    FillValues(&table, 1);
+    for (const char* definition : c.definitions)
+      if (!Var_ParseDefinition(definition, &table.vars[table.count++])) return 2;
+    valuetables::FillValues(&table, 1);
     ValueList values;
     values.list = list;
     values.font = font;
@@ -171,7 +122,7 @@ int Measure(int argc, wchar_t** argv) {
     }
     const Figures r = Summary(rewrite), p = Summary(paint), f = Summary(format);
     std::printf("%-22s %6d %6d  %7.3f %7.3f %7.3f    %7.3f %7.3f %7.3f    %7.3f %7.3f %7.3f\n", c.name, lines,
-                ReplySize(table), r.median, r.p90, r.best, p.median, p.p90, p.best, f.median, f.p90, f.best);
+                valuetables::ReplySize(table), r.median, r.p90, r.best, p.median, p.p90, p.best, f.median, f.p90, f.best);
     VarTable_Clear(&table);
   }
   DestroyWindow(frame);
