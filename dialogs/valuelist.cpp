@@ -115,9 +115,11 @@ void Thaw(const ValueList* values, bool cleared) {
   }
   const auto [first, last] = std::minmax_element(values->written.begin(), values->written.end());
   RECT top{}, bottom{};
-  if (SendMessageW(values->list, LB_GETITEMRECT, static_cast<WPARAM>(*first), reinterpret_cast<LPARAM>(&top)) == LB_ERR ||
-      SendMessageW(values->list, LB_GETITEMRECT, static_cast<WPARAM>(*last), reinterpret_cast<LPARAM>(&bottom)) == LB_ERR)
-    return;
+  auto itemRect = [values](int index, RECT* r) {
+    const auto at = static_cast<WPARAM>(index);
+    return SendMessageW(values->list, LB_GETITEMRECT, at, reinterpret_cast<LPARAM>(r)) != LB_ERR;
+  };
+  if (!itemRect(*first, &top) || !itemRect(*last, &bottom)) return;
   RECT band{top.left, top.top, top.right, bottom.bottom};
   InvalidateRect(values->list, &band, FALSE);
 }

@@ -9,9 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -113,6 +112,38 @@ class ReadWindowTest : public GuiTest {
     GetWindowRect(GetDlgItem(read_, id), &r);
     MapWindowPoints(nullptr, read_, reinterpret_cast<POINT*>(&r), 2);
     return r;
+  }
+  // Resized, the list takes the room; the bottom row, the separator and the
+  // close button keep their distance from the bottom edge; and the window
+  // never gets smaller than the bottom row and half the list.
+  void ExpectLayoutFollowsSize() {
+    RECT client{};
+    GetClientRect(read_, &client);
+    const RECT list = ChildRect(IDC_READ_LIST), hide = ChildRect(IDC_READ_HIDE_MAIN),
+               close = ChildRect(IDC_READ_CLOSE);
+    SetWindowPos(read_, nullptr, 0, 0, 640, 560, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT bigger{};
+    GetClientRect(read_, &bigger);
+    ASSERT_GT(bigger.right, client.right);
+    ASSERT_GT(bigger.bottom, client.bottom);
+    const RECT list2 = ChildRect(IDC_READ_LIST), hide2 = ChildRect(IDC_READ_HIDE_MAIN),
+               close2 = ChildRect(IDC_READ_CLOSE), refresh2 = ChildRect(IDC_READ_REFRESH);
+    EXPECT_EQ(list2.left, list.left);
+    EXPECT_EQ(list2.top, list.top);
+    EXPECT_EQ(bigger.right - list2.right, client.right - list.right);
+    EXPECT_EQ(bigger.bottom - list2.bottom, client.bottom - list.bottom);
+    EXPECT_EQ(bigger.right - hide2.right, client.right - hide.right) << "the hide box at the right margin";
+    EXPECT_EQ(bigger.bottom - hide2.top, client.bottom - hide.top);
+    EXPECT_EQ(refresh2.left, list.left) << "the refresh box at the left margin";
+    EXPECT_LE(std::abs((close2.left + close2.right) - bigger.right), 1) << "the close button centred";
+    EXPECT_EQ(bigger.bottom - close2.top, client.bottom - close.top);
+    Shot(L"readwindow-resized");
+    SetWindowPos(read_, nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT refresh3 = ChildRect(IDC_READ_REFRESH), interval3 = ChildRect(IDC_READ_INTERVAL),
+               hide3 = ChildRect(IDC_READ_HIDE_MAIN), list3 = ChildRect(IDC_READ_LIST);
+    EXPECT_LE(refresh3.right, interval3.left);
+    EXPECT_LE(interval3.right, hide3.left) << "the bottom row does not overlap";
+    EXPECT_GE(list3.bottom - list3.top, (list.bottom - list.top) / 2 - 1);
   }
   bool ReadWindowGone() {
     return WaitUntil([&] { return !IsWindow(read_); });
@@ -221,35 +252,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   EXPECT_EQ(ListMessage(LB_GETCURSEL), 0);
   EXPECT_EQ(Line(1), L" DB1.DBW2  : Nyomaték     = 5 ") << "the other elements keep their mode";
 
-  // Resized, the list takes the room; the bottom row, the separator and the
-  // close button keep their distance from the bottom edge.
-  RECT client{};
-  GetClientRect(read_, &client);
-  const RECT list = ChildRect(IDC_READ_LIST), hide = ChildRect(IDC_READ_HIDE_MAIN), close = ChildRect(IDC_READ_CLOSE);
-  SetWindowPos(read_, nullptr, 0, 0, 640, 560, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT bigger{};
-  GetClientRect(read_, &bigger);
-  ASSERT_GT(bigger.right, client.right);
-  ASSERT_GT(bigger.bottom, client.bottom);
-  const RECT list2 = ChildRect(IDC_READ_LIST), hide2 = ChildRect(IDC_READ_HIDE_MAIN),
-             close2 = ChildRect(IDC_READ_CLOSE), refresh2 = ChildRect(IDC_READ_REFRESH);
-  EXPECT_EQ(list2.left, list.left);
-  EXPECT_EQ(list2.top, list.top);
-  EXPECT_EQ(bigger.right - list2.right, client.right - list.right);
-  EXPECT_EQ(bigger.bottom - list2.bottom, client.bottom - list.bottom);
-  EXPECT_EQ(bigger.right - hide2.right, client.right - hide.right) << "the hide box at the right margin";
-  EXPECT_EQ(bigger.bottom - hide2.top, client.bottom - hide.top);
-  EXPECT_EQ(refresh2.left, list.left) << "the refresh box at the left margin";
-  EXPECT_LE(std::abs((close2.left + close2.right) - bigger.right), 1) << "the close button centred";
-  EXPECT_EQ(bigger.bottom - close2.top, client.bottom - close.top);
-  Shot(L"readwindow-resized");
-  // Never smaller than the bottom row and half the list.
-  SetWindowPos(read_, nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  const RECT refresh3 = ChildRect(IDC_READ_REFRESH), interval3 = ChildRect(IDC_READ_INTERVAL),
-             hide3 = ChildRect(IDC_READ_HIDE_MAIN), list3 = ChildRect(IDC_READ_LIST);
-  EXPECT_LE(refresh3.right, interval3.left);
-  EXPECT_LE(interval3.right, hide3.left) << "the bottom row does not overlap";
-  EXPECT_GE(list3.bottom - list3.top, (list.bottom - list.top) / 2 - 1);
+  ExpectLayoutFollowsSize();
 
   // Dialog keys: Enter changes nothing, Tab moves on, Esc closes and gives
   // the main window back, in front.
@@ -293,7 +296,8 @@ TEST_F(ReadWindowTest, AFailedReadStopsRefreshingAndTheMainWindowComesBack) {
   // No further read: two more intervals bring no second entry.
   Sleep(2500);
   const std::wstring later = Log();
-  EXPECT_EQ(later.find(L"S7_MultiRead", read + std::size(L"Sim - S7_MultiRead")), std::wstring::npos) << Utf8(later);
+  EXPECT_EQ(later.find(L"S7_MultiRead", read + std::size(L"Sim - S7_MultiRead")), std::wstring::npos)
+      << Utf8(later);
   Shot(L"readwindow-failed-read");
 
   Press(IDC_READ_CLOSE);

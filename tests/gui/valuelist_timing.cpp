@@ -60,7 +60,9 @@ void Pump() {
   }
 }
 
-double Ms(LONGLONG ticks, LONGLONG frequency) { return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency); }
+double Ms(LONGLONG ticks, LONGLONG frequency) {
+  return 1000.0 * static_cast<double>(ticks) / static_cast<double>(frequency);
+}
 
 struct Figures {
   double median, p90, best;
@@ -108,7 +110,8 @@ int Measure(int argc, wchar_t** argv) {
       QueryPerformanceCounter(&t0);
       char text[kValueLineMax];
       for (int i = 0; i < table.count; ++i)
-        for (int e = 0; e < table.vars[i].count; ++e) Var_FormatValueLine(&values.lines.widths, e, &table.vars[i], text);
+        for (int e = 0; e < table.vars[i].count; ++e)
+          Var_FormatValueLine(&values.lines.widths, e, &table.vars[i], text);
       QueryPerformanceCounter(&t1);
       format.push_back(Ms(t1.QuadPart - t0.QuadPart, frequency.QuadPart));
       QueryPerformanceCounter(&t0);
@@ -122,7 +125,8 @@ int Measure(int argc, wchar_t** argv) {
     }
     const Figures r = Summary(rewrite), p = Summary(paint), f = Summary(format);
     std::printf("%-22s %6d %6d  %7.3f %7.3f %7.3f    %7.3f %7.3f %7.3f    %7.3f %7.3f %7.3f\n", c.name, lines,
-                valuetables::ReplySize(table), r.median, r.p90, r.best, p.median, p.p90, p.best, f.median, f.p90, f.best);
+                valuetables::ReplySize(table), r.median, r.p90, r.best, p.median, p.p90, p.best, f.median, f.p90,
+                f.best);
     VarTable_Clear(&table);
   }
   DestroyWindow(frame);
