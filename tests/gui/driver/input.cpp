@@ -51,6 +51,26 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
   return Send(inputs);
 }
 
+bool Click(HWND window, POINT client, bool right) {
+  if (!Activate(GetAncestor(window, GA_ROOT))) return false;
+  POINT at = client;
+  ClientToScreen(window, &at);
+  // Absolute positions run from 0 to 65536 across the primary screen; the
+  // middle of a pixel's share, so rounding either way lands on it.
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> inputs(3);
+  for (INPUT& in : inputs) {
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / w);
+    in.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / h);
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+  }
+  inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+  inputs[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  inputs[2].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  return Send(inputs);
+}
+
 bool TypeText(HWND window, std::wstring_view text) {
   if (!Activate(window)) return false;
   std::vector<INPUT> inputs;

@@ -3,6 +3,8 @@
 #include "tests/gui/driver/process.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "tests/gui/driver/windowfind.h"
@@ -88,6 +90,17 @@ std::optional<DWORD> WaitForExit(const Program& program, DWORD timeoutMs) {
   DWORD code = 0;
   if (!GetExitCodeProcess(program.process, &code)) return std::nullopt;
   return code;
+}
+
+int FinishRun(int rc) {
+  std::fflush(stdout);
+  if (const wchar_t* path = _wgetenv(L"TOLVANE_EXIT_FILE")) {
+    if (FILE* f = _wfopen(path, L"w")) {
+      std::fprintf(f, "%d\n", rc);
+      std::fclose(f);
+    }
+  }
+  return rc;
 }
 
 bool IsRunning(const Program& program) { return WaitForSingleObject(program.process, 0) == WAIT_TIMEOUT; }
