@@ -22,26 +22,6 @@ namespace {
 
 using ConnectionDialogTest = TolvaneSession;
 
-// Holds the upper arrow of a spinner for ms; the positions it took, the
-// first being where it started.
-std::vector<int> HoldArrow(HWND spinner, DWORD ms) {
-  RECT r{};
-  GetClientRect(spinner, &r);
-  std::vector<int> positions;
-  if (auto p = SpinnerPosition(spinner)) positions.push_back(*p);
-  HoldMouse(spinner, {r.right / 2, r.bottom / 4}, ms, [&] {
-    if (auto p = SpinnerPosition(spinner); p && (positions.empty() || positions.back() != *p)) positions.push_back(*p);
-  });
-  return positions;
-}
-
-bool HasStep(const std::vector<int>& positions, int step) {
-  for (std::size_t i = 1; i < positions.size(); ++i) {
-    if (positions[i] - positions[i - 1] == step) return true;
-  }
-  return false;
-}
-
 TEST_F(ConnectionDialogTest, NumberFieldsAcceptWholeNumbersOfTheirRangeOnly) {
   ASSERT_TRUE(StartTolvane());
   ASSERT_TRUE(ConnectToSimulator());

@@ -122,6 +122,24 @@ void TolvaneSession::CheckFieldCases(HWND dialog, const std::vector<FieldCase>& 
   }
 }
 
+std::vector<int> TolvaneSession::HoldArrow(HWND spinner, DWORD ms) {
+  RECT r{};
+  GetClientRect(spinner, &r);
+  std::vector<int> positions;
+  if (auto p = SpinnerPosition(spinner)) positions.push_back(*p);
+  HoldMouse(spinner, {r.right / 2, r.bottom / 4}, ms, [&] {
+    if (auto p = SpinnerPosition(spinner); p && (positions.empty() || positions.back() != *p)) positions.push_back(*p);
+  });
+  return positions;
+}
+
+bool TolvaneSession::HasStep(const std::vector<int>& positions, int step) {
+  for (std::size_t i = 1; i < positions.size(); ++i) {
+    if (positions[i] - positions[i - 1] == step) return true;
+  }
+  return false;
+}
+
 void TolvaneSession::Shot(HWND window, const wchar_t* name) {
   std::wstring error;
   EXPECT_FALSE(Screenshot(window, name, &error).empty()) << Utf8(error);

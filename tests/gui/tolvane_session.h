@@ -72,6 +72,11 @@ class TolvaneSession : public GuiTest {
   // which must clear it.
   void CheckFieldCases(HWND dialog, const std::vector<FieldCase>& cases, const std::wstring& restore);
 
+  // Holds the upper arrow of a spinner for ms; the positions it took, the
+  // first being where it started. HasStep: whether one move was step.
+  static std::vector<int> HoldArrow(HWND spinner, DWORD ms);
+  static bool HasStep(const std::vector<int>& positions, int step);
+
   // A screenshot of the dialog over the main window, for a look by eye.
   static void Shot(HWND window, const wchar_t* name);
 

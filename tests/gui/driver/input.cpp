@@ -31,6 +31,33 @@ bool Send(std::vector<INPUT>& inputs) {
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
+// Activates window's top-level window, moves the mouse to the point and
+// presses the button count times, all in one input batch (a double click
+// must not wait for the activation between its clicks).
+bool Clicks(HWND window, POINT client, bool right, int count) {
+  if (!Activate(GetAncestor(window, GA_ROOT))) return false;
+  POINT at = client;
+  ClientToScreen(window, &at);
+  // Absolute positions run from 0 to 65536 across the primary screen; the
+  // middle of a pixel's share, so rounding either way lands on it.
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  std::vector<INPUT> inputs(static_cast<std::size_t>(1 + 2 * count));
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    INPUT& in = inputs[i];
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / w);
+    in.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / h);
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    if (i == 0)
+      in.mi.dwFlags |= MOUSEEVENTF_MOVE;
+    else if (i % 2 == 1)
+      in.mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    else
+      in.mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  }
+  return Send(inputs);
+}
+
 }  // namespace
 
 bool PostCommand(HWND window, int id) {
@@ -51,25 +78,9 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
   return Send(inputs);
 }
 
-bool Click(HWND window, POINT client, bool right) {
-  if (!Activate(GetAncestor(window, GA_ROOT))) return false;
-  POINT at = client;
-  ClientToScreen(window, &at);
-  // Absolute positions run from 0 to 65536 across the primary screen; the
-  // middle of a pixel's share, so rounding either way lands on it.
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  std::vector<INPUT> inputs(3);
-  for (INPUT& in : inputs) {
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / w);
-    in.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / h);
-    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
-  }
-  inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-  inputs[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-  inputs[2].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-  return Send(inputs);
-}
+bool Click(HWND window, POINT client, bool right) { return Clicks(window, client, right, 1); }
+
+bool DoubleClick(HWND window, POINT client) { return Clicks(window, client, false, 2); }
 
 bool TypeText(HWND window, std::wstring_view text) {
   if (!Activate(window)) return false;
