@@ -83,8 +83,10 @@ class VarDialogsTest : public TolvaneSession {
   // would wait for the dialog to close.
   static void Press(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-  // The middle of a line of a list box, in its client coordinates.
+  // The middle of a line of a list box, in its client coordinates; the list
+  // is scrolled to show it first.
   static POINT LinePoint(HWND list, int index) {
+    Send(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
     const auto height = static_cast<LONG>(Send(list, LB_GETITEMHEIGHT, 0, 0).value_or(0));
     const auto top = static_cast<LONG>(Send(list, LB_GETTOPINDEX, 0, 0).value_or(0));
     return POINT{20, (index - top) * height + height / 2};
@@ -241,6 +243,236 @@ TEST_F(VarDialogsTest, ListButtonsSelectionAndBothServices) {
   list = WaitForDialog(program_->id, kReadListTitle);
   ASSERT_NE(list, nullptr) << "Ctrl+R";
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES).size(), 2u);
+  ASSERT_TRUE(Close(list, IDCANCEL));
+}
+
+// The definition dialog: the areas by type, the DB number by area, the rules
+// for runs of bits and an invalid value with the reason beside OK, the count
+// bounded by the room left in the request (eight times as many bits) and no
+// room at all, and what a changed count or type leaves of the elements.
+TEST_F(VarDialogsTest, DefinitionRules) {
+  ASSERT_TRUE(StartTolvane());
+  ASSERT_TRUE(ConnectToSimulator());
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 0, {0, 1, 0, 2, 0, 3, 0, 4, 0, 5}));
+  HWND list = OpenList(false);
+  ASSERT_NE(list, nullptr);
+  HWND d = PressForDefinition(list, IDC_LIST_APPEND);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_DEFINE_TYPE), L"Word");
+  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_TYPE)).size(), 16u);
+  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_AREA)), (Lines{L"Bemenet", L"Kimenet", L"Merker", L"DB"}));
+  EXPECT_EQ(Chosen(d, IDC_DEFINE_AREA), L"Merker");
+  const struct {
+    int id;
+    const wchar_t* text;
+    bool enabled;
+  } start[] = {{IDC_DEFINE_DB, L"0", false},
+               {IDC_DEFINE_ADDRESS, L"0", true},
+               {IDC_DEFINE_BIT, L"0", false},
+               {IDC_DEFINE_COUNT, L"1", true}};
+  for (const auto& field : start) {
+    EXPECT_EQ(ControlText(d, field.id), field.text) << field.id;
+    EXPECT_EQ(Enabled(d, field.id), field.enabled) << field.id;
+    EXPECT_EQ(Enabled(d, field.id + 1), field.enabled) << "the spinner of " << field.id;
+  }
+  EXPECT_TRUE(OkEnabled(d));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), L"");
+  Shot(d, L"dialog-define");
+
+  // A Timer lives in "S5 idő" only; back to Word, in "Merker".
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Timer"));
+  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_AREA)), Lines{L"S5 idő"});
+  EXPECT_EQ(Chosen(d, IDC_DEFINE_AREA), L"S5 idő");
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Word"));
+  EXPECT_EQ(Chosen(d, IDC_DEFINE_AREA), L"Merker");
+  // Area DB: the DB number from 1; elsewhere 0 and greyed.
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_AREA, L"DB"));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_DB), L"1");
+  EXPECT_TRUE(Enabled(d, IDC_DEFINE_DB));
+  CheckFieldCases(d, {{IDC_DEFINE_DB, L"0", false}, {IDC_DEFINE_DB, L"32767", true}, {IDC_DEFINE_DB, L"32768", false}},
+                  L"1");
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_AREA, L"Merker"));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_DB), L"0");
+  EXPECT_FALSE(Enabled(d, IDC_DEFINE_DB));
+
+  // Runs of bits start at bit 0 and fill whole bytes; the reason says so.
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Bit"));
+  EXPECT_TRUE(Enabled(d, IDC_DEFINE_BIT));
+  const struct {
+    const wchar_t* bit;
+    const wchar_t* count;
+    const wchar_t* reason;
+  } bits[] = {{L"3", L"8", kBitRule}, {L"0", L"8", L""}, {L"3", L"1", L""}, {L"0", L"12", kBitRule}};
+  for (const auto& c : bits) {
+    SCOPED_TRACE(testing::Message() << "bit " << Utf8(c.bit) << " count " << Utf8(c.count));
+    ASSERT_TRUE(SetText(d, IDC_DEFINE_BIT, c.bit));
+    ASSERT_TRUE(SetText(d, IDC_DEFINE_COUNT, c.count));
+    EXPECT_EQ(OkEnabled(d), *c.reason == 0);
+    EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), c.reason);
+    if (c.reason == kBitRule && std::wstring(c.count) == L"8") Shot(d, L"dialog-define-bit-rule");
+  }
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Word"));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_BIT), L"0");
+  EXPECT_FALSE(Enabled(d, IDC_DEFINE_BIT));
+  ASSERT_TRUE(SetText(d, IDC_DEFINE_ADDRESS, L"12a"));
+  EXPECT_FALSE(OkEnabled(d));
+  EXPECT_TRUE(DrawnRed(d, IDC_DEFINE_ADDRESS));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), kInvalid);
+  Shot(d, L"dialog-define-invalid");
+  ASSERT_TRUE(Close(d, IDCANCEL));
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), Lines{}) << "cancelled";
+
+  // 200 bytes in the request: 18 more bytes fit in the reply, or 144 bits.
+  ASSERT_TRUE(Define(list, IDC_LIST_APPEND, {.type = L"Byte", .area = L"DB", .db = 1, .count = 200}));
+  d = PressForDefinition(list, IDC_LIST_APPEND);
+  ASSERT_NE(d, nullptr);
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Byte"));
+  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"18", true}, {IDC_DEFINE_COUNT, L"19", false}}, L"18");
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Bit"));
+  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"144", true}, {IDC_DEFINE_COUNT, L"152", false}}, L"144");
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Byte"));
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_AREA, L"DB"));
+  ASSERT_TRUE(SetText(d, IDC_DEFINE_DB, L"2"));
+  ASSERT_TRUE(SetText(d, IDC_DEFINE_COUNT, L"18"));
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), (Lines{L" DB1.DBB0:200 (Byte)", L" DB2.DBB0:18 (Byte)"}));
+
+  // The reply is full: the count is 0 and greyed, and the dialog says why.
+  d = PressForDefinition(list, IDC_LIST_APPEND);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_COUNT), L"0");
+  EXPECT_FALSE(Enabled(d, IDC_DEFINE_COUNT));
+  EXPECT_FALSE(OkEnabled(d));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), kNoRoom);
+  Shot(d, L"dialog-define-no-room");
+  PostMessageW(d, WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(WaitUntil([&] { return !IsWindow(d); }, 500)) << "OK posted past the greyed button";
+  ASSERT_TRUE(Close(d, IDCANCEL));
+
+  // Both deleted: the selection stays at the index, then there is none.
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, 0, 0));
+  ASSERT_TRUE(Click(GetDlgItem(list, IDC_LIST_DELETE)));
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), Lines{L" DB2.DBB0:18 (Byte)"});
+  EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), 0);
+  ASSERT_TRUE(Click(GetDlgItem(list, IDC_LIST_DELETE)));
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), Lines{});
+  EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), -1);
+  for (int id : {IDC_LIST_MODIFY, IDC_LIST_DELETE, IDOK}) EXPECT_FALSE(Enabled(list, id)) << id;
+
+  // Five Ints read from the CPU; a count of 3 keeps the first three values,
+  // a new type starts every element afresh.
+  ASSERT_TRUE(Define(list, IDC_LIST_APPEND, {.type = L"Int", .area = L"DB", .db = 1, .count = 5}));
+  TransferAndClose(list, L"S7_SimpleRead : OK.");
+  list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, 0, 0));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS).size(), 5u);
+  d = PressForDefinition(list, IDC_LIST_MODIFY);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_DEFINE_TYPE), L"Int") << "the variable's own definition";
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_COUNT), L"5");
+  ASSERT_TRUE(SetText(d, IDC_DEFINE_COUNT, L"3"));
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), Lines{L" DB1.DBW0:3 (Int)"});
+  EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), 0) << "back at its place, selected";
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), (Lines{L" DB1.DBW0 = 1 ", L" DB1.DBW2 = 2 ", L" DB1.DBW4 = 3 "}));
+  d = PressForDefinition(list, IDC_LIST_MODIFY);
+  ASSERT_NE(d, nullptr);
+  ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Date&Time"));
+  ASSERT_TRUE(Close(d, IDOK));
+  const Lines elements = ListLines(list, IDC_LIST_ELEMENTS);
+  ASSERT_EQ(elements.size(), 3u);
+  for (const std::wstring& line : elements)
+    EXPECT_NE(line.find(L"= 1990.01.01.00:00:00.000 "), std::wstring::npos) << Utf8(line);
+  ASSERT_TRUE(Close(list, IDCANCEL));
+}
+
+// Nineteen variables fill a read request at PDU 240 (twenty never fit one):
+// no room for another, deleting the last and a middle one, the click on the
+// selected element line and the double click after it, the name-and-mode
+// editor, and the write list dropping what its request cannot hold.
+TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
+  std::string body = "VarCount = 19\r\n[Var0]\r\nVar = DB1.DBW0:3 (Int)\r\n";
+  for (int i = 1; i < 19; ++i)
+    body += "[Var" + std::to_string(i) + "]\r\nVar = MW" + std::to_string(2 * i) + ":1 (Word)\r\n";
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable("full.vat", body).wstring()}}));
+  LogSince(0, L"S7_Connection_Init : OK.");
+  CloseReadWindow();
+  EXPECT_EQ(Log().find(L"Deleted"), std::wstring::npos) << "nineteen fit";
+
+  HWND list = OpenList(false);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(ListLines(list, IDC_LIST_VARIABLES).size(), 19u);
+  EXPECT_TRUE(Enabled(list, IDC_LIST_APPEND));
+  HWND d = PressForDefinition(list, IDC_LIST_APPEND);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_COUNT), L"0");
+  EXPECT_FALSE(OkEnabled(d));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), kNoRoom) << "no room for a twentieth item";
+  ASSERT_TRUE(Close(d, IDCANCEL));
+
+  // The element lines of the first variable: a click on the selected line
+  // deselects it, and a double click then still edits it.
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, 0, 0));
+  ASSERT_EQ(ListLines(list, IDC_LIST_ELEMENTS).size(), 3u);
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_ELEMENTS, 1, 1));
+  EXPECT_TRUE(Enabled(list, IDC_LIST_EDIT));
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_ELEMENTS, 1, -1));
+  EXPECT_FALSE(Enabled(list, IDC_LIST_EDIT));
+  d = EditElement(list, 1);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(GetDlgItem(d, IDC_ELEMENT_VALUE), nullptr) << "the read list edits name and mode only";
+  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_ELEMENT_MODE)),
+            (Lines{L"Default", L"Bin", L"Hex", L"Dec+/-", L"Dec", L"Date/Time"}));
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  ASSERT_TRUE(TypeInto(d, IDC_ELEMENT_NAME, L"Nyomás"));
+  ASSERT_TRUE(Choose(d, IDC_ELEMENT_MODE, L"Hex"));
+  Shot(d, L"dialog-element-name");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS),
+            (Lines{L" DB1.DBW0 :        = Default ", L" DB1.DBW2 : Nyomás = Hex ", L" DB1.DBW4 :        = Default "}));
+  EXPECT_EQ(Selected(list, IDC_LIST_ELEMENTS), 1) << "the edited line stays selected";
+
+  // The last deleted: the new last is selected; a middle one: the next
+  // takes its place and its selection.
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, 18, 18));
+  ASSERT_TRUE(Click(GetDlgItem(list, IDC_LIST_DELETE)));
+  ASSERT_EQ(ListLines(list, IDC_LIST_VARIABLES).size(), 18u);
+  EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), 17);
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES)[17], L" MW34:1 (Word)");
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, 5, 5));
+  ASSERT_TRUE(Click(GetDlgItem(list, IDC_LIST_DELETE)));
+  EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), 5);
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES)[5], L" MW12:1 (Word)");
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" MW12 = Default "});
+  ASSERT_TRUE(Close(list, IDCANCEL));
+
+  // A write item carries its data: 12 of the 17 fit, the others leave the
+  // list with a line each in the log, and the list shows what is left.
+  const std::size_t mark = LogMark();
+  list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  const Lines left = ListLines(list, IDC_LIST_VARIABLES);
+  EXPECT_EQ(left.size(), 12u);
+  const std::wstring added = LogSince(mark, L"Deleted");
+  std::size_t deleted = 0;
+  for (std::size_t at = added.find(L". Deleted\r\n"); at != std::wstring::npos; at = added.find(L". Deleted\r\n", at + 1))
+    ++deleted;
+  EXPECT_EQ(deleted, 5u) << Utf8(added);
+  EXPECT_NE(added.find(L"MW34:1 (Word) : "), std::wstring::npos) << "the last ones go";
+  EXPECT_EQ(left.back(), L" MW24:1 (Word)");
+  EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), -1);
+
+  // Deleting down to none: the only one's delete leaves no selection.
+  ASSERT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, 0, 0));
+  for (std::size_t i = 0; i < left.size(); ++i) ASSERT_TRUE(Click(GetDlgItem(list, IDC_LIST_DELETE)));
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), Lines{});
+  EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), -1);
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{});
+  for (int id : {IDC_LIST_INSERT, IDC_LIST_MODIFY, IDC_LIST_DELETE, IDC_LIST_EDIT, IDOK})
+    EXPECT_FALSE(Enabled(list, id)) << id;
+  PostMessageW(list, WM_COMMAND, IDOK, 0);
+  EXPECT_FALSE(WaitUntil([&] { return !IsWindow(list); }, 500)) << "OK posted past the greyed button";
   ASSERT_TRUE(Close(list, IDCANCEL));
 }
 
