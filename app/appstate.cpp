@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "app/dialogrules.h"
 #include "app/frontend.h"
 
 namespace {
@@ -13,8 +14,7 @@ std::atomic<FrontEnd*> g_frontEnd{nullptr};
 
 void AppState_Reset(AppState* app) {
   std::memset(app, 0, sizeof *app);
-  const std::uint8_t defaultAddress[4] = {192, 168, 1, 1};
-  std::memcpy(&app->plc.address, defaultAddress, 4);
+  app->plc.address = Plc_DefaultIpAddress();
   app->plc.timeoutMs = 1000;
   app->plc.slot = 2;
 }

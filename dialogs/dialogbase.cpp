@@ -9,6 +9,8 @@ void Dialog_Prepare(HWND dialog) {
   UseArrowCursor(dialog);
 }
 
+void Dialog_SelectAll(HWND edit) { PostMessageW(edit, EM_SETSEL, 0, -1); }
+
 HBRUSH Dialog_FieldColours(HDC dc, bool invalid) {
   if (!invalid) return nullptr;
   SetTextColor(dc, RGB(0, 0, 0));

@@ -13,6 +13,24 @@
 // The about box.
 void Dialog_About(HWND owner);
 
+// The menu's dialog commands: each runs its dialog and, on OK, the command
+// (library call, log entry, menu and status refresh). 1 when the user
+// confirmed, 0 when cancelled.
+//
+// The interface to open: the kind goes into the PLC settings (a switch to or
+// from TCP resets the address) and the interface is opened.
+int Dialog_OpenInterface(HWND owner);
+// The PLC behind the interface: creates the connection from the settings;
+// modify closes the current connection first.
+int Dialog_Connection(HWND owner, bool modify);
+// The restart mode (remembered) and the CPU start.
+int Dialog_CpuStart(HWND owner);
+// The time to set (the PC's, or one the user edits) beside the CPU's running
+// clock, and the setting of the CPU's clock.
+int Dialog_SetClock(HWND owner);
+// The password (remembered, at most 8 characters) and the login.
+int Dialog_Login(HWND owner);
+
 // Which PLC a loaded file should use: false when cancelled; otherwise
 // *useSaved is 1 for the file's PLC and 0 for the current one. The choice is
 // preselected the next time.

@@ -57,13 +57,56 @@
 #define IDC_CHOICE_CURRENT 1010
 #define IDC_CHOICE_SAVED 1011
 
+// Interface dialog: one radio button per interface kind 0-3, in kind order.
+#define IDD_INTERFACE 210
+#define IDC_IF_TCP 1100
+#define IDC_IF_S7ONLINE 1101
+#define IDC_IF_CP_L2_1 1102
+#define IDC_IF_CP_L2_2 1103
+
+// Connection dialog: each number field's spinner has the field's id + 1, its
+// label the field's id + 2.
+#define IDD_CONNECTION 211
+#define IDC_CONN_STATION 1110
+#define IDC_CONN_STATION_SPIN 1111
+#define IDC_CONN_STATION_LABEL 1112
+#define IDC_CONN_TIMEOUT 1113
+#define IDC_CONN_TIMEOUT_SPIN 1114
+#define IDC_CONN_TIMEOUT_LABEL 1115
+#define IDC_CONN_RACK 1116
+#define IDC_CONN_RACK_SPIN 1117
+#define IDC_CONN_RACK_LABEL 1118
+#define IDC_CONN_SLOT 1119
+#define IDC_CONN_SLOT_SPIN 1120
+#define IDC_CONN_SLOT_LABEL 1121
+#define IDC_CONN_IP 1122
+#define IDC_CONN_IP_LABEL 1123
+#define IDC_CONN_NAME 1124
+
+// "Start CPU": warm and cold restart.
+#define IDD_CPU_START 212
+#define IDC_START_WARM 1130
+#define IDC_START_COLD 1131
+
+// Clock dialog: the CPU's clock in the first row, the one to set below.
+#define IDD_CLOCK 213
+#define IDC_CLOCK_PLC_DATE 1140
+#define IDC_CLOCK_PLC_TIME 1141
+#define IDC_CLOCK_PC_DATE 1142
+#define IDC_CLOCK_PC_TIME 1143
+#define IDC_CLOCK_FOLLOW_PC 1144
+
+// Login dialog.
+#define IDD_LOGIN 214
+#define IDC_LOGIN_PASSWORD 1150
+
 // Read-variables window (modeless, on a thread of its own): the value list,
 // the bottom row (refresh, interval, hide the main window), the close button
 // and the status bar.
 #define IDD_READ_WINDOW 230
-#define IDC_READ_LIST 1150
-#define IDC_READ_REFRESH 1151
-#define IDC_READ_INTERVAL 1152
-#define IDC_READ_HIDE_MAIN 1153
-#define IDC_READ_CLOSE 1154
-#define IDC_READ_STATUS 1155
+#define IDC_READ_LIST 1160
+#define IDC_READ_REFRESH 1161
+#define IDC_READ_INTERVAL 1162
+#define IDC_READ_HIDE_MAIN 1163
+#define IDC_READ_CLOSE 1164
+#define IDC_READ_STATUS 1165

@@ -136,7 +136,7 @@ int Var_ParseDefinition(const char* text, PlcVariable* var) {
   std::int32_t db = 0, address = 0, bit = 0, count = 0;
   int sizeIndex;
   if (area == S7_AREA_DB) {
-    if (!c.Take('B') || !c.Number(1, 32767, &db)) return 0;
+    if (!c.Take('B') || !c.Number(1, kVarDbNumberMax, &db)) return 0;
     if (!c.Take('.') || !c.Take('D') || !c.Take('B')) return 0;
     const char* at = c.Peek() ? std::strchr(kVarSizeLetters, c.Peek()) : nullptr;
     if (!at) return 0;
@@ -156,7 +156,7 @@ int Var_ParseDefinition(const char* text, PlcVariable* var) {
       return 0;
     }
   }
-  if (!c.Number(0, 32767, &address)) return 0;
+  if (!c.Number(0, kVarAddressMax, &address)) return 0;
   if (sizeIndex == 0) {
     if (!c.Take('.')) return 0;
     const int digit = c.Peek();

@@ -1,6 +1,6 @@
-// The variable record and its table: the type, area and view tables, the
-// derived sizes, the one block each variable owns, and reading and writing
-// single element slots (also through a calendar record for dates and times).
+// The variable record: the type, area and view tables, the derived sizes,
+// the one block each variable owns, and reading and writing single element
+// slots (also through a calendar record for dates and times).
 #include <cstring>
 
 #include "runtime/runtime.h"
@@ -298,20 +298,4 @@ void Var_SetElementName(PlcVariable* var, int elementIndex, const char* text) {
   if (!var || !var->names || elementIndex < 0 || elementIndex >= var->count) return;
   char* name = var->names + static_cast<std::size_t>(elementIndex) * kVarNameSize;
   TrimCopyN(name, text, kVarNameSize, kTrimBoth);
-}
-
-void VarTable_Clear(VariableTable* table) {
-  if (!table) return;
-  for (PlcVariable& v : table->vars) Var_FreeBlock(&v);
-  std::memset(table, 0, sizeof *table);
-}
-
-void VarTable_Remove(VariableTable* table, int index) {
-  if (!table) return;
-  int count = table->count < 0 ? 0 : table->count > kVarTableSize ? kVarTableSize : table->count;
-  if (index < 0 || index >= count) return;
-  Var_FreeBlock(&table->vars[index]);
-  for (int i = index; i + 1 < count; ++i) table->vars[i] = table->vars[i + 1];
-  std::memset(&table->vars[count - 1], 0, sizeof(PlcVariable));
-  table->count = count - 1;
 }

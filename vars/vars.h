@@ -194,7 +194,8 @@ int ConcatText(char* destination, const char* first, const char* second);
 //
 // The block comes from the runtime heap and belongs to the record: a copy of
 // a record shares it, so exactly one copy frees it (Var_FreeBlock,
-// VarTable_Clear, VarTable_Remove). Var_ElementName points into the block;
+// VarTable_Clear, VarTable_Remove; VarTable_TakeOut hands it to the caller,
+// VarTable_Insert to the table). Var_ElementName points into the block;
 // Var_TypeName and Var_AreaName give string-table texts, Var_TypeInfo a
 // constant row: none of them is the caller's to free.
 
@@ -329,11 +330,62 @@ int Var_FormatAddress(VarAddressForm form, int elementIndex, const PlcVariable* 
 // it was. A block the record held before is not freed.
 int Var_ParseDefinition(const char* text, PlcVariable* var);
 
+// ---------------------------------------------------------------- element storage and definitions
+
+// Gives the variable a new block for newCount elements (1-kVarCountLimit) of
+// its type: values, last-shown copy, views and names each keep their first
+// min(old, new) elements, the others start zero. 1 on success, the old block
+// freed; 0 when the count is refused or no block can be had, and the record
+// is then unchanged. A record without a block gets an empty one.
+int Var_Resize(PlcVariable* var, int newCount);
+
+// What the variable definition dialog sets: the fields of the record that
+// say where its elements are.
+inline constexpr int kVarDbNumberMax = 32767;
+inline constexpr int kVarAddressMax = 32767;
+struct VarDefinition {
+  int type;
+  int area;
+  int dbNumber;   // raised from 0 to 1 in area DB, made 0 in any other area
+  int start;
+  int bit;
+  int count;
+};
+void Var_GetDefinition(const PlcVariable* var, VarDefinition* definition);
+
+// Applies a definition to a record. A new record (isNew) gets fresh storage
+// (its earlier content is not freed). For an existing one: a new type starts
+// every element afresh (value 0, view Default, no name); a new count alone
+// keeps the first min(old, new) elements; otherwise the storage is
+// untouched. Fresh Date&Time elements hold 1990-01-01 00:00:00.000. A
+// definition the library could never take (a count outside 1-512, a bit on
+// a type other than Bit, a bit run not from bit 0 in whole bytes, a field
+// out of range) or a block that cannot be had is refused with the record
+// unchanged.
+enum : int {
+  VAR_DEFINITION_REFUSED = -1,
+  VAR_DEFINITION_SAME = 0,       // an existing record's definition, unchanged
+  VAR_DEFINITION_CHANGED = 1,    // a new record, or one whose definition changed
+};
+int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, bool isNew);
+
+// ---------------------------------------------------------------- the table
+
+// The entries in use, 0-20 whatever the count field says.
+int VarTable_Count(const VariableTable* table);
 // Frees every block and empties the table.
 void VarTable_Clear(VariableTable* table);
 // Frees the block of entry index and closes the gap; the last entry becomes
 // zero. Nothing happens for an index outside the entries in use.
 void VarTable_Remove(VariableTable* table, int index);
+// Takes entry index out of the table into *out, block and all (the caller
+// now owns it), and closes the gap. 1, or 0 for an index outside the entries
+// in use.
+int VarTable_TakeOut(VariableTable* table, int index, PlcVariable* out);
+// Puts the variable (its block goes to the table) before entry index; an
+// index outside 0..count appends. Returns where it went, or −1 when the
+// table is full and the caller still owns the block.
+int VarTable_Insert(VariableTable* table, int index, const PlcVariable* var);
 
 // Opens a read (write = 0) or write request (write = 1) on the connection and
 // adds every variable of the table. A variable the library refuses is logged
@@ -464,11 +516,13 @@ const char* Var_ValueErrorText(int code);
 int Var_DescribeValueError(int code, int elementIndex, const PlcVariable* var, const char* text,
                            char* out, std::size_t size);
 
-// ================================================================ read-window value lines
+// ================================================================ value and element lines
 //
 // The lines of the read-variables window, one per element of every variable:
 // " DB1.DBW2  = 0x0001 ", or with element names " DB1.DBW2  : speed  = 12 ".
-// The window and the command line both print them.
+// The window and the command line both print them. The variable list dialog
+// shows the same lines for the elements of one variable, with the value
+// (write list) or the display mode's name (read list) after the "= ".
 
 struct ValueLineWidths {
   int address;  // longest address text
@@ -476,14 +530,29 @@ struct ValueLineWidths {
   int anyName;  // whether any element has a name
 };
 void VarTable_ValueLineWidths(const VariableTable* table, ValueLineWidths* widths);
+// Widens the widths by the elements of one variable; from zeroed widths they
+// are that variable's own, as the variable list's element lines use them.
+void Var_AddLineWidths(const PlcVariable* var, ValueLineWidths* widths);
 // Lines in the table (elements of all variables in use), and which element
 // a line shows (0 when the line is outside the table).
 int VarTable_LineCount(const VariableTable* table);
 int VarTable_FindLine(const VariableTable* table, int line, int* varIndex, int* elementIndex);
-// One line; text needs kValueLineMax bytes. Returns the length.
+// One line: " address", blanks up to the widest address and one more, then
+// ": name" padded the same way when any element has a name, then "= " and
+// the value text with a trailing blank (VarLineEnd::Value) or the name of
+// the element's display mode and a blank (VarLineEnd::ViewName: "Default"
+// unless the element has a mode of its own that its type offers). text
+// needs kValueLineMax bytes; returns the length.
 inline constexpr int kValueLineMax = kVarAddressTextMax + kVarNameSize + kVarValueTextMax + 16;
+enum class VarLineEnd { Value, ViewName };
+int Var_FormatElementLine(VarLineEnd end, const ValueLineWidths* widths, int elementIndex, const PlcVariable* var,
+                          char* text);
+// The read window's line: Var_FormatElementLine with the value.
 int Var_FormatValueLine(const ValueLineWidths* widths, int elementIndex, const PlcVariable* var,
                         char* text);
+// The variable list's line of a variable: " MW10:1 (Word)". text needs
+// kVarAddressTextMax bytes; returns the length.
+int Var_FormatVariableLine(const PlcVariable* var, char* text);
 
 // ---------------------------------------------------------------- INI-style text
 // The variable table file is an INI-style text edited in memory: lines end

@@ -14,12 +14,6 @@
 
 bool Shell_CommandAvailable(int id) {
   switch (id) {
-    case kCmdInterfaceOpen:
-    case kCmdConnectionOpen:
-    case kCmdConnectionModify:
-    case kCmdCpuStart:
-    case kCmdSetClock:
-    case kCmdLogin:
     case kCmdRead:
     case kCmdWrite: return false;
     default: return true;
@@ -61,15 +55,21 @@ void Shell_Command(int id) {
       }
       break;
     case kCmdExit: DestroyWindow(TheShell()->main); break;
+    case kCmdInterfaceOpen: Dialog_OpenInterface(TheShell()->main); break;
     case kCmdInterfaceClose: Cmd_CloseInterface(app); break;
+    case kCmdConnectionOpen: Dialog_Connection(TheShell()->main, false); break;
+    case kCmdConnectionModify: Dialog_Connection(TheShell()->main, true); break;
     case kCmdConnectionClose: Cmd_CloseConnection(app); break;
     case kCmdConnect: Cmd_Connect(app); break;
     case kCmdDisconnect: Cmd_Disconnect(app); break;
     case kCmdPartners: Cmd_Partners(app); break;
     case kCmdBusParameters: Cmd_BusParameters(app); break;
     case kCmdCpuState: Cmd_CpuState(app); break;
+    case kCmdCpuStart: Dialog_CpuStart(TheShell()->main); break;
     case kCmdCpuStop: Cmd_CpuStop(app); break;
     case kCmdGetClock: Cmd_GetClock(app); break;
+    case kCmdSetClock: Dialog_SetClock(TheShell()->main); break;
+    case kCmdLogin: Dialog_Login(TheShell()->main); break;
     case kCmdLogout: Cmd_Logout(app); break;
     case kCmdFontSmall:
     case kCmdFontNormal:

@@ -391,6 +391,89 @@ TEST(DialogResource, PlcChoice) {
   EXPECT_EQ(cancel->text, L"&Mégsem");
 }
 
+// The parameter dialogs: size and title, the radio buttons of each choice,
+// and the common controls with the styles the window code relies on.
+TEST(DialogResource, ParameterDialogs) {
+  const struct {
+    int id;
+    short cx, cy;
+    const wchar_t* title;
+  } kFrames[] = {
+      {IDD_INTERFACE, 135, 65, L"Illesztő kiválasztása"},
+      {IDD_CONNECTION, 180, 100, L"PLC kapcsolat"},
+      {IDD_CPU_START, 175, 50, L"Start CPU"},
+      {IDD_CLOCK, 140, 80, L"Óra beállítása"},
+      {IDD_LOGIN, 130, 50, L"Login"},
+  };
+  for (const auto& frame : kFrames) {
+    SCOPED_TRACE(frame.id);
+    const DialogTemplate d = ReadDialog(frame.id);
+    ExpectFrame(d, frame.cx, frame.cy, frame.title);
+    const TemplateItem* ok = Item(d, IDOK);
+    const TemplateItem* cancel = Item(d, IDCANCEL);
+    ASSERT_TRUE(ok && cancel);
+    EXPECT_EQ(ok->text, L"&OK");
+    EXPECT_EQ(cancel->text, L"&Mégsem");
+  }
+
+  const struct {
+    int dialog;
+    int first, last;
+    std::vector<std::wstring> texts;
+  } kRadios[] = {
+      {IDD_INTERFACE, IDC_IF_TCP, IDC_IF_CP_L2_2, {L"TCP", L"S7OLINE", L"CP_L2_1", L"CP_L2_2"}},
+      {IDD_CPU_START, IDC_START_WARM, IDC_START_COLD, {L"Warm Restart", L"Cold Restart"}},
+  };
+  for (const auto& group : kRadios) {
+    const DialogTemplate d = ReadDialog(group.dialog);
+    for (int id = group.first; id <= group.last; ++id) {
+      SCOPED_TRACE(id);
+      const TemplateItem* radio = Item(d, static_cast<DWORD>(id));
+      ASSERT_NE(radio, nullptr);
+      EXPECT_EQ(radio->style & BS_TYPEMASK, static_cast<DWORD>(BS_AUTORADIOBUTTON));
+      EXPECT_EQ(radio->text, group.texts[static_cast<std::size_t>(id - group.first)]);
+      EXPECT_EQ((radio->style & WS_GROUP) != 0, id == group.first) << "one group per choice";
+    }
+  }
+
+  const DialogTemplate connection = ReadDialog(IDD_CONNECTION);
+  for (int field : {IDC_CONN_STATION, IDC_CONN_TIMEOUT, IDC_CONN_RACK, IDC_CONN_SLOT}) {
+    SCOPED_TRACE(field);
+    const TemplateItem* spinner = Item(connection, static_cast<DWORD>(field + 1));
+    ASSERT_NE(spinner, nullptr);
+    EXPECT_EQ(_wcsicmp(spinner->cls.c_str(), L"msctls_updown32"), 0);
+    EXPECT_EQ(spinner->style & (UDS_ALIGNRIGHT | UDS_ARROWKEYS), static_cast<DWORD>(UDS_ALIGNRIGHT | UDS_ARROWKEYS));
+    EXPECT_EQ(spinner->style & UDS_SETBUDDYINT, 0u) << "the dialog writes the field's text itself";
+    const TemplateItem* label = Item(connection, static_cast<DWORD>(field + 2));
+    ASSERT_NE(label, nullptr);
+    EXPECT_LT(label->x, Item(connection, static_cast<DWORD>(field))->x) << "the label stands before its field";
+  }
+  ASSERT_NE(Item(connection, IDC_CONN_IP), nullptr);
+  EXPECT_EQ(_wcsicmp(Item(connection, IDC_CONN_IP)->cls.c_str(), L"SysIPAddress32"), 0);
+  EXPECT_EQ(Item(connection, IDC_CONN_STATION_LABEL)->text, L"&MPI/PB :");
+  EXPECT_EQ(Item(connection, IDC_CONN_TIMEOUT_LABEL)->text, L"&Időhiba :");
+
+  const DialogTemplate clock = ReadDialog(IDD_CLOCK);
+  for (int id : {IDC_CLOCK_PLC_DATE, IDC_CLOCK_PLC_TIME, IDC_CLOCK_PC_DATE, IDC_CLOCK_PC_TIME}) {
+    SCOPED_TRACE(id);
+    const TemplateItem* picker = Item(clock, static_cast<DWORD>(id));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(_wcsicmp(picker->cls.c_str(), L"SysDateTimePick32"), 0);
+    const bool time = id == IDC_CLOCK_PLC_TIME || id == IDC_CLOCK_PC_TIME;
+    EXPECT_EQ((picker->style & DTS_UPDOWN) != 0, time) << "time pickers in up-down style";
+    const bool plc = id == IDC_CLOCK_PLC_DATE || id == IDC_CLOCK_PLC_TIME;
+    EXPECT_EQ((picker->style & WS_DISABLED) != 0, plc) << "the CPU's row only shows";
+  }
+  const TemplateItem* follow = Item(clock, IDC_CLOCK_FOLLOW_PC);
+  ASSERT_NE(follow, nullptr);
+  EXPECT_EQ(follow->style & BS_TYPEMASK, static_cast<DWORD>(BS_AUTOCHECKBOX));
+  EXPECT_EQ(follow->text, L"&PC idő beállítása");
+
+  const TemplateItem* password = Item(ReadDialog(IDD_LOGIN), IDC_LOGIN_PASSWORD);
+  ASSERT_NE(password, nullptr);
+  EXPECT_EQ(password->style & ES_PASSWORD, 0u) << "the password shows as typed";
+}
+
 // The read window: resizable, the list on top, then the bottom row from left
 // to right, the separator, the close button and the status bar.
 TEST(DialogResource, ReadWindow) {

@@ -1,5 +1,7 @@
 // The read window's lines: "=" signs in one column over all variables, the
-// name column when any element has a name, and finding the element of a line.
+// name column when any element has a name, and finding the element of a line;
+// and the variable list's lines: the variable's own line, and its element
+// lines aligned within that variable, ending in the value or the mode's name.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -98,6 +100,57 @@ TEST(ValueLines, LongestLineFits) {
   EXPECT_EQ(text[kValueLineMax], '#');
   EXPECT_EQ(std::string(text).substr(0, 20), " DB32767.DBQ36855   ");
   EXPECT_EQ(std::string(text).substr(n - 24), "= 0x0000 0000 0000 0000 ");
+}
+
+// The element lines of one variable, as the variable list shows them.
+std::vector<std::string> ElementLines(const PlcVariable* v, VarLineEnd end) {
+  ValueLineWidths w{};
+  Var_AddLineWidths(v, &w);
+  std::vector<std::string> lines;
+  for (int e = 0; e < v->count; ++e) {
+    char text[kValueLineMax];
+    const int n = Var_FormatElementLine(end, &w, e, v, text);
+    EXPECT_EQ(n, static_cast<int>(std::string(text).size()));
+    lines.push_back(text);
+  }
+  return lines;
+}
+
+TEST(ElementLines, ValuesOrModeNamesAlignedWithinTheVariable) {
+  // The first variable's long addresses must not widen the second's lines.
+  Table table({"DB100.DBW8:1 (Int)", "MW8:2 (Word)", "M0.6:1 (Bit)"});
+  Var_PutElement(0, &table[1], 0x1F, nullptr);
+  table[1].views[1] = VAR_VIEW_DEC;
+  EXPECT_EQ(ElementLines(&table[1], VarLineEnd::Value),
+            (std::vector<std::string>{" MW8  = 0x001f ", " MW10 = 0 "}));
+  EXPECT_EQ(ElementLines(&table[1], VarLineEnd::ViewName),
+            (std::vector<std::string>{" MW8  = Default ", " MW10 = Dec "}));
+  table[2].views[0] = VAR_VIEW_REAL;  // not a mode of a Bit: shown as what it means
+  EXPECT_EQ(ElementLines(&table[2], VarLineEnd::ViewName), (std::vector<std::string>{" M0.6 = Default "}));
+}
+
+TEST(ElementLines, NamesPaddedToTheLongestOfTheVariable) {
+  Table table({"DB1.DBW8:3 (Int)"});
+  Var_SetElementName(&table[0], 0, "speed");
+  Var_SetElementName(&table[0], 2, "set point");
+  Var_PutElement(0, &table[0], -1234, nullptr);
+  EXPECT_EQ(ElementLines(&table[0], VarLineEnd::Value), (std::vector<std::string>{
+                                                            " DB1.DBW8  : speed     = -1 234 ",
+                                                            " DB1.DBW10 :           = 0 ",
+                                                            " DB1.DBW12 : set point = 0 ",
+                                                        }));
+  table[0].views[2] = VAR_VIEW_HEX;
+  EXPECT_EQ(ElementLines(&table[0], VarLineEnd::ViewName)[2], " DB1.DBW12 : set point = Hex ");
+}
+
+TEST(ElementLines, TheVariableLine) {
+  Table table({"MW10:1 (Word)", "DB5.DBX0.0:16 (Bit)", "T5:2 (Timer)"});
+  const char* expected[] = {" MW10:1 (Word)", " DB5.DBX0.0:16 (Bit)", " T5:2 (Timer)"};
+  for (int i = 0; i < 3; ++i) {
+    char text[kVarAddressTextMax];
+    EXPECT_EQ(Var_FormatVariableLine(&table[i], text), static_cast<int>(std::strlen(expected[i])));
+    EXPECT_STREQ(text, expected[i]);
+  }
 }
 
 }  // namespace

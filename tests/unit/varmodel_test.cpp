@@ -1,6 +1,6 @@
 // The variable record: derived sizes, the block and its layout, the views a
 // type offers, reading and writing element slots (signed or not by view, and
-// through calendar records), names, and removing entries from the table.
+// through calendar records), and names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -311,23 +311,6 @@ TEST(VarNames, SetTrimmedAndCut) {
   EXPECT_STREQ(Var_ElementName(t.get(), 1), "abcdefghijklmnopqrstuvw");
   EXPECT_STREQ(Var_ElementName(t.get(), 0), "speed") << "names do not run into each other";
   EXPECT_STREQ(Var_ElementName(t.get(), 2), "");
-}
-
-TEST(VarTable, RemoveClosesTheGapAndZeroesTheLastEntry) {
-  VariableTable table{};
-  const char* defs[] = {"MW0:1 (Word)", "MW2:1 (Word)", "MW4:1 (Word)"};
-  for (const char* d : defs) ASSERT_EQ(Var_ParseDefinition(d, &table.vars[table.count++]), 1);
-  VarTable_Remove(&table, 0);
-  ASSERT_EQ(table.count, 2);
-  EXPECT_EQ(table.vars[0].start, 2);
-  EXPECT_EQ(table.vars[1].start, 4);
-  const PlcVariable zero{};
-  EXPECT_EQ(std::memcmp(&table.vars[2], &zero, sizeof zero), 0);
-  VarTable_Remove(&table, 2);  // not in use: nothing happens
-  EXPECT_EQ(table.count, 2);
-  VarTable_Clear(&table);
-  EXPECT_EQ(table.count, 0);
-  EXPECT_EQ(table.vars[0].values, nullptr);
 }
 
 }  // namespace

@@ -5,34 +5,10 @@
 
 #include <commctrl.h>
 
+#include "tests/gui/driver/remote.h"
+
 namespace gui {
 namespace {
-
-// A block of memory in another process, released with it.
-class RemoteBuffer {
- public:
-  RemoteBuffer(DWORD pid, std::size_t size) : size_(size) {
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  }
-  ~RemoteBuffer() {
-    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
-  }
-  RemoteBuffer(const RemoteBuffer&) = delete;
-  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-  void* Address() const { return address_; }
-  bool Read(void* out, std::size_t n) const {
-    SIZE_T got = 0;
-    return n <= size_ && ReadProcessMemory(process_, address_, out, n, &got) && got == n;
-  }
-
- private:
-  HANDLE process_ = nullptr;
-  void* address_ = nullptr;
-  std::size_t size_;
-};
 
 // Lines of a list (list box or combo box) by its count, length and text
 // messages.

@@ -1,0 +1,171 @@
+// One edit session on one element: which value controls its mode uses, the
+// value typed, stepped or picked going straight into the element, and on
+// closing either the verdict "changed" or everything put back.
+#include "app/elementedit.h"
+
+#include <cstring>
+
+namespace {
+
+std::uint8_t* Slot(const ElementEdit* e) {
+  return e->var->values + static_cast<std::size_t>(e->element) * static_cast<std::size_t>(e->var->slotSize);
+}
+
+std::size_t SlotBytes(const ElementEdit* e) { return static_cast<std::size_t>(e->var->slotSize); }
+
+char* Name(const ElementEdit* e) {
+  return e->var->names + static_cast<std::size_t>(e->element) * kVarNameSize;
+}
+
+// An element whose slot lies within the value buffer, whatever the sizes say.
+bool Live(const ElementEdit* e) {
+  if (!e || !e->var || !e->var->values || e->element < 0 || e->element >= e->var->count) return false;
+  return (static_cast<long long>(e->element) + 1) * e->var->slotSize <= e->var->bufferSize;
+}
+
+CalendarRecord Day(int year, int month, int day, int hour, int minute, int second) {
+  CalendarRecord c = {static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month), 0,
+                      static_cast<std::uint16_t>(day), static_cast<std::uint16_t>(hour),
+                      static_cast<std::uint16_t>(minute), static_cast<std::uint16_t>(second), 0};
+  Cal_DateFrom1990(Cal_DaysSince1990(&c), &c);  // the weekday
+  return c;
+}
+
+// Dates and times in order: the date, then the time of day.
+long long DateKey(const CalendarRecord& c) { return c.year * 10000LL + c.month * 100 + c.day; }
+long long TimeKey(const CalendarRecord& c) { return c.hour * 10000LL + c.minute * 100 + c.second; }
+int Compare(const CalendarRecord& a, const CalendarRecord& b, bool withTime) {
+  long long x = DateKey(a), y = DateKey(b);
+  if (x == y && withTime) x = TimeKey(a), y = TimeKey(b);
+  return x < y ? -1 : x > y ? 1 : 0;
+}
+
+void ReadValue(ElementEdit* e) {
+  Var_GetElement(e->element, e->var, &e->value, nullptr);
+  if (e->controls.spinner) e->controls.position = Var_SpinnerPosition(&e->controls.spin, e->value);
+}
+
+void Configure(ElementEdit* e) {
+  ElementEditControls& c = e->controls;
+  c = {};
+  const int view = Var_EffectiveView(e->element, e->var);
+  const int wire = e->var->wireSize;
+  if (view == VAR_VIEW_DATE_TIME) {
+    c.pickers = true;
+    c.datePicker = wire != 4;
+    c.timePicker = wire != 2;
+    c.first = Day(1990, 1, 1, 0, 0, 0);
+    c.last = Day(e->var->type == S7_TYPE_DATETIME ? 2089 : 2168, 12, 31, 23, 59, 59);
+    Var_GetElement(e->element, e->var, nullptr, &c.shown);
+  } else {
+    c.valueField = true;
+    if (view >= VAR_VIEW_BIN && view <= VAR_VIEW_CHAR) {
+      Var_GetSpinner(e->element, e->var, VAR_VIEW_DEFAULT, &c.spin);
+      c.spinner = c.spin.used != 0;
+    }
+  }
+  ReadValue(e);
+}
+
+}  // namespace
+
+bool ElementEdit_Open(ElementEdit* edit, PlcVariable* var, int element, bool withValue) {
+  if (!edit) return false;
+  *edit = {};
+  edit->var = var;
+  edit->element = element;
+  edit->withValue = withValue;
+  if (!Live(edit) || !var->views || !var->names || !Var_TypeInfo(var->type) || SlotBytes(edit) > 8) {
+    edit->var = nullptr;
+    return false;
+  }
+  std::memcpy(edit->savedValue, Slot(edit), SlotBytes(edit));
+  edit->savedView = var->views[element];
+  std::memcpy(edit->savedName, Name(edit), kVarNameSize);
+  if (withValue) Configure(edit);
+  else ReadValue(edit);
+  return true;
+}
+
+int ElementEdit_Modes(const ElementEdit* edit, int* list, int* count) {
+  if (count) *count = 0;
+  if (!edit || !Live(edit) || !list) return 0;
+  return Var_ListViews(VarViewList::WithDefault, edit->element, edit->var, count, list);
+}
+
+bool ElementEdit_ChooseMode(ElementEdit* edit, int listIndex) {
+  int list[8];
+  int count = 0;
+  ElementEdit_Modes(edit, list, &count);
+  if (listIndex < 0 || listIndex >= count) return false;
+  const auto view = static_cast<std::uint8_t>(list[listIndex] - IDS_VIEW_DEFAULT);
+  const bool changed = edit->var->views[edit->element] != view;
+  edit->var->views[edit->element] = view;
+  if (!changed || !edit->withValue) {
+    ReadValue(edit);
+    return false;
+  }
+  Configure(edit);
+  return true;
+}
+
+int ElementEdit_FieldText(ElementEdit* edit, char* text) {
+  if (!text) return 0;
+  text[0] = 0;
+  if (!Live(edit)) return 0;
+  edit->invalid = false;
+  return Var_FormatValue({.bareCharacter = true}, edit->element, edit->var, text);
+}
+
+int ElementEdit_Typed(ElementEdit* edit, const char* text) {
+  if (!Live(edit)) return VAR_VALUE_NO_ELEMENT;
+  const int rc = Var_EnterValue(edit->element, edit->var, text);
+  edit->invalid = rc != VAR_VALUE_OK;
+  if (rc == VAR_VALUE_OK) ReadValue(edit);
+  return rc;
+}
+
+bool ElementEdit_Step(ElementEdit* edit, int delta) {
+  if (!Live(edit) || !edit->controls.spinner) return false;
+  const VarSpinner& spin = edit->controls.spin;
+  const std::int64_t next = Var_SpinnerStep(&spin, Var_SpinnerPosition(&spin, edit->value), delta);
+  if (next == edit->value) return false;
+  Var_PutElement(edit->element, edit->var, next, nullptr);
+  ReadValue(edit);
+  return true;
+}
+
+bool ElementEdit_PickersChanged(ElementEdit* edit, const CalendarRecord* date, const CalendarRecord* time) {
+  if (!Live(edit) || !edit->controls.pickers) return false;
+  const ElementEditControls& c = edit->controls;
+  // Each picker answers for its own half: the date picker's time of day and
+  // the time picker's date are whatever they were set up with.
+  CalendarRecord moment = c.shown;
+  if (date) moment.year = date->year, moment.month = date->month, moment.day = date->day;
+  if (time) moment.hour = time->hour, moment.minute = time->minute, moment.second = time->second;
+  moment.milliseconds = 0;
+  const int wire = edit->var->wireSize;
+  if (wire != 4 && (Compare(moment, c.first, wire == 8) < 0 || Compare(moment, c.last, wire == 8) > 0)) return false;
+  if (!Var_PutElement(edit->element, edit->var, 0, &moment)) return false;
+  Var_GetElement(edit->element, edit->var, nullptr, &edit->controls.shown);
+  ReadValue(edit);
+  return true;
+}
+
+void ElementEdit_SetName(ElementEdit* edit, const char* text) {
+  if (Live(edit)) Var_SetElementName(edit->var, edit->element, text);
+}
+
+int ElementEdit_Close(ElementEdit* edit, bool ok) {
+  if (!Live(edit)) return 0;
+  const bool differs = std::memcmp(edit->savedValue, Slot(edit), SlotBytes(edit)) != 0 ||
+                       edit->savedView != edit->var->views[edit->element] ||
+                       std::strncmp(edit->savedName, Name(edit), kVarNameSize) != 0;
+  if (!ok) {
+    std::memcpy(Slot(edit), edit->savedValue, SlotBytes(edit));
+    edit->var->views[edit->element] = edit->savedView;
+    std::memcpy(Name(edit), edit->savedName, kVarNameSize);
+  }
+  edit->var = nullptr;
+  return ok && differs ? 1 : 0;
+}

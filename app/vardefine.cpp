@@ -1,0 +1,204 @@
+// The variable definition dialog's rules: which areas a type offers, the
+// fields' ranges and enabling, the count bounded by the room left in the
+// request, the OK rule, and the record's change on OK.
+#include "app/vardefine.h"
+
+#include "app/varlist.h"
+
+namespace {
+
+VarDefineState g_state = [] {
+  VarDefineState s;
+  VarDefine_Reset(&s);
+  return s;
+}();
+
+int Clamp(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
+
+bool ValidField(int field) { return field >= 0 && field < kDefineFieldCount; }
+
+void SetRange(VarDefineField* f, int min, int max) {
+  f->min = min;
+  f->max = max;
+  f->value = Clamp(f->value, min, max);
+}
+
+}  // namespace
+
+VarDefineState* TheVarDefineState() { return &g_state; }
+
+void VarDefine_Reset(VarDefineState* state) {
+  if (!state) return;
+  *state = {};
+  state->type = S7_TYPE_WORD;
+  state->area = S7_AREA_FLAGS;
+  state->field[kDefineDb] = {0, 0, kVarDbNumberMax, false, false};
+  state->field[kDefineAddress] = {0, 0, kVarAddressMax, false, true};
+  state->field[kDefineBit] = {0, 0, 7, false, false};
+  state->field[kDefineCount] = {1, 1, 1, false, true};
+}
+
+void VarDefine_Open(VarDefineState* state, const PlcVariable* existing) {
+  if (!state) return;
+  if (existing) {
+    state->type = existing->type;
+    state->area = existing->area;
+    state->field[kDefineDb].value = existing->dbNumber;
+    state->field[kDefineAddress].value = existing->start;
+    state->field[kDefineBit].value = existing->bit;
+    state->field[kDefineCount].value = existing->count;
+  }
+  for (VarDefineField& f : state->field) f.invalid = false;
+}
+
+void VarDefine_ApplyTypeAndArea(VarDefineState* state, VarCapacity capacity) {
+  if (!state) return;
+  if (!Var_TypeInfo(state->type)) state->type = S7_TYPE_WORD;
+  if (state->type == S7_TYPE_TIMER) state->area = S7_AREA_TIMERS;
+  else if (state->type == S7_TYPE_COUNTER) state->area = S7_AREA_COUNTERS;
+  else if (state->area < 0 || state->area > static_cast<int>(S7_AREA_DB)) state->area = S7_AREA_FLAGS;
+
+  const bool inDb = state->area == S7_AREA_DB;
+  VarDefineField& db = state->field[kDefineDb];
+  if (inDb) {
+    SetRange(&db, 1, kVarDbNumberMax);
+  } else {
+    db.value = 0;
+    SetRange(&db, 0, kVarDbNumberMax);
+  }
+  SetRange(&state->field[kDefineAddress], 0, kVarAddressMax);
+  VarDefineField& bit = state->field[kDefineBit];
+  if (state->type != S7_TYPE_BIT) bit.value = 0;
+  SetRange(&bit, 0, 7);
+
+  // The library counts a run of bits in bytes. A variable of more than 512
+  // elements could not be read back from a saved table, so that is the most.
+  long long room = capacity.result == S7_OK && capacity.count > 0 ? capacity.count : 0;
+  if (state->type == S7_TYPE_BIT) room *= 8;
+  if (room > kVarDefinitionCountMax) room = kVarDefinitionCountMax;
+  state->capacityResult = capacity.result;
+  state->capacity = static_cast<int>(room);
+  VarDefineField& count = state->field[kDefineCount];
+  if (room > 0) {
+    SetRange(&count, 1, state->capacity);
+  } else {
+    count.value = 0;
+    SetRange(&count, 0, 0);
+  }
+
+  for (VarDefineField& f : state->field) f.invalid = false;
+  count.invalid = room == 0;
+  db.enabled = inDb;
+  state->field[kDefineAddress].enabled = true;
+  bit.enabled = state->type == S7_TYPE_BIT;
+  count.enabled = room > 0;
+}
+
+int VarDefine_Areas(const VarDefineState* state, int* areas, int* selected) {
+  int n = 0;
+  int at = 0;
+  const int type = state ? state->type : static_cast<int>(S7_TYPE_WORD);
+  if (type == S7_TYPE_TIMER) {
+    if (areas) areas[n] = S7_AREA_TIMERS;
+    ++n;
+  } else if (type == S7_TYPE_COUNTER) {
+    if (areas) areas[n] = S7_AREA_COUNTERS;
+    ++n;
+  } else {
+    for (int area = S7_AREA_INPUTS; area <= static_cast<int>(S7_AREA_DB); ++area) {
+      if (state && state->area == area) at = n;
+      if (areas) areas[n] = area;
+      ++n;
+    }
+  }
+  if (selected) *selected = at;
+  return n;
+}
+
+void VarDefine_SelectType(VarDefineState* state, int type) {
+  if (!state || !Var_TypeInfo(type)) return;
+  state->type = type;
+  if (type != S7_TYPE_BIT) state->field[kDefineBit].value = 0;
+}
+
+void VarDefine_SelectArea(VarDefineState* state, int listIndex) {
+  int areas[4];
+  const int n = VarDefine_Areas(state, areas, nullptr);
+  if (state && listIndex >= 0 && listIndex < n) state->area = areas[listIndex];
+}
+
+bool VarDefine_Typed(VarDefineState* state, int field, const char* text) {
+  if (!state || !ValidField(field)) return false;
+  VarDefineField& f = state->field[field];
+  int consumed = 0;
+  const std::int64_t v = text ? ParseInteger(text, 0, 0, &consumed) : 0;
+  const bool valid = text && consumed > 0 && text[consumed] == 0 && v >= f.min && v <= f.max;
+  if (valid) f.value = static_cast<int>(v);
+  f.invalid = !valid;
+  return valid;
+}
+
+int VarDefine_Step(VarDefineState* state, int field, int delta) {
+  if (!state || !ValidField(field)) return 0;
+  VarDefineField& f = state->field[field];
+  const long long v = static_cast<long long>(f.value) + delta;
+  f.value = static_cast<int>(v < f.min ? f.min : v > f.max ? f.max : v);
+  f.invalid = false;
+  return f.value;
+}
+
+int VarDefine_FastStep(int field) {
+  switch (field) {
+    case kDefineDb:
+    case kDefineAddress: return 100;
+    case kDefineCount: return 10;
+    default: return 0;
+  }
+}
+
+int VarDefine_Refusal(const VarDefineState* state) {
+  if (!state) return IDS_DLG_DEFINE_INVALID;
+  if (state->capacityResult != S7_OK) return IDS_ERR_OK + state->capacityResult;
+  const int count = state->field[kDefineCount].value;
+  if (state->capacity <= 0 || count < 1) return IDS_DLG_DEFINE_NO_ROOM;
+  for (const VarDefineField& f : state->field)
+    if (f.invalid) return IDS_DLG_DEFINE_INVALID;
+  if (state->type == S7_TYPE_BIT && count > 1 && (state->field[kDefineBit].value != 0 || count % 8 != 0))
+    return IDS_DLG_DEFINE_BIT_RULE;
+  return 0;
+}
+
+bool VarDefine_CanConfirm(const VarDefineState* state) { return VarDefine_Refusal(state) == 0; }
+
+void VarDefine_Definition(const VarDefineState* state, VarDefinition* definition) {
+  if (!definition) return;
+  *definition = {};
+  if (!state) return;
+  const bool inDb = state->area == S7_AREA_DB;
+  int db = state->field[kDefineDb].value;
+  if (!inDb) db = 0;
+  else if (db == 0) db = 1;
+  *definition = {state->type, state->area, db, state->field[kDefineAddress].value, state->field[kDefineBit].value,
+                 state->field[kDefineCount].value};
+}
+
+int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, bool isNew) {
+  if (!VarDefine_CanConfirm(state) || !var) return VAR_DEFINITION_REFUSED;
+  VarDefinition d;
+  VarDefine_Definition(state, &d);
+  return Var_ApplyDefinition(var, &d, isNew);
+}
+
+int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarDefineState* state) {
+  const int rc = VarList_PrepareRequest(app, kind, TheVarListSelection());
+  if (state) state->prepareResult = rc;
+  return rc;
+}
+
+VarCapacity VarDefine_AskCapacity(AppState* app, const VarDefineState* state) {
+  if (!state) return {S7_ERR_PARAMETER, 0};
+  if (state->prepareResult != S7_OK) return {state->prepareResult, 0};
+  int count = 0;
+  const int rc = S7_GetVarCapacity(app->conn, 1, static_cast<unsigned>(state->type), &count);
+  return {rc, count};
+}

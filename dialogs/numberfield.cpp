@@ -1,0 +1,104 @@
+// The shared number field: the text is the user's until it is a number of
+// the range; the spinner moves only to valid values and never writes the
+// text itself (no UDS_SETBUDDYINT), so the field decides what is shown.
+#include "dialogs/numberfield.h"
+
+#include <string>
+
+#include "app/win32/wintext.h"
+#include "dialogs/dialogbase.h"
+
+namespace {
+
+// The spinner's 32-bit position of a value; the range and the offset keep it
+// within 32 bits, the clamp guards a caller that did not.
+int Position(const NumberField* field, std::int64_t value) {
+  const std::int64_t position = value - field->offset;
+  if (position < INT32_MIN) return INT32_MIN;
+  if (position > INT32_MAX) return INT32_MAX;
+  return static_cast<int>(position);
+}
+
+void MoveSpinner(const NumberField* field) {
+  SendMessageW(field->spin, UDM_SETPOS32, 0, Position(field, field->value));
+}
+
+void WriteText(NumberField* field) {
+  field->writing = true;
+  SetWindowTextW(field->edit, std::to_wstring(field->value).c_str());
+  field->writing = false;
+}
+
+void MarkInvalid(NumberField* field, bool invalid) {
+  if (field->invalid == invalid) return;
+  field->invalid = invalid;
+  InvalidateRect(field->edit, nullptr, TRUE);
+}
+
+std::int64_t Clamped(const NumberField* field, std::int64_t value) {
+  return value < field->spec.min ? field->spec.min : value > field->spec.max ? field->spec.max : value;
+}
+
+}  // namespace
+
+void NumberField_Attach(NumberField* field, HWND dialog, int editId, int spinId, const NumberSpec& spec,
+                        std::int64_t value, std::int64_t offset) {
+  field->edit = GetDlgItem(dialog, editId);
+  field->spin = GetDlgItem(dialog, spinId);
+  field->spec = spec;
+  field->offset = offset;
+  field->invalid = false;
+  field->writing = false;
+  SendMessageW(field->spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field->edit), 0);
+  UDACCEL accel[3] = {};
+  const int count = spec.stepCount < 0 ? 0 : spec.stepCount > 3 ? 3 : spec.stepCount;
+  for (int i = 0; i < count; ++i) {
+    accel[i].nSec = static_cast<UINT>(spec.steps[i].seconds);
+    accel[i].nInc = static_cast<UINT>(spec.steps[i].step);
+  }
+  if (count > 0) SendMessageW(field->spin, UDM_SETACCEL, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(accel));
+  NumberField_SetRange(field, spec.min, spec.max);
+  NumberField_Set(field, value);
+}
+
+void NumberField_Set(NumberField* field, std::int64_t value) {
+  field->value = Clamped(field, value);
+  MoveSpinner(field);
+  WriteText(field);
+  MarkInvalid(field, false);
+}
+
+void NumberField_SetRange(NumberField* field, std::int64_t min, std::int64_t max) {
+  field->spec.min = min;
+  field->spec.max = max;
+  SendMessageW(field->spin, UDM_SETRANGE32, static_cast<WPARAM>(Position(field, min)), Position(field, max));
+  NumberField_Set(field, field->value);
+}
+
+bool NumberField_Changed(NumberField* field) {
+  if (field->writing) return false;
+  // The whole text, however long: a text cut to a buffer could read as a
+  // number that the field does not hold.
+  std::string text;
+  std::int64_t value = 0;
+  const bool valid = GetWindowTextCp(field->edit, &text) &&
+                     Number_Read(text.data(), text.size(), field->spec.min, field->spec.max, &value);
+  if (valid) {
+    field->value = value;
+    MoveSpinner(field);
+  }
+  MarkInvalid(field, !valid);
+  return true;
+}
+
+bool NumberField_Step(NumberField* field, const NMUPDOWN* note) {
+  const std::int64_t position = static_cast<std::int64_t>(note->iPos) + field->offset;
+  const std::int64_t next = Number_Step(position, note->iDelta, field->spec.min, field->spec.max);
+  if (next == position) return false;
+  field->value = next;
+  MoveSpinner(field);
+  WriteText(field);
+  Dialog_SelectAll(field->edit);
+  MarkInvalid(field, false);
+  return true;
+}

@@ -1,0 +1,58 @@
+// The number field with its spinner that every dialog of the program uses
+// for a number: the field holds its last valid value while the text may be
+// anything the user typed; the spinner steps from that value within the
+// range and writes the text itself, without taking its own change for the
+// user's; an invalid text turns the field black on red.
+//
+// A dialog keeps one NumberField per field in its state and calls these from
+// its procedure: Attach on WM_INITDIALOG, Changed on EN_CHANGE, Step on
+// UDN_DELTAPOS, NumberField_Owns on WM_CTLCOLOREDIT, and Dialog_SelectAll
+// (dialogbase.h) on EN_SETFOCUS. The user-interface thread only.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+
+#include "app/dialogrules.h"
+
+struct NumberField {
+  HWND edit;
+  HWND spin;
+  NumberSpec spec;
+  // The spinner's position is value - offset: its 32-bit range is the
+  // field's range moved down (2^31 for 0-4294967295, else 0).
+  std::int64_t offset;
+  std::int64_t value;  // the last valid value
+  bool invalid;        // the text is not a number of the range
+  bool writing;        // the field writes its own text: that change is not the user's
+};
+
+// Finds the field and its spinner in dialog, attaches the spinner (at the
+// field's right edge), gives it the range, the steps and the value, and
+// writes the value's text. The field starts valid.
+void NumberField_Attach(NumberField* field, HWND dialog, int editId, int spinId, const NumberSpec& spec,
+                        std::int64_t value, std::int64_t offset = 0);
+
+// Writes value (clamped to the range) as the field's text and the spinner's
+// position, and clears the invalid mark; for a dialog that changes a value
+// or a range itself.
+void NumberField_Set(NumberField* field, std::int64_t value);
+// A new range; the value is clamped into it and written.
+void NumberField_SetRange(NumberField* field, std::int64_t min, std::int64_t max);
+
+// After EN_CHANGE: reads the whole text; a number of the range becomes the
+// value and moves the spinner, anything else marks the field invalid (the
+// value stays). The field is redrawn when its validity changes. False when
+// the change was the field's own writing.
+bool NumberField_Changed(NumberField* field);
+
+// After UDN_DELTAPOS from the field's spinner: steps from the spinner's
+// position, clamped, and writes the new value selected whole. The dialog
+// returns TRUE for the notification (through DWLP_MSGRESULT), so that the
+// spinner does not move itself as well. True when the value changed.
+bool NumberField_Step(NumberField* field, const NMUPDOWN* note);
+
+// Whether control is the field (for WM_CTLCOLOREDIT and the notifications).
+inline bool NumberField_Owns(const NumberField* field, HWND control) { return field->edit == control; }
