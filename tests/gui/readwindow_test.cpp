@@ -110,16 +110,16 @@ class ReadWindowTest : public GuiTest {
   // A left click on a line, done once the selection is as expected and the
   // list has let go of the mouse (it follows the pointer until then).
   bool ClickLine(int index, LRESULT selectionAfter) {
-    if (!Click(list_, LinePoint(index))) return false;
+    if (!MouseClick(list_, LinePoint(index))) return false;
     GUITHREADINFO info{sizeof info};
     return WaitUntil([&] {
       return ListMessage(LB_GETCURSEL) == selectionAfter && GetGUIThreadInfo(readThreadId_, &info) &&
              info.hwndCapture == nullptr;
     });
   }
-  bool Checked(int id) { return Send(GetDlgItem(read_, id), BM_GETCHECK, 0, 0).value_or(-1) == BST_CHECKED; }
+  bool Checked(int id) { return IsChecked(GetDlgItem(read_, id)); }
   bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(read_, id)) != FALSE; }
-  void Press(int id) { PostMessageW(GetDlgItem(read_, id), BM_CLICK, 0, 0); }
+  void Press(int id) { Click(GetDlgItem(read_, id)); }
   // Chooses an interval as the user does: the entry, then the list's notice.
   void ChooseInterval(int index) {
     HWND box = GetDlgItem(read_, IDC_READ_INTERVAL);
@@ -259,7 +259,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   EXPECT_EQ(ListMessage(LB_GETCURSEL), 3);
 
   // The display modes of the line under the right button.
-  ASSERT_TRUE(Click(list_, LinePoint(0), true));
+  ASSERT_TRUE(MouseClick(list_, LinePoint(0), true));
   ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindows(program_->id, L"#32768").empty(); }));
   EXPECT_EQ(ListMessage(LB_GETCURSEL), 0) << "the line under the pointer is selected";
   Shot(L"readwindow-context-menu");
@@ -429,12 +429,12 @@ TEST_F(ReadWindowTest, CommandsWaitForTheWindowAndADroppedVariableShiftsNothing)
   EXPECT_EQ(log.find(L"S7_Connection_Done"), std::wstring::npos) << Utf8(log);
   EXPECT_TRUE(IsWindow(main_)) << "the exit command waited too";
 
-  // Once the window has gone, commands run again.
+  // As soon as the main window is enabled again, it takes commands.
   PostMessageW(read_, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(ReadWindowGone());
-  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, kDefaultWaitMs, 1));
   PostCommand(main_, IDM_CPU_STATE);
   EXPECT_TRUE(WaitForLog(L"Sim - S7_GetCpuState : OK."));
+  ASSERT_TRUE(ReadWindowGone());
   CloseProgram();
 }
 
@@ -444,10 +444,11 @@ TEST_F(ReadWindowTest, EveryLoadOpensTheWindowAgain) {
   Memory(plcsim::kAreaDataBlock, 1, 0, {0x00, 0x0B, 0x00, 0x16, 0x00, 0x21});
   VatFile vat(sim_.AddressText(), 1000, kTable);
   ASSERT_TRUE(Open(vat));
+  // The next load comes as soon as the main window is enabled, while the
+  // last window's thread may still be ending.
   auto reopen = [&](std::uint8_t value) {
     Press(IDC_READ_CLOSE);
-    ASSERT_TRUE(ReadWindowGone());
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read_) && IsWindowEnabled(main_); }, kDefaultWaitMs, 1));
     PostCommand(main_, IDM_FILE_OPEN);
     HWND dialog = WaitForDialog(program_->id, L"Változó tábla betöltése");
     ASSERT_NE(dialog, nullptr);

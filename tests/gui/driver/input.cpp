@@ -51,7 +51,7 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
   return Send(inputs);
 }
 
-bool Click(HWND window, POINT client, bool right) {
+bool MouseClick(HWND window, POINT client, bool right) {
   if (!Activate(GetAncestor(window, GA_ROOT))) return false;
   POINT at = client;
   ClientToScreen(window, &at);
