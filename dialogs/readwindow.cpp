@@ -60,11 +60,15 @@ struct ReadSettings {
 };
 ReadSettings g_read;
 
-// The user-interface thread's hold on the window's thread.
+// The user-interface thread's hold on the window's thread, and an opening
+// that waits for the last window's thread to end.
 struct ThreadHold {
   PlatThread thread = nullptr;
   std::uint32_t sequence = 0;
   bool awaitingSequence = false;
+  bool pending = false;
+  bool pendingReadBack = false;
+  bool pendingCyclic = false;
 };
 ThreadHold g_hold;
 
@@ -156,12 +160,12 @@ BOOL Open(HWND dialog) {
   return TRUE;
 }
 
-// The main window is given back before this one goes, so that the system
-// activates it rather than some other program's window.
+// The main window is given back (by its own thread, which first takes
+// commands again) before this one goes, so that the system activates it
+// rather than some other program's window. From here on this thread no
+// longer touches the connection, the table or the log.
 void Close(HWND dialog) {
-  HWND main = TheShell()->main;
-  EnableWindow(main, TRUE);
-  if (g_read.mainHidden) ShowWindow(main, SW_SHOW);
+  SendMessageW(TheShell()->main, kWmReadWindowClosing, 0, 0);
   g_read.mainHidden = false;
   DestroyWindow(dialog);
 }
@@ -183,8 +187,7 @@ void ModeMenu(HWND dialog, HWND list, LPARAM position) {
   if (!VarTable_FindLine(table, line, &varIndex, &element)) return;
   int views[8] = {};
   int count = 0;
-  const int current =
-      Var_ListViews(VarViewList::WithDefaultAndGap, element, &table->vars[varIndex], &count, views);
+  const int current = Var_ListViews(VarViewList::WithDefaultAndGap, element, &table->vars[varIndex], &count, views);
   std::uint32_t words[8] = {};
   for (int i = 0; i < count && i < 8; ++i) {
     UINT flags = MF_OWNERDRAW;
@@ -295,13 +298,17 @@ int ReadWindowThread(void*) {
 
 }  // namespace
 
-bool ReadWindow_Open(bool readBack, bool cyclic) {
+namespace {
+
+// Commands again, the main window enabled and shown.
+void GiveMainBack() {
   Shell* shell = TheShell();
-  if (shell->readWindowOpen) return false;
-  // From here on the main thread runs no command: the connection is the
-  // window's before its thread even starts.
-  shell->readWindowOpen = true;
-  EnableWindow(shell->main, FALSE);
+  shell->readWindowOpen = false;
+  EnableWindow(shell->main, TRUE);
+  if (!IsWindowVisible(shell->main)) ShowWindow(shell->main, SW_SHOW);
+}
+
+bool StartWindowThread(bool readBack, bool cyclic) {
   g_read.readBack = readBack;
   g_read.cyclic = cyclic;
   g_closeRequested.store(false);
@@ -309,16 +316,42 @@ bool ReadWindow_Open(bool readBack, bool cyclic) {
   g_hold.thread = StartThread(ReadWindowThread, nullptr);
   if (g_hold.thread) return true;
   g_hold = ThreadHold{};
-  shell->readWindowOpen = false;
-  EnableWindow(shell->main, TRUE);
+  GiveMainBack();
   return false;
 }
 
+}  // namespace
+
+bool ReadWindow_Open(bool readBack, bool cyclic) {
+  Shell* shell = TheShell();
+  if (shell->readWindowOpen) return false;
+  // From here on the main thread runs no command: the connection is the
+  // window's before its thread even starts.
+  shell->readWindowOpen = true;
+  EnableWindow(shell->main, FALSE);
+  if (g_hold.thread) {
+    // The last window has gone, its thread not yet: one thread at a time.
+    g_hold.pending = true;
+    g_hold.pendingReadBack = readBack;
+    g_hold.pendingCyclic = cyclic;
+    return true;
+  }
+  return StartWindowThread(readBack, cyclic);
+}
+
+bool ReadWindow_Running() { return g_hold.thread != nullptr; }
+
 void ReadWindow_RequestClose() {
-  if (!TheShell()->readWindowOpen) return;
+  if (g_hold.pending) {
+    g_hold.pending = false;
+    GiveMainBack();
+  }
+  if (!g_hold.thread) return;
   g_closeRequested.store(true);
   if (HWND dialog = g_dialog.load()) PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
+
+void ReadWindow_Closing() { GiveMainBack(); }
 
 // The starter posts this while StartThread runs on this thread, so the first
 // one after the read window's start is that thread's.
@@ -331,12 +364,14 @@ void ReadWindow_ThreadStarting(std::uint32_t sequence) {
 bool ReadWindow_ThreadEnded(std::uint32_t sequence) {
   if (!g_hold.thread || g_hold.awaitingSequence || sequence != g_hold.sequence) return false;
   Rt_CloseThread(g_hold.thread);
+  const ThreadHold ended = g_hold;
   g_hold = ThreadHold{};
-  Shell* shell = TheShell();
-  shell->readWindowOpen = false;
-  // However the thread ended (a window that could not be made, a fault on
-  // it), the main window is usable and visible again.
-  EnableWindow(shell->main, TRUE);
-  if (!IsWindowVisible(shell->main)) ShowWindow(shell->main, SW_SHOW);
+  if (ended.pending) {
+    StartWindowThread(ended.pendingReadBack, ended.pendingCyclic);
+    return true;
+  }
+  // A thread that ended without closing its window the usual way (it could
+  // not make the window, or a fault ended it) leaves the main window usable.
+  if (TheShell()->readWindowOpen) GiveMainBack();
   return true;
 }

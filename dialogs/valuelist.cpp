@@ -54,10 +54,12 @@ class ListBoxSink final : public LineSink {
 
   bool Frozen() const { return frozen_; }
   bool Cleared() const { return cleared_; }
+  bool WasVisible() const { return visible_; }
 
  private:
   void Freeze() {
     if (frozen_) return;
+    visible_ = (GetWindowLongPtrW(values_->list, GWL_STYLE) & WS_VISIBLE) != 0;
     SendMessageW(values_->list, WM_SETREDRAW, FALSE, 0);
     frozen_ = true;
   }
@@ -80,6 +82,7 @@ class ListBoxSink final : public LineSink {
   HGDIOBJ old_ = nullptr;
   bool frozen_ = false;
   bool cleared_ = false;
+  bool visible_ = false;
 };
 
 // The advance of a font of fixed pitch, else 0.
@@ -95,33 +98,46 @@ int FixedAdvance(HWND list, HFONT font) {
   return fixed ? metrics.tmAveCharWidth : 0;
 }
 
-void SetExtent(ValueList* values) {
+// true when the horizontal scroll bar changes with the extent: it is shown,
+// or was, because a line is wider than the list.
+bool SetExtent(ValueList* values) {
   const int widest = values->widths.empty() ? 0 : *std::max_element(values->widths.begin(), values->widths.end());
   // A few pixels beyond the text, so its last letter is not cut at the edge.
   const int extent = widest + 4;
-  if (extent == values->extent) return;
+  if (extent == values->extent) return false;
+  const int before = values->extent;
   values->extent = extent;
   SendMessageW(values->list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
+  RECT client{};
+  GetClientRect(values->list, &client);
+  return std::max(before, extent) > client.right;
 }
 
-// Drawing back on, with the band from the first to the last line written
-// repainted (the whole list after it was emptied): one invalidation, since
-// each one may cost a trip to the window system.
-void Thaw(const ValueList* values, bool cleared) {
-  SendMessageW(values->list, WM_SETREDRAW, TRUE, 0);
-  if (cleared || values->written.empty()) {
-    RedrawWindow(values->list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+// Drawing back on. It goes on while the list is hidden by its style alone
+// (which repaints nothing): re-enabling a visible list brings its scroll bars
+// up to date on the spot, which under Wine costs several times the lines
+// themselves. Then one invalidation: the band from the first to the last line
+// written, or the whole list with its scroll bars after it was emptied or the
+// horizontal scroll bar changed.
+void Thaw(const ValueList* values, bool visible, bool all) {
+  HWND list = values->list;
+  const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+  SetWindowLongPtrW(list, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VISIBLE));
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  SetWindowLongPtrW(list, GWL_STYLE, visible ? style | WS_VISIBLE : style & ~static_cast<LONG_PTR>(WS_VISIBLE));
+  if (all || values->written.empty()) {
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     return;
   }
   const auto [first, last] = std::minmax_element(values->written.begin(), values->written.end());
   RECT top{}, bottom{};
-  auto itemRect = [values](int index, RECT* r) {
+  auto itemRect = [list](int index, RECT* r) {
     const auto at = static_cast<WPARAM>(index);
-    return SendMessageW(values->list, LB_GETITEMRECT, at, reinterpret_cast<LPARAM>(r)) != LB_ERR;
+    return SendMessageW(list, LB_GETITEMRECT, at, reinterpret_cast<LPARAM>(r)) != LB_ERR;
   };
   if (!itemRect(*first, &top) || !itemRect(*last, &bottom)) return;
   RECT band{top.left, top.top, top.right, bottom.bottom};
-  InvalidateRect(values->list, &band, FALSE);
+  InvalidateRect(list, &band, FALSE);
 }
 
 }  // namespace
@@ -130,14 +146,10 @@ void ValueList_Build(ValueList* values, VariableTable* table) {
   values->advance = FixedAdvance(values->list, values->font);
   values->extent = -1;
   values->written.clear();
-  bool frozen = false;
-  {
-    ListBoxSink sink(values);
-    Monitor_BuildLines(&values->lines, table, &sink);
-    frozen = sink.Frozen();
-  }
+  ListBoxSink sink(values);
+  Monitor_BuildLines(&values->lines, table, &sink);
   SetExtent(values);
-  if (frozen) Thaw(values, true);
+  if (sink.Frozen()) Thaw(values, sink.WasVisible(), true);
 }
 
 int ValueList_Refresh(ValueList* values, VariableTable* table, bool forceSelected) {
@@ -146,7 +158,7 @@ int ValueList_Refresh(ValueList* values, VariableTable* table, bool forceSelecte
   ListBoxSink sink(values);
   const int written = Monitor_RefreshLines(&values->lines, table, forceSelected ? values->selected : -1, &sink);
   if (!sink.Frozen()) return written;
-  SetExtent(values);
+  const bool scrollBar = SetExtent(values);
   // Only the selected line's own rewrite takes its selection away, and only
   // a rebuild moves the top line for good; both are put back.
   const std::vector<int>& lines = values->written;
@@ -154,6 +166,6 @@ int ValueList_Refresh(ValueList* values, VariableTable* table, bool forceSelecte
     SendMessageW(values->list, LB_SETCURSEL, static_cast<WPARAM>(values->selected), 0);
   if (SendMessageW(values->list, LB_GETTOPINDEX, 0, 0) != top)
     SendMessageW(values->list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
-  Thaw(values, sink.Cleared());
+  Thaw(values, sink.WasVisible(), sink.Cleared() || scrollBar);
   return written;
 }

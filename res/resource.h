@@ -143,9 +143,9 @@
 // the bottom row (refresh, interval, hide the main window), the close button
 // and the status bar.
 #define IDD_READ_WINDOW 230
-#define IDC_READ_LIST 1150
-#define IDC_READ_REFRESH 1151
-#define IDC_READ_INTERVAL 1152
-#define IDC_READ_HIDE_MAIN 1153
-#define IDC_READ_CLOSE 1154
-#define IDC_READ_STATUS 1155
+#define IDC_READ_LIST 1160
+#define IDC_READ_REFRESH 1161
+#define IDC_READ_INTERVAL 1162
+#define IDC_READ_HIDE_MAIN 1163
+#define IDC_READ_CLOSE 1164
+#define IDC_READ_STATUS 1165

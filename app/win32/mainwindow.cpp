@@ -133,7 +133,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
       // The read window's thread may be inside a read or a log write: it
       // ends first, and its end message finishes the close.
-      if (g_shell.readWindowOpen) {
+      if (ReadWindow_Running()) {
         g_shell.closeAfterReadWindow = true;
         ReadWindow_RequestClose();
         return 0;
@@ -178,8 +178,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
       }
       if (message == kWmThreadEnded) {
-        if (ReadWindow_ThreadEnded(static_cast<std::uint32_t>(lParam)) && g_shell.closeAfterReadWindow)
+        if (ReadWindow_ThreadEnded(static_cast<std::uint32_t>(lParam)) && g_shell.closeAfterReadWindow &&
+            !ReadWindow_Running())
           DestroyWindow(window);
+        return 0;
+      }
+      if (message == kWmReadWindowClosing) {
+        ReadWindow_Closing();
         return 0;
       }
       break;

@@ -59,6 +59,7 @@ class ReadWindowTest : public GuiTest {
   }
   void TearDown() override {
     GuiTest::TearDown();
+    if (readThread_) CloseHandle(readThread_);
     sim_.Stop();
   }
 
@@ -71,9 +72,18 @@ class ReadWindowTest : public GuiTest {
     program_ = Start(BesideThisProgram(L"tolvane.exe"), {.args = {vat.Path()}});
     if (!program_) return false;
     main_ = WaitForWindow(program_->id, L"TOLVANE", nullptr);
+    return main_ && WaitForReadWindow();
+  }
+
+  // The read window, its list, and its thread, whose end is the sign that
+  // the main window takes commands again.
+  bool WaitForReadWindow() {
     read_ = WaitForDialog(program_->id, kReadTitle);
     list_ = read_ ? GetDlgItem(read_, IDC_READ_LIST) : nullptr;
-    return main_ && read_ && list_;
+    if (readThread_) CloseHandle(readThread_);
+    readThreadId_ = read_ ? GetWindowThreadProcessId(read_, nullptr) : 0;
+    readThread_ = read_ ? OpenThread(SYNCHRONIZE, FALSE, readThreadId_) : nullptr;
+    return read_ && list_ && readThread_;
   }
 
   std::vector<std::wstring> Lines() { return ListBoxLines(list_); }
@@ -97,9 +107,19 @@ class ReadWindowTest : public GuiTest {
     const LRESULT top = ListMessage(LB_GETTOPINDEX);
     return POINT{40, static_cast<LONG>((index - top) * height + height / 2)};
   }
-  bool Checked(int id) { return Send(GetDlgItem(read_, id), BM_GETCHECK, 0, 0).value_or(-1) == BST_CHECKED; }
+  // A left click on a line, done once the selection is as expected and the
+  // list has let go of the mouse (it follows the pointer until then).
+  bool ClickLine(int index, LRESULT selectionAfter) {
+    if (!MouseClick(list_, LinePoint(index))) return false;
+    GUITHREADINFO info{sizeof info};
+    return WaitUntil([&] {
+      return ListMessage(LB_GETCURSEL) == selectionAfter && GetGUIThreadInfo(readThreadId_, &info) &&
+             info.hwndCapture == nullptr;
+    });
+  }
+  bool Checked(int id) { return IsChecked(GetDlgItem(read_, id)); }
   bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(read_, id)) != FALSE; }
-  void Press(int id) { PostMessageW(GetDlgItem(read_, id), BM_CLICK, 0, 0); }
+  void Press(int id) { Click(GetDlgItem(read_, id)); }
   // Chooses an interval as the user does: the entry, then the list's notice.
   void ChooseInterval(int index) {
     HWND box = GetDlgItem(read_, IDC_READ_INTERVAL);
@@ -145,8 +165,10 @@ class ReadWindowTest : public GuiTest {
     EXPECT_LE(interval3.right, hide3.left) << "the bottom row does not overlap";
     EXPECT_GE(list3.bottom - list3.top, (list.bottom - list.top) / 2 - 1);
   }
+  // The window closed and its thread ended.
   bool ReadWindowGone() {
-    return WaitUntil([&] { return !IsWindow(read_); });
+    return WaitUntil([&] { return !IsWindow(read_); }) &&
+           WaitForSingleObject(readThread_, kDefaultWaitMs) == WAIT_OBJECT_0;
   }
   void Shot(const std::wstring& name) {
     std::wstring error;
@@ -165,6 +187,8 @@ class ReadWindowTest : public GuiTest {
   HWND main_ = nullptr;
   HWND read_ = nullptr;
   HWND list_ = nullptr;
+  HANDLE readThread_ = nullptr;
+  DWORD readThreadId_ = 0;
 };
 
 // Three Ints with names, a Word, and 30 bytes: more lines than the list shows.
@@ -204,8 +228,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
 
   // Every line marked: a line the window rewrites comes back unmarked.
   for (int i = 0; i < 34; ++i) ListMessage(LB_SETITEMDATA, static_cast<WPARAM>(i), 1000 + i);
-  ASSERT_TRUE(Click(list_, LinePoint(1)));
-  ASSERT_TRUE(WaitUntil([&] { return ListMessage(LB_GETCURSEL) == 1; }));
+  ASSERT_TRUE(ClickLine(1, 1));
   ListMessage(LB_SETTOPINDEX, 10);
   ASSERT_EQ(ListMessage(LB_GETTOPINDEX), 10);
   Memory(plcsim::kAreaDataBlock, 1, 2, {0x00, 0x05});
@@ -226,19 +249,17 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
 
   // A click on the selected line deselects it, and the window keeps it so.
   ListMessage(LB_SETTOPINDEX, 0);
-  ASSERT_TRUE(Click(list_, LinePoint(1)));
-  ASSERT_TRUE(WaitUntil([&] { return ListMessage(LB_GETCURSEL) == -1; }));
+  ASSERT_TRUE(ClickLine(1, -1));
   Memory(plcsim::kAreaDataBlock, 1, 4, {0x00, 0x08});
   ASSERT_TRUE(WaitForLine(2, L" DB1.DBW4  : Hőfok        = 8 "));
   EXPECT_EQ(ListMessage(LB_GETCURSEL), -1);
-  ASSERT_TRUE(Click(list_, LinePoint(3)));
-  ASSERT_TRUE(WaitUntil([&] { return ListMessage(LB_GETCURSEL) == 3; }));
+  ASSERT_TRUE(ClickLine(3, 3));
   Memory(plcsim::kAreaDataBlock, 1, 4, {0x00, 0x09});
   ASSERT_TRUE(WaitForLine(2, L" DB1.DBW4  : Hőfok        = 9 "));
   EXPECT_EQ(ListMessage(LB_GETCURSEL), 3);
 
   // The display modes of the line under the right button.
-  ASSERT_TRUE(Click(list_, LinePoint(0), true));
+  ASSERT_TRUE(MouseClick(list_, LinePoint(0), true));
   ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindows(program_->id, L"#32768").empty(); }));
   EXPECT_EQ(ListMessage(LB_GETCURSEL), 0) << "the line under the pointer is selected";
   Shot(L"readwindow-context-menu");
@@ -260,8 +281,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   ASSERT_TRUE(PressKeys(read_, {VK_TAB}));
   GUITHREADINFO info{sizeof info};
   ASSERT_TRUE(WaitUntil([&] {
-    return GetGUIThreadInfo(GetWindowThreadProcessId(read_, nullptr), &info) &&
-           info.hwndFocus == GetDlgItem(read_, IDC_READ_REFRESH);
+    return GetGUIThreadInfo(readThreadId_, &info) && info.hwndFocus == GetDlgItem(read_, IDC_READ_REFRESH);
   })) << "Tab from the list goes to the refresh box";
   EXPECT_TRUE(IsWindow(read_));
   ASSERT_TRUE(PressKeys(read_, {VK_ESCAPE}));
@@ -392,9 +412,7 @@ TEST_F(ReadWindowTest, CommandsWaitForTheWindowAndADroppedVariableShiftsNothing)
   EXPECT_FALSE(IsWindowEnabled(main_)) << "disabled before the window's first read";
   for (int id : {IDM_CPU_STATE, IDM_GET_CLOCK, IDM_CONNECTION_CLOSE, IDM_FILE_EXIT}) PostCommand(main_, id);
 
-  read_ = WaitForDialog(program_->id, kReadTitle);
-  ASSERT_NE(read_, nullptr);
-  list_ = GetDlgItem(read_, IDC_READ_LIST);
+  ASSERT_TRUE(WaitForReadWindow());
   EXPECT_EQ(Lines(), (std::vector<std::wstring>{
                          L" DB1.DBW0 = 1 234 ",
                          L" DB1.DBW2 = -123 ",
@@ -411,12 +429,12 @@ TEST_F(ReadWindowTest, CommandsWaitForTheWindowAndADroppedVariableShiftsNothing)
   EXPECT_EQ(log.find(L"S7_Connection_Done"), std::wstring::npos) << Utf8(log);
   EXPECT_TRUE(IsWindow(main_)) << "the exit command waited too";
 
-  // Once the window has gone, commands run again.
+  // As soon as the main window is enabled again, it takes commands.
   PostMessageW(read_, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(ReadWindowGone());
-  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, kDefaultWaitMs, 1));
   PostCommand(main_, IDM_CPU_STATE);
   EXPECT_TRUE(WaitForLog(L"Sim - S7_GetCpuState : OK."));
+  ASSERT_TRUE(ReadWindowGone());
   CloseProgram();
 }
 
@@ -426,18 +444,17 @@ TEST_F(ReadWindowTest, EveryLoadOpensTheWindowAgain) {
   Memory(plcsim::kAreaDataBlock, 1, 0, {0x00, 0x0B, 0x00, 0x16, 0x00, 0x21});
   VatFile vat(sim_.AddressText(), 1000, kTable);
   ASSERT_TRUE(Open(vat));
+  // The next load comes as soon as the main window is enabled, while the
+  // last window's thread may still be ending.
   auto reopen = [&](std::uint8_t value) {
     Press(IDC_READ_CLOSE);
-    ASSERT_TRUE(ReadWindowGone());
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read_) && IsWindowEnabled(main_); }, kDefaultWaitMs, 1));
     PostCommand(main_, IDM_FILE_OPEN);
     HWND dialog = WaitForDialog(program_->id, L"Változó tábla betöltése");
     ASSERT_NE(dialog, nullptr);
     Memory(plcsim::kAreaDataBlock, 1, 1, {value});
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    read_ = WaitForDialog(program_->id, kReadTitle);
-    ASSERT_NE(read_, nullptr);
-    list_ = GetDlgItem(read_, IDC_READ_LIST);
+    ASSERT_TRUE(WaitForReadWindow());
     EXPECT_EQ(Line(0), L" DB1.DBW0  : Fordulatszám = " + std::to_wstring(value) + L" ") << "read at opening";
   };
   for (std::uint8_t value : {12, 13}) {

@@ -31,33 +31,6 @@ bool Send(std::vector<INPUT>& inputs) {
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// Activates window's top-level window, moves the mouse to the point and
-// presses the button count times, all in one input batch (a double click
-// must not wait for the activation between its clicks).
-bool Clicks(HWND window, POINT client, bool right, int count) {
-  if (!Activate(GetAncestor(window, GA_ROOT))) return false;
-  POINT at = client;
-  ClientToScreen(window, &at);
-  // Absolute positions run from 0 to 65536 across the primary screen; the
-  // middle of a pixel's share, so rounding either way lands on it.
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  std::vector<INPUT> inputs(static_cast<std::size_t>(1 + 2 * count));
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    INPUT& in = inputs[i];
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / w);
-    in.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / h);
-    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
-    if (i == 0)
-      in.mi.dwFlags |= MOUSEEVENTF_MOVE;
-    else if (i % 2 == 1)
-      in.mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    else
-      in.mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-  }
-  return Send(inputs);
-}
-
 }  // namespace
 
 bool PostCommand(HWND window, int id) {
@@ -78,9 +51,46 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
   return Send(inputs);
 }
 
-bool Click(HWND window, POINT client, bool right) { return Clicks(window, client, right, 1); }
+namespace {
 
-bool DoubleClick(HWND window, POINT client) { return Clicks(window, client, false, 2); }
+// The button pressed count times at the point: twice is a double click, its
+// presses in one batch so that nothing comes between them.
+bool MouseClicks(HWND window, POINT client, bool right, int count) {
+  if (!Activate(GetAncestor(window, GA_ROOT))) return false;
+  POINT at = client;
+  ClientToScreen(window, &at);
+  // Absolute positions run from 0 to 65536 across the primary screen; the
+  // middle of a pixel's share, so rounding either way lands on it.
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  auto event = [&](DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / w);
+    in.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / h);
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+    return in;
+  };
+  // The pointer is there before the button goes down: a busy system may
+  // otherwise press it where the pointer was.
+  std::vector<INPUT> move{event(0)};
+  if (!Send(move)) return false;
+  WaitUntil([&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+  }, 2000);
+  std::vector<INPUT> press;
+  for (int i = 0; i < count; ++i) {
+    press.push_back(event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN));
+    press.push_back(event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP));
+  }
+  return Send(press);
+}
+
+}  // namespace
+
+bool MouseClick(HWND window, POINT client, bool right) { return MouseClicks(window, client, right, 1); }
+
+bool DoubleClick(HWND window, POINT client) { return MouseClicks(window, client, false, 2); }
 
 bool TypeText(HWND window, std::wstring_view text) {
   if (!Activate(window)) return false;

@@ -26,7 +26,7 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys);
 // Activates window's top-level window, moves the mouse to the point given in
 // window's client coordinates and clicks there with the left (or right)
 // button.
-bool Click(HWND window, POINT client, bool right = false);
+bool MouseClick(HWND window, POINT client, bool right = false);
 // The same with two left clicks in a row: a double click.
 bool DoubleClick(HWND window, POINT client);
 
