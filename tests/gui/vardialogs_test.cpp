@@ -11,6 +11,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,7 +100,7 @@ class VarDialogsTest : public TolvaneSession {
     HWND list = GetDlgItem(dialog, id);
     const DWORD since = GetTickCount() - lastClick_;
     if (since <= GetDoubleClickTime()) Sleep(GetDoubleClickTime() + 50 - since);
-    const bool clicked = Click(list, LinePoint(list, index));
+    const bool clicked = MouseClick(list, LinePoint(list, index));
     lastClick_ = GetTickCount();
     return clicked && WaitUntil([&] { return Selected(dialog, id) == selectedAfter; }, 3000);
   }
@@ -473,6 +475,274 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
     EXPECT_FALSE(Enabled(list, id)) << id;
   PostMessageW(list, WM_COMMAND, IDOK, 0);
   EXPECT_FALSE(WaitUntil([&] { return !IsWindow(list); }, 500)) << "OK posted past the greyed button";
+  ASSERT_TRUE(Close(list, IDCANCEL));
+}
+
+// The element editor of the write list: each mode's notation and range, the
+// whole text judged, the spinner's ends and its held steps (through the
+// 2^31 offset for a DWord), the pickers, Cancel putting everything back, and
+// OK's values reaching the CPU.
+TEST_F(VarDialogsTest, ElementEditorValues) {
+  const std::string body =
+      "VarCount = 8\r\n"
+      "[Var0]\r\nVar = DB1.DBW0:1 (Word)\r\nView0 = Hex\r\n"
+      "[Var1]\r\nVar = DB1.DBW2:1 (Int)\r\nView0 = Dec+/-\r\n"
+      "[Var2]\r\nVar = DB1.DBD4:1 (DWord)\r\nView0 = Dec\r\n"
+      "[Var3]\r\nVar = T5:1 (Timer)\r\nView0 = Time\r\n"
+      "[Var4]\r\nVar = DB1.DBB8:1 (Char)\r\n"
+      "[Var5]\r\nVar = DB1.DBW10:1 (Date)\r\nView0 = Date/Time\r\n"
+      "[Var6]\r\nVar = DB1.DBD12:1 (TOD)\r\nView0 = Date/Time\r\n"
+      "[Var7]\r\nVar = DB1.DBW16:1 (Word)\r\nView0 = Dec\r\n";
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable("values.vat", body).wstring()}}));
+  LogSince(0, L"S7_Connection_Init : OK.");
+  CloseReadWindow();
+  HWND list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(ListLines(list, IDC_LIST_VARIABLES).size(), 8u);
+  auto open = [&](int variable) {
+    EXPECT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, variable, variable));
+    return EditElement(list, 0);
+  };
+
+  // Word in Hex: the prefix, the range, and OK rewriting the line.
+  HWND d = open(0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Hex");
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"0x0000");
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN)));
+  EXPECT_FALSE(Enabled(d, IDC_ELEMENT_DATE));
+  EXPECT_FALSE(Enabled(d, IDC_ELEMENT_TIME));
+  CheckFieldCases(d,
+                  {{IDC_ELEMENT_VALUE, L"0x1F", true},
+                   {IDC_ELEMENT_VALUE, L"1f", false},
+                   {IDC_ELEMENT_VALUE, L"0x10000", false},
+                   // Judged whole: the first 255 characters are a value.
+                   {IDC_ELEMENT_VALUE, L"0x1" + std::wstring(300, L' '), false}},
+                  L"0x1F");
+  ASSERT_TRUE(SetText(d, IDC_ELEMENT_VALUE, L"0x10000"));
+  Shot(d, L"dialog-element-invalid");
+  ASSERT_TRUE(SetText(d, IDC_ELEMENT_VALUE, L"0x1F"));
+  Shot(d, L"dialog-element-value");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBW0 = 0x001f "});
+
+  // Int in Dec+/-: both ends, and the spinner stops at them.
+  d = open(1);
+  ASSERT_NE(d, nullptr);
+  CheckFieldCases(d, {{IDC_ELEMENT_VALUE, L"-32768", true}, {IDC_ELEMENT_VALUE, L"-32769", false}}, L"-32768");
+  HWND spin = GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN);
+  RECT r{};
+  GetClientRect(spin, &r);
+  const POINT up{r.right / 2, r.bottom / 4}, down{r.right / 2, 3 * r.bottom / 4};
+  ASSERT_TRUE(MouseClick(spin, down));
+  ASSERT_TRUE(MouseClick(spin, up));
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(d, IDC_ELEMENT_VALUE) == L"-32 767"; }, 3000))
+      << "stopped at -32768, then one up: " << Utf8(ControlText(d, IDC_ELEMENT_VALUE));
+  ASSERT_TRUE(SetText(d, IDC_ELEMENT_VALUE, L"32767"));
+  ASSERT_TRUE(MouseClick(spin, up));
+  ASSERT_TRUE(MouseClick(spin, down));
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(d, IDC_ELEMENT_VALUE) == L"32 766"; }, 3000))
+      << Utf8(ControlText(d, IDC_ELEMENT_VALUE));
+  // Cancel puts value, name and mode back.
+  ASSERT_TRUE(SetText(d, IDC_ELEMENT_NAME, L"Tengely"));
+  ASSERT_TRUE(Choose(d, IDC_ELEMENT_MODE, L"Hex"));
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"0x7ffe");
+  ASSERT_TRUE(Close(d, IDCANCEL));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBW2 = 0 "});
+  d = EditElement(list, 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Dec+/-");
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_NAME), L"");
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"0");
+  ASSERT_TRUE(Close(d, IDCANCEL));
+
+  // DWord in Dec: the spinner counts from -2^31 for 0, steps by 1 and, held,
+  // by 1000; the largest value is taken.
+  d = open(2);
+  ASSERT_NE(d, nullptr);
+  spin = GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN);
+  EXPECT_EQ(SpinnerPosition(spin), std::optional<int>(INT32_MIN));
+  const std::vector<int> positions = HoldArrow(spin, 3500);
+  EXPECT_TRUE(HasStep(positions, 1)) << "no step of 1";
+  EXPECT_TRUE(HasStep(positions, 1000)) << "no step of 1000 after holding";
+  CheckFieldCases(d, {{IDC_ELEMENT_VALUE, L"4294967295", true}, {IDC_ELEMENT_VALUE, L"4294967296", false}},
+                  L"4294967295");
+  EXPECT_EQ(SpinnerPosition(spin), std::optional<int>(INT32_MAX));
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBD4 = 4 294 967 295 "});
+
+  // Timer in Time: units in order, within 2h46m30s.
+  d = open(3);
+  ASSERT_NE(d, nullptr);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN))) << "no spinner for a duration";
+  CheckFieldCases(d,
+                  {{IDC_ELEMENT_VALUE, L"1m30s", true},
+                   {IDC_ELEMENT_VALUE, L"30s1m", false},
+                   {IDC_ELEMENT_VALUE, L"2h47m", false},
+                   {IDC_ELEMENT_VALUE, L"-1s", false}},
+                  L"1m30s");
+  ASSERT_TRUE(Close(d, IDOK));
+
+  // Char: one character or # and its code; "ő" typed is the code page 1250
+  // byte 0xF5 (245), whatever the system's code page.
+  d = open(4);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  CheckFieldCases(d,
+                  {{IDC_ELEMENT_VALUE, L"A", true},
+                   {IDC_ELEMENT_VALUE, L"#65", true},
+                   {IDC_ELEMENT_VALUE, L"AB", false},
+                   {IDC_ELEMENT_VALUE, L" ", true}},
+                  L"A");
+  ASSERT_TRUE(TypeInto(d, IDC_ELEMENT_VALUE, L"ő"));
+  EXPECT_TRUE(OkEnabled(d));
+  ASSERT_TRUE(Choose(d, IDC_ELEMENT_MODE, L"Dec"));
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"245");
+  ASSERT_TRUE(Choose(d, IDC_ELEMENT_MODE, L"Default"));
+  ASSERT_TRUE(Close(d, IDOK));
+
+  // A Date shows its date picker alone, a TOD its time picker; a picked
+  // day or time becomes the value.
+  struct Picker {
+    int variable;
+    int enabled, disabled;
+    WORD key;
+    const wchar_t* shot;
+  } pickers[] = {{5, IDC_ELEMENT_DATE, IDC_ELEMENT_TIME, VK_UP, L"dialog-element-date"},
+                 {6, IDC_ELEMENT_TIME, IDC_ELEMENT_DATE, VK_UP, nullptr}};
+  for (const Picker& p : pickers) {
+    SCOPED_TRACE(p.variable);
+    d = open(p.variable);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Date/Time");
+    EXPECT_TRUE(Enabled(d, p.enabled));
+    EXPECT_FALSE(Enabled(d, p.disabled));
+    EXPECT_FALSE(Enabled(d, IDC_ELEMENT_VALUE));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN)));
+    const std::wstring before = ControlText(d, IDC_ELEMENT_VALUE);
+    EXPECT_EQ(before, p.variable == 5 ? L"1990.01.01" : L"00:00:00.000");
+    // A click on the picker's first field selects it; the arrow key steps it.
+    HWND picker = GetDlgItem(d, p.enabled);
+    RECT pr{};
+    GetClientRect(picker, &pr);
+    ASSERT_TRUE(MouseClick(picker, {6, pr.bottom / 2}));
+    ASSERT_TRUE(PressKeys(d, {p.key}));
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(d, IDC_ELEMENT_VALUE) != before; }, 3000))
+        << "the picked value reaches the field";
+    const auto picked = PickerTime(GetDlgItem(d, p.enabled));
+    ASSERT_TRUE(picked.has_value());
+    wchar_t expected[32];
+    if (p.variable == 5)
+      swprintf(expected, 32, L"%04u.%02u.%02u", picked->wYear, picked->wMonth, picked->wDay);
+    else
+      swprintf(expected, 32, L"%02u:%02u:%02u.000", picked->wHour, picked->wMinute, picked->wSecond);
+    EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), expected);
+    if (p.shot) Shot(d, p.shot);
+    ASSERT_TRUE(Close(d, IDOK));
+  }
+
+  // Digits in groups.
+  d = open(7);
+  ASSERT_NE(d, nullptr);
+  CheckFieldCases(d, {{IDC_ELEMENT_VALUE, L"1 000", true}, {IDC_ELEMENT_VALUE, L"65 536", false}}, L"1 000");
+  ASSERT_TRUE(Close(d, IDOK));
+
+  TransferAndClose(list, L"S7_MultiWrite : OK.");
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 0, 10),
+            (std::vector<std::uint8_t>{0x00, 0x1F, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xF5, 0x00}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 16, 2), (std::vector<std::uint8_t>{0x03, 0xE8}));
+  EXPECT_NE(Memory(plcsim::kAreaDataBlock, 1, 10, 2), (std::vector<std::uint8_t>{0x00, 0x00})) << "the date";
+  EXPECT_NE(Memory(plcsim::kAreaDataBlock, 1, 12, 4), (std::vector<std::uint8_t>{0, 0, 0, 0})) << "the time";
+  EXPECT_EQ(Memory(plcsim::kAreaTimers, 0, 10, 2), (std::vector<std::uint8_t>{0x19, 0x00})) << "T5 = 900 x 100 ms";
+}
+
+// A whole round: three variables defined, values written in three modes (one
+// element named), found in the CPU's memory and read back in the read
+// window, the table saved, and loaded by a new instance that reads the CPU
+// again.
+TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
+  ASSERT_TRUE(StartTolvane());
+  ASSERT_TRUE(ConnectToSimulator());
+  HWND list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(Define(list, IDC_LIST_APPEND, {.type = L"Word", .area = L"DB", .db = 1, .address = 20}));
+  ASSERT_TRUE(Define(list, IDC_LIST_APPEND, {.type = L"DInt", .area = L"DB", .db = 1, .address = 22}));
+  ASSERT_TRUE(Define(list, IDC_LIST_APPEND, {.type = L"Char", .area = L"DB", .db = 1, .address = 26}));
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES),
+            (Lines{L" DB1.DBW20:1 (Word)", L" DB1.DBD22:1 (DInt)", L" DB1.DBB26:1 (Char)"}));
+
+  struct Value {
+    int variable;
+    const wchar_t* mode;  // null: as it is
+    const wchar_t* text;
+    bool typed;  // with the keyboard
+    const wchar_t* name;
+  } values[] = {{0, L"Hex", L"0xBEEF", false, L"Fordulat"},
+                {1, L"Dec+/-", L"-5", false, nullptr},
+                {2, nullptr, L"ő", true, nullptr}};
+  for (const Value& v : values) {
+    SCOPED_TRACE(v.variable);
+    ASSERT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, v.variable, v.variable));
+    HWND d = EditElement(list, 0);
+    ASSERT_NE(d, nullptr);
+    if (v.mode) {
+      ASSERT_TRUE(Choose(d, IDC_ELEMENT_MODE, v.mode));
+    }
+    ASSERT_TRUE(v.typed ? TypeInto(d, IDC_ELEMENT_VALUE, v.text) : SetText(d, IDC_ELEMENT_VALUE, v.text));
+    if (v.name) {
+      ASSERT_TRUE(SetText(d, IDC_ELEMENT_NAME, v.name));
+    }
+    ASSERT_TRUE(Close(d, IDOK));
+  }
+  const std::size_t mark = LogMark();
+  ASSERT_TRUE(Close(list, IDOK));
+  LogSince(mark, L"S7_MultiWrite : OK.");
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 20, 7),
+            (std::vector<std::uint8_t>{0xBE, 0xEF, 0xFF, 0xFF, 0xFF, 0xFB, 0xF5}));
+
+  // The read window reads the values back.
+  const Lines written{L" DB1.DBW20 : Fordulat = 0xbeef ", L" DB1.DBD22 :          = -5 ",
+                      L" DB1.DBB26 :          = 'ő' (#245) "};
+  HWND read = WaitForDialog(program_->id, kReadListTitle);
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return ListLines(read, IDC_READ_LIST) == written; }))
+      << Utf8(ListLines(read, IDC_READ_LIST).empty() ? L"" : ListLines(read, IDC_READ_LIST)[2]);
+  Shot(read, L"readwindow-after-write");
+  PostMessageW(read, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read) && IsWindowEnabled(main_); }));
+
+  // Saved, and loaded by a new instance, which reads the CPU at once.
+  const std::filesystem::path saved = WriteTable("unused.vat", "").parent_path() / "round.vat";
+  ASSERT_TRUE(PressKeys(main_, {VK_CONTROL, 'S'}));
+  HWND save = WaitForDialog(program_->id, L"Változó tábla mentése");
+  ASSERT_NE(save, nullptr);
+  ASSERT_TRUE(SetFileDialogName(save, saved.wstring()));
+  ASSERT_TRUE(Click(GetDlgItem(save, IDOK)));
+  ASSERT_TRUE(WaitClosed(save));
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(saved); }));
+  {
+    std::ifstream file(saved, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    for (const char* part : {"Var = DB1.DBW20:1 (Word)\r\n", "Name0 = Fordulat\r\n", "View0 = Hex\r\n",
+                             "Var = DB1.DBD22:1 (DInt)\r\n", "Var = DB1.DBB26:1 (Char)\r\n"})
+      EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
+  }
+  PostCommand(main_, IDM_FILE_EXIT);
+  ASSERT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());
+
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 22, {0xFF, 0xFF, 0xFF, 0xFA}));
+  ASSERT_TRUE(StartTolvane({.args = {saved.wstring()}}));
+  read = WaitForDialog(program_->id, kReadListTitle);
+  ASSERT_NE(read, nullptr);
+  Lines loaded = written;
+  loaded[1] = L" DB1.DBD22 :          = -6 ";
+  EXPECT_TRUE(WaitUntil([&] { return ListLines(read, IDC_READ_LIST) == loaded; }));
+  PostMessageW(read, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read) && IsWindowEnabled(main_); }));
+  list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES),
+            (Lines{L" DB1.DBW20:1 (Word)", L" DB1.DBD22:1 (DInt)", L" DB1.DBB26:1 (Char)"}));
   ASSERT_TRUE(Close(list, IDCANCEL));
 }
 
