@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -93,14 +94,23 @@ class VarDialogsTest : public TolvaneSession {
     const auto top = static_cast<LONG>(Send(list, LB_GETTOPINDEX, 0, 0).value_or(0));
     return POINT{20, (index - top) * height + height / 2};
   }
-  // A real click on a line, and the selection it leaves. Clicks on the
-  // same spot come at least a double click's time apart, or the second
-  // would be the second half of a double click.
+  // Clicks on the same spot come at least a double click's time apart, or
+  // the second would be the second half of a double click.
+  void ApartFromTheLastClick(HWND window, POINT client) {
+    POINT at = client;
+    ClientToScreen(window, &at);
+    const DWORD since = GetTickCount() - lastClick_;
+    const bool nearby = std::abs(at.x - lastPoint_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                      std::abs(at.y - lastPoint_.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+    if (nearby && since <= GetDoubleClickTime()) Sleep(GetDoubleClickTime() + 50 - since);
+    lastPoint_ = at;
+  }
+  // A real click on a line, and the selection it leaves.
   bool ClickLine(HWND dialog, int id, int index, int selectedAfter) {
     HWND list = GetDlgItem(dialog, id);
-    const DWORD since = GetTickCount() - lastClick_;
-    if (since <= GetDoubleClickTime()) Sleep(GetDoubleClickTime() + 50 - since);
-    const bool clicked = MouseClick(list, LinePoint(list, index));
+    const POINT point = LinePoint(list, index);
+    ApartFromTheLastClick(list, point);
+    const bool clicked = MouseClick(list, point);
     lastClick_ = GetTickCount();
     return clicked && WaitUntil([&] { return Selected(dialog, id) == selectedAfter; }, 3000);
   }
@@ -146,9 +156,9 @@ class VarDialogsTest : public TolvaneSession {
   // Opens the element editor with a double click on an element line.
   HWND EditElement(HWND list, int line) {
     HWND elements = GetDlgItem(list, IDC_LIST_ELEMENTS);
-    const DWORD since = GetTickCount() - lastClick_;
-    if (since <= GetDoubleClickTime()) Sleep(GetDoubleClickTime() + 50 - since);
-    EXPECT_TRUE(DoubleClick(elements, LinePoint(elements, line)));
+    const POINT point = LinePoint(elements, line);
+    ApartFromTheLastClick(elements, point);
+    EXPECT_TRUE(DoubleClick(elements, point));
     lastClick_ = GetTickCount();
     HWND dialog = WaitForDialog(program_->id, kElementTitle);
     EXPECT_NE(dialog, nullptr) << "no element editor after a double click on line " << line;
@@ -172,6 +182,7 @@ class VarDialogsTest : public TolvaneSession {
 
   std::filesystem::path dir_;
   DWORD lastClick_ = 0;
+  POINT lastPoint_{-100, -100};
 };
 
 // The list dialog: the buttons by the selection and the count, a click on
