@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -285,17 +284,9 @@ TEST_F(ConnectionDialogTest, AccentedNameRoundTripsThroughTheTableFile) {
   ASSERT_TRUE(Close(dialog, IDOK));
   LogSince(mark, L"Présgép ő Ű - S7_Connection_Init : OK.");
 
-  ASSERT_TRUE(PostCommand(main_, IDM_FILE_SAVE));
-  HWND save = WaitForDialog(program_->id, L"Változó tábla mentése");
-  ASSERT_NE(save, nullptr);
-  ASSERT_TRUE(SetFileDialogName(save, saved.wstring()));
-  ASSERT_TRUE(Click(GetDlgItem(save, IDOK)));
-  ASSERT_TRUE(WaitClosed(save));
-  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(saved); }));
-  std::ifstream file(saved, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("Name = Pr\xE9sg\xE9p \xF5 \xDB\r\n"), std::string::npos) << text;
-  file.close();
+  const auto text = SaveTable(saved);
+  ASSERT_TRUE(text.has_value());
+  EXPECT_NE(text->find("Name = Pr\xE9sg\xE9p \xF5 \xDB\r\n"), std::string::npos) << *text;
 
   PostCommand(main_, IDM_FILE_EXIT);
   ASSERT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());

@@ -4,6 +4,9 @@
 
 #include <commctrl.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "res/resource.h"
 
 namespace gui {
@@ -66,6 +69,20 @@ bool TolvaneSession::SetFileDialogName(HWND fileDialog, const std::wstring& path
     field = GetDlgItem(fileDialog, 0x480);
   }
   return field && Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())).has_value();
+}
+
+std::optional<std::string> TolvaneSession::SaveTable(const std::filesystem::path& path, bool accelerator) {
+  const bool asked = accelerator ? PressKeys(main_, {VK_CONTROL, 'S'}) : PostCommand(main_, IDM_FILE_SAVE);
+  HWND save = asked ? WaitForDialog(program_->id, L"Változó tábla mentése") : nullptr;
+  EXPECT_NE(save, nullptr) << "no save dialog";
+  if (!save || !SetFileDialogName(save, path.wstring()) || !Click(GetDlgItem(save, IDOK)) || !WaitClosed(save))
+    return std::nullopt;
+  if (!WaitUntil([&] { return std::filesystem::exists(path); })) {
+    ADD_FAILURE() << "nothing saved";
+    return std::nullopt;
+  }
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 std::wstring TolvaneSession::Log() { return ControlText(main_, kLogEditId); }

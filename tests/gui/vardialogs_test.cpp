@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -724,20 +723,11 @@ TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
 
   // Saved, and loaded by a new instance, which reads the CPU at once.
   const std::filesystem::path saved = WriteTable("unused.vat", "").parent_path() / "round.vat";
-  ASSERT_TRUE(PressKeys(main_, {VK_CONTROL, 'S'}));
-  HWND save = WaitForDialog(program_->id, L"Változó tábla mentése");
-  ASSERT_NE(save, nullptr);
-  ASSERT_TRUE(SetFileDialogName(save, saved.wstring()));
-  ASSERT_TRUE(Click(GetDlgItem(save, IDOK)));
-  ASSERT_TRUE(WaitClosed(save));
-  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(saved); }));
-  {
-    std::ifstream file(saved, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    for (const char* part : {"Var = DB1.DBW20:1 (Word)\r\n", "Name0 = Fordulat\r\n", "View0 = Hex\r\n",
-                             "Var = DB1.DBD22:1 (DInt)\r\n", "Var = DB1.DBB26:1 (Char)\r\n"})
-      EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
-  }
+  const auto text = SaveTable(saved, true);
+  ASSERT_TRUE(text.has_value());
+  for (const char* part : {"Var = DB1.DBW20:1 (Word)\r\n", "Name0 = Fordulat\r\n", "View0 = Hex\r\n",
+                           "Var = DB1.DBD22:1 (DInt)\r\n", "Var = DB1.DBB26:1 (Char)\r\n"})
+    EXPECT_NE(text->find(part), std::string::npos) << part << " in\n" << *text;
   PostCommand(main_, IDM_FILE_EXIT);
   ASSERT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());
 

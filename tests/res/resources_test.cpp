@@ -347,6 +347,19 @@ void ExpectFrame(const DialogTemplate& d, short cx, short cy, const std::wstring
   EXPECT_EQ(line->style & SS_TYPEMASK, static_cast<DWORD>(SS_ETCHEDHORZ));
 }
 
+// ExpectFrame and the "&OK" and "&Mégsem" buttons of a dialog that asks.
+DialogTemplate ExpectOkCancelDialog(int id, short cx, short cy, const wchar_t* title) {
+  SCOPED_TRACE(id);
+  const DialogTemplate d = ReadDialog(id);
+  ExpectFrame(d, cx, cy, title);
+  const TemplateItem* ok = Item(d, IDOK);
+  const TemplateItem* cancel = Item(d, IDCANCEL);
+  EXPECT_TRUE(ok && cancel);
+  EXPECT_EQ(ok ? ok->text : L"", L"&OK");
+  EXPECT_EQ(cancel ? cancel->text : L"", L"&Mégsem");
+  return d;
+}
+
 TEST(DialogResource, AboutBox) {
   const DialogTemplate d = ReadDialog(IDD_ABOUT);
   ExpectFrame(d, 160, 80, L"Tolvane névjegy");
@@ -405,16 +418,7 @@ TEST(DialogResource, ParameterDialogs) {
       {IDD_CLOCK, 140, 80, L"Óra beállítása"},
       {IDD_LOGIN, 130, 50, L"Login"},
   };
-  for (const auto& frame : kFrames) {
-    SCOPED_TRACE(frame.id);
-    const DialogTemplate d = ReadDialog(frame.id);
-    ExpectFrame(d, frame.cx, frame.cy, frame.title);
-    const TemplateItem* ok = Item(d, IDOK);
-    const TemplateItem* cancel = Item(d, IDCANCEL);
-    ASSERT_TRUE(ok && cancel);
-    EXPECT_EQ(ok->text, L"&OK");
-    EXPECT_EQ(cancel->text, L"&Mégsem");
-  }
+  for (const auto& frame : kFrames) ExpectOkCancelDialog(frame.id, frame.cx, frame.cy, frame.title);
 
   const struct {
     int dialog;
@@ -530,14 +534,7 @@ TEST(DialogResource, VariableDialogs) {
       {IDD_ELEMENT_VALUE, 160, 80, L"Változó szerkesztése"},
   };
   for (const auto& frame : kFrames) {
-    SCOPED_TRACE(frame.id);
-    const DialogTemplate d = ReadDialog(frame.id);
-    ExpectFrame(d, frame.cx, frame.cy, frame.title);
-    const TemplateItem* ok = Item(d, IDOK);
-    const TemplateItem* cancel = Item(d, IDCANCEL);
-    ASSERT_TRUE(ok && cancel);
-    EXPECT_EQ(ok->text, L"&OK");
-    EXPECT_EQ(cancel->text, L"&Mégsem");
+    const DialogTemplate d = ExpectOkCancelDialog(frame.id, frame.cx, frame.cy, frame.title);
     for (const TemplateItem& item : d.items) {
       if (_wcsicmp(item.cls.c_str(), L"msctls_updown32") != 0) continue;
       EXPECT_EQ(item.style & UDS_SETBUDDYINT, 0u) << "spinner " << item.id << ": the dialog writes the text";
