@@ -467,9 +467,9 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   const Lines left = ListLines(list, IDC_LIST_VARIABLES);
   EXPECT_EQ(left.size(), 12u);
   const std::wstring added = LogSince(mark, L"Deleted");
+  const std::wstring line = L". Deleted\r\n";
   std::size_t deleted = 0;
-  for (std::size_t at = added.find(L". Deleted\r\n"); at != std::wstring::npos; at = added.find(L". Deleted\r\n", at + 1))
-    ++deleted;
+  for (std::size_t at = added.find(line); at != std::wstring::npos; at = added.find(line, at + 1)) ++deleted;
   EXPECT_EQ(deleted, 5u) << Utf8(added);
   EXPECT_NE(added.find(L"MW34:1 (Word) : "), std::wstring::npos) << "the last ones go";
   EXPECT_EQ(left.back(), L" MW24:1 (Word)");
