@@ -89,5 +89,164 @@ TEST_F(MainWindowTest, CommandLineFileLoadsAndTheCommandsLogTheirEntries) {
   EXPECT_EQ(WaitForExit(*app.program, kDefaultWaitMs), std::optional<DWORD>(0));
 }
 
+TEST_F(MainWindowTest, ASecondStartBringsTheFirstForwardUnlessItNamesAFile) {
+  App first = StartTolvane();
+  ASSERT_NE(first.main, nullptr);
+  EXPECT_EQ(WindowText(first.main), L"Tolvane");
+  ASSERT_TRUE(PostMessageW(first.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(first.main) != FALSE; }));
+
+  const std::wstring exe = BesideThisProgram(L"tolvane.exe");
+  const Program* second = Start(exe, {.directory = dir_.Path()});
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(WaitForExit(*second, kDefaultWaitMs), std::optional<DWORD>(0));
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(first.main) && GetForegroundWindow() == first.main; }))
+      << "the first instance was not restored and brought forward";
+  // A path that does not exist names no file.
+  const Program* third = Start(exe, {.args = {dir_.File(L"nincs ilyen.vat")}, .directory = dir_.Path()});
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(WaitForExit(*third, kDefaultWaitMs), std::optional<DWORD>(0));
+
+  // A file makes a full second instance (the path has blanks and is quoted).
+  App fourth = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(fourth.main, nullptr);
+  EXPECT_EQ(WindowText(fourth.main), L"Tolvane - demo.vat");
+  EXPECT_EQ(LogSince(fourth, 0, 1).substr(0, 25), L"S7_Interface_Init : OK.\r\n");
+  EXPECT_EQ(TopLevelWindows(first.program->id, L"TOLVANE").size(), 1u);
+
+  // The close box and the exit command end an instance alike, with 0.
+  ASSERT_TRUE(ClickCloseButton(fourth.main));
+  EXPECT_EQ(WaitForExit(*fourth.program, kDefaultWaitMs), std::optional<DWORD>(0));
+  ASSERT_TRUE(PostCommand(first.main, 502));
+  EXPECT_EQ(WaitForExit(*first.program, kDefaultWaitMs), std::optional<DWORD>(0));
+}
+
+// The first line of the log that the view shows, and whether the last line
+// (the caret's, after the final line end) is in view.
+bool LastLineInView(HWND log, int lineHeight) {
+  RECT client{};
+  const auto first = Send(log, EM_GETFIRSTVISIBLELINE, 0, 0);
+  const auto count = Send(log, EM_GETLINECOUNT, 0, 0);
+  if (!first || !count || lineHeight <= 0 || !GetClientRect(log, &client)) return false;
+  const LRESULT visible = (client.bottom - client.top) / lineHeight;
+  return *first > 0 && *first + visible >= *count;
+}
+
+int CountOf(const std::wstring& text, const std::wstring& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
+TEST_F(MainWindowTest, FontsAboutBoxAndEntriesArrivingWhileMinimised) {
+  App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  LogSince(app, 0, 1);
+  const int normal = LogLineHeight(app);
+  ASSERT_GT(normal, 0);
+  int height = 0;
+  ASSERT_TRUE(PostCommand(app.main, 523));
+  EXPECT_TRUE(WaitUntil([&] { return (height = LogLineHeight(app)) > normal; })) << height << " " << normal;
+  ASSERT_TRUE(PostCommand(app.main, 521));
+  EXPECT_TRUE(WaitUntil([&] { return (height = LogLineHeight(app)) < normal; })) << height << " " << normal;
+  ASSERT_TRUE(PostCommand(app.main, 522));
+  EXPECT_TRUE(WaitUntil([&] { return LogLineHeight(app) == normal; }));
+
+  // The about box, over the middle of the main window.
+  ASSERT_TRUE(PostCommand(app.main, 524));
+  HWND about = WaitForDialog(app.program->id, L"Tolvane névjegy");
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(ControlText(about, 1001), L"Tolvane V1.00 (Build 69)");
+  EXPECT_EQ(ControlText(about, 1002), L"Tolvane");
+  EXPECT_EQ(ControlText(about, IDOK), L"O&k");
+  RECT main{}, box{};
+  GetWindowRect(app.main, &main);
+  GetWindowRect(about, &box);
+  EXPECT_NEAR((box.left + box.right) / 2, (main.left + main.right) / 2, 1);
+  EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 1);
+  std::wstring error;
+  EXPECT_FALSE(Screenshot(app.main, L"about-box", &error).empty()) << Utf8(error);
+  ASSERT_TRUE(PressKeys(about, {VK_RETURN}));
+  ASSERT_TRUE(WaitUntil([&] { return OpenDialogs(app.program->id).empty(); }));
+
+  // Entries that arrive while minimised are all there after the restore,
+  // drawn, with the newest in view.
+  ASSERT_TRUE(PostMessageW(app.main, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(app.main) != FALSE; }));
+  constexpr int kQueries = 40;
+  for (int i = 0; i < kQueries; ++i) ASSERT_TRUE(PostCommand(app.main, 512));
+  const std::wstring state = Entry(L"S7_GetCpuState", L"\tCPU : Run\r\n");
+  EXPECT_TRUE(WaitUntil([&] { return CountOf(Log(app), state) == kQueries; }));
+  EXPECT_TRUE(IsIconic(app.main));
+  ASSERT_TRUE(PostMessageW(app.main, WM_SYSCOMMAND, SC_RESTORE, 0));
+  ASSERT_TRUE(WaitUntil([&] { return !IsIconic(app.main); }));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(app.log) != FALSE; })) << "the log's drawing stayed off";
+  EXPECT_TRUE(LastLineInView(app.log, normal));
+  EXPECT_EQ(CountOf(Log(app), state), kQueries);
+  EXPECT_FALSE(Screenshot(app.main, L"main-log-filled", &error).empty()) << Utf8(error);
+  ASSERT_TRUE(PostCommand(app.main, 523));
+  EXPECT_TRUE(WaitUntil([&] { return LogLineHeight(app) > normal; }));
+  EXPECT_FALSE(Screenshot(app.main, L"main-large-font", &error).empty()) << Utf8(error);
+}
+
+TEST_F(MainWindowTest, TimeOutsOfStateQueriesDisconnectThoseOfTheClockDoNot) {
+  VatSpec spec = SimVat();
+  spec.timeoutMs = 300;
+  App app = StartTolvane({WriteVat(L"lassú.vat", spec)});
+  ASSERT_NE(app.main, nullptr);
+  LogSince(app, 0, 1);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - lassú.vat");
+
+  // A clock read that times out writes its own entry and stays connected.
+  const std::wstring timedOut = L" : Nem jött válasz időben.\r\n";
+  const std::wstring clock = std::wstring(kSimNameW) + L" - S7_GetCpuClock" + timedOut;
+  sim_.Inject({plcsim::FaultKind::NoAnswer});
+  EXPECT_EQ(Run(app, 515, clock), clock);
+  Sync(app);
+  EXPECT_EQ(Log(app).substr(Log(app).size() - clock.size()), clock);
+  // A state query that times out is followed by the disconnection.
+  const std::wstring state = std::wstring(kSimNameW) + L" - S7_GetCpuState" + timedOut + Entry(L"S7_Disconnect");
+  sim_.Inject({plcsim::FaultKind::NoAnswer});
+  EXPECT_EQ(Run(app, 512, state), state);
+  const std::wstring after = Log(app);
+  ASSERT_TRUE(PostCommand(app.main, 512));
+  Sync(app);
+  EXPECT_EQ(Log(app), after) << "a state query ran without a connection";
+  const std::wstring connected = Entry(L"S7_Connect", L"\tPDU méret : 240\r\n");
+  EXPECT_EQ(Run(app, 508, connected), connected);
+
+  const std::wstring done = Entry(L"S7_Connection_Done", L"", false);
+  EXPECT_EQ(Run(app, 506, done), done);
+  EXPECT_EQ(Status(app).at(1), L"TCP");
+}
+
+TEST_F(MainWindowTest, BusServicesThroughTheStandInAccessPoint) {
+  // The stand-in takes its file's name in the ANSI code page: a plain path.
+  TempFile bus(L"tolvane-bus.txt", "station 0 0x30\r\nstation 2 0x30 cpu\r\nstation 5 0x00\r\nstation 7 0x20\r\n"
+                                   "station 9 0x10\r\nbaud 9\r\nhsa 31\r\nident MPI line 1\r\n");
+  ASSERT_TRUE(bus.Written());
+  VatSpec spec;
+  spec.kind = "S7ONLINE";
+  spec.address = "2";
+  App app = StartTolvane({WriteVat(L"mpi.vat", spec)}, {L"TOLVANE_SCP_STANDIN=" + bus.Path()});
+  ASSERT_NE(app.main, nullptr);
+  const std::wstring loaded =
+      Entry(L"S7_Interface_Init", L"", false) + Entry(L"S7_Connection_Init", L"\tPDU méret : 240\r\n", false);
+  EXPECT_EQ(LogSince(app, 0, loaded.size()), loaded);
+  EXPECT_EQ(Status(app).at(1), L" S7ONLINE : 2, Rack : 0, Slot : 2");
+  // Station 9's status has no text and no line.
+  const std::wstring partners =
+      Entry(L"S7_OnLine_Partners", L"\t  0 : active\r\n\t  2 : active\r\n\t  5 : passive\r\n\t  7 : active ready\r\n", false);
+  EXPECT_EQ(Run(app, 510, partners), partners);
+  const std::wstring head = Entry(L"S7_OnLine_BusPars", L"\tHSA\t\t: 31\r\n\tTS\t\t: 0\r\n\tType\t\t: 0\r\n\tBaud\t\t: 12M\r\n", false);
+  const std::wstring tail = L"\tIdent\t\t: MPI line 1\r\n";
+  const std::wstring buspars = Run(app, 511, head + tail);
+  EXPECT_EQ(buspars.substr(0, head.size()), head) << Utf8(buspars);
+  EXPECT_EQ(CountOf(buspars, L"\r\n"), 1 + 18) << Utf8(buspars);
+  EXPECT_EQ(buspars.substr(buspars.size() - std::min(buspars.size(), tail.size())), tail);
+  const std::wstring state = Entry(L"S7_GetCpuState", L"\tCPU : Run\r\n", false);
+  EXPECT_EQ(Run(app, 512, state), state);
+}
+
 }  // namespace
 }  // namespace gui

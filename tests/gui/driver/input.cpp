@@ -76,4 +76,26 @@ bool TypeText(HWND window, std::wstring_view text) {
   return Send(inputs);
 }
 
+bool ClickCloseButton(HWND window) {
+  RECT r{};
+  if (!GetWindowRect(window, &r)) return false;
+  const int y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  for (int x = r.right - 1; x > r.right - 120 && x > r.left; --x) {
+    DWORD_PTR hit = 0;
+    if (!SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &hit)) return false;
+    if (hit != HTCLOSE) continue;
+    // Another window over the button would get the click.
+    if (!Activate(window) || !WaitUntil([&] { return GetAncestor(WindowFromPoint({x, y}), GA_ROOT) == window; }) ||
+        !SetCursorPos(x, y)) {
+      return false;
+    }
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, click, sizeof(INPUT)) == 2;
+  }
+  return false;
+}
+
 }  // namespace gui

@@ -9,13 +9,22 @@
 
 namespace gui {
 
-TempDir::TempDir() {
-  static int counter = 0;
+namespace {
+
+std::wstring TempBase() {
   wchar_t temp[MAX_PATH];
   const DWORD n = GetTempPathW(MAX_PATH, temp);
-  std::wstring base(temp, n);
+  std::wstring base(temp, n < MAX_PATH ? n : 0);
   if (!base.empty() && base.back() == L'\\') base.pop_back();
-  path_ = base + L"\\tolvane gui ő " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+  return base;
+}
+
+int g_counter = 0;
+
+}  // namespace
+
+TempDir::TempDir() {
+  path_ = TempBase() + L"\\tolvane gui ő " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++g_counter);
   std::error_code ec;
   std::filesystem::create_directories(path_, ec);
 }
@@ -24,6 +33,13 @@ TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
 }
+
+TempFile::TempFile(const std::wstring& name, const std::string& utf8)
+    : path_(TempBase() + L'\\' + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++g_counter) + L"-" +
+            name),
+      written_(WriteCp1250(path_, utf8)) {}
+
+TempFile::~TempFile() { DeleteFileW(path_.c_str()); }
 
 std::string VatText(const VatSpec& spec) {
   std::string text = "[PLC]\r\nIF = " + spec.kind + "\r\n";

@@ -28,6 +28,23 @@ class TempDir {
   std::wstring path_;
 };
 
+// A file of plain ASCII name directly in the temporary directory, for
+// programs that take paths in the ANSI code page; removed when it goes.
+class TempFile {
+ public:
+  TempFile(const std::wstring& name, const std::string& utf8);
+  ~TempFile();
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  bool Written() const { return written_; }
+
+ private:
+  std::wstring path_;
+  bool written_;
+};
+
 // What a variable table file names: the PLC and the variables' definitions.
 struct VatSpec {
   std::string kind = "TCP";
