@@ -1,0 +1,194 @@
+// The file commands of tolvane.exe through the system's file dialogs under
+// Wine: loading a table, saving it (the bytes on disk), saves that fail
+// (a name code page 1250 cannot hold, a file another program holds) leaving
+// the title alone, and a load that names another PLC with the PLC choice.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "res/codepage.h"
+#include "tests/gui/tolvane_app.h"
+
+namespace gui {
+namespace {
+
+constexpr int kFileNameCombo = 0x47C;  // cmb13, the Explorer style's name field
+constexpr int kFileNameEdit = 0x480;   // edt1, the old style's
+constexpr wchar_t kLoadTitle[] = L"Változó tábla betöltése";
+constexpr wchar_t kSaveTitle[] = L"Változó tábla mentése";
+
+HWND FileNameField(HWND dialog) {
+  if (HWND combo = GetDlgItem(dialog, kFileNameCombo)) {
+    HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    return edit ? edit : combo;
+  }
+  return GetDlgItem(dialog, kFileNameEdit);
+}
+
+bool Click(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  return button && PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+std::string Utf8ToCp1250ForTest(const std::string& utf8) {
+  std::string bytes;
+  return Cp1250FromUtf8Exact(utf8, &bytes) ? bytes : std::string();
+}
+
+class FileCommandsTest : public TolvaneTest {
+ protected:
+  // Runs command id, waits for its file dialog and returns it.
+  HWND OpenFileDialog(const App& app, int id, const wchar_t* title) {
+    EXPECT_TRUE(PostCommand(app.main, id));
+    HWND dialog = WaitForDialog(app.program->id, title);
+    EXPECT_NE(dialog, nullptr) << Utf8(title) << " did not open";
+    return dialog;
+  }
+
+  // Types name into the dialog's name field and presses OK.
+  void Choose(HWND dialog, const std::wstring& name) {
+    HWND field = FileNameField(dialog);
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str())).has_value());
+    ASSERT_TRUE(Click(dialog, IDOK));
+  }
+
+  static bool Closed(HWND dialog) {
+    return WaitUntil([&] { return !IsWindow(dialog); });
+  }
+};
+
+TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
+  const std::wstring demo = WriteVat(L"demo.vat", SimVat());
+  App app = StartTolvane();
+  ASSERT_NE(app.main, nullptr);
+
+  HWND open = OpenFileDialog(app, 500, kLoadTitle);
+  ASSERT_NE(open, nullptr);
+  // Before there is a file: the program's own name with ".vat".
+  EXPECT_EQ(WindowText(FileNameField(open)), L"tolvane.vat");
+  std::wstring error;
+  EXPECT_FALSE(Screenshot(open, L"file-open-dialog", &error).empty()) << Utf8(error);
+  Choose(open, demo);
+  ASSERT_TRUE(Closed(open));
+  const std::wstring loaded = L"S7_Interface_Init : OK.\r\n" + Entry(L"S7_Connection_Init", L"\tPDU méret : 240\r\n");
+  EXPECT_EQ(LogSince(app, 0, loaded.size()), loaded);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
+
+  HWND save = OpenFileDialog(app, 501, kSaveTitle);
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(WindowText(FileNameField(save)), L"demo.vat");
+  Choose(save, L"másolat ő.vat");
+  ASSERT_TRUE(Closed(save));
+  Sync(app);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - másolat ő.vat");
+  EXPECT_EQ(ReadBytes(dir_.File(L"másolat ő.vat")).value_or(""), ReadBytes(demo).value_or("-"));
+  EXPECT_EQ(Log(app), loaded);
+
+  // Cancelled: nothing changes.
+  HWND cancelled = OpenFileDialog(app, 500, kLoadTitle);
+  ASSERT_NE(cancelled, nullptr);
+  ASSERT_TRUE(Click(cancelled, IDCANCEL));
+  ASSERT_TRUE(Closed(cancelled));
+  Sync(app);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - másolat ő.vat");
+  EXPECT_EQ(Log(app), loaded);
+}
+
+TEST_F(FileCommandsTest, ASaveThatFailsLeavesTheTitleAndTheFileAlone) {
+  App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  const std::wstring loaded = LogSince(app, 0, 1);
+
+  // A name code page 1250 cannot hold is refused before anything is written.
+  HWND save = OpenFileDialog(app, 501, kSaveTitle);
+  ASSERT_NE(save, nullptr);
+  Choose(save, L"Ŝ.vat");
+  ASSERT_TRUE(Closed(save));
+  const std::wstring refused =
+      L"Változó tábla mentése : ?.vat - its name has letters that code page 1250 cannot hold. :-(\r\n";
+  EXPECT_EQ(LogSince(app, loaded.size(), refused.size()), refused);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
+  EXPECT_EQ(GetFileAttributesW(dir_.File(L"Ŝ.vat").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // A file another program holds cannot be written: "can't save".
+  const std::wstring lockedPath = dir_.File(L"zárolt.vat");
+  ASSERT_TRUE(WriteCp1250(lockedPath, "régi"));
+  HANDLE lock = CreateFileW(lockedPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  save = OpenFileDialog(app, 501, kSaveTitle);
+  ASSERT_NE(save, nullptr);
+  Choose(save, L"zárolt.vat");
+  // The dialog asks whether to replace the file that exists.
+  HWND ask = nullptr;
+  EXPECT_TRUE(WaitUntil([&] {
+    for (HWND d : OpenDialogs(app.program->id)) if (d != save) ask = d;
+    return ask != nullptr;
+  }));
+  if (ask) {
+    ASSERT_TRUE(Click(ask, IDYES));
+  }
+  ASSERT_TRUE(Closed(save));
+  const std::wstring failed = L"Változó tábla mentése : zárolt.vat - can't save. :-(\r\n";
+  EXPECT_EQ(LogSince(app, loaded.size() + refused.size(), failed.size()), failed);
+  CloseHandle(lock);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
+  EXPECT_EQ(ReadBytes(lockedPath).value_or(""), Utf8ToCp1250ForTest("régi"));
+}
+
+TEST_F(FileCommandsTest, ALoadThatNamesAnotherPlcAsksWhichToUse) {
+  plcsim::Simulator other;
+  ASSERT_TRUE(other.Start(plcsim::Config{}));
+  VatSpec otherSpec;
+  otherSpec.name = "Másik";
+  otherSpec.address = other.AddressText();
+  const std::wstring otherVat = WriteVat(L"másik.vat", otherSpec);
+  App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  const std::wstring loaded = LogSince(app, 0, 1);
+  const std::wstring otherAddress(otherSpec.address.begin(), otherSpec.address.end());
+
+  struct Step {
+    const wchar_t* file;
+    int preselected;  // the radio button checked when the dialog opens
+    int choice;       // the radio button clicked, or IDCANCEL
+    std::wstring entries;
+    const wchar_t* title;
+  };
+  const std::wstring switched = Entry(L"S7_Connection_Done", L"", false) + L"Másik - S7_Connection_Init : OK.\r\n\tPDU méret : 240\r\n";
+  const Step kSteps[] = {
+      {L"másik.vat", 1010, IDCANCEL, L"", L"Tolvane - demo.vat"},
+      {L"másik.vat", 1010, 1011, switched, L"Tolvane - másik.vat"},
+      // Back to the first file, keeping the connection: only the variables change.
+      {L"demo.vat", 1011, 1010, L"", L"Tolvane - demo.vat"},
+  };
+  std::size_t mark = loaded.size();
+  for (const Step& step : kSteps) {
+    SCOPED_TRACE(Utf8(step.file));
+    HWND open = OpenFileDialog(app, 500, kLoadTitle);
+    ASSERT_NE(open, nullptr);
+    Choose(open, dir_.File(step.file));
+    HWND choice = WaitForDialog(app.program->id, L"Plc kiválasztása");
+    ASSERT_NE(choice, nullptr);
+    EXPECT_EQ(Send(GetDlgItem(choice, step.preselected), BM_GETCHECK, 0, 0), std::optional<LRESULT>(BST_CHECKED));
+    if (&step == &kSteps[0]) {
+      EXPECT_EQ(ControlText(choice, 1010), L"Jelenlegi PLC használata : TCP - " + SimAddress() + L" (" + kSimNameW + L")");
+      EXPECT_EQ(ControlText(choice, 1011), L"Mentett PLC használata : TCP - " + otherAddress + L" (Másik)");
+      std::wstring error;
+      EXPECT_FALSE(Screenshot(choice, L"plc-choice", &error).empty()) << Utf8(error);
+    }
+    if (step.choice != IDCANCEL) {
+      ASSERT_TRUE(Click(choice, step.choice));
+    }
+    ASSERT_TRUE(Click(choice, step.choice == IDCANCEL ? IDCANCEL : IDOK));
+    ASSERT_TRUE(Closed(choice));
+    Sync(app);
+    EXPECT_EQ(Log(app).substr(mark), step.entries);
+    EXPECT_EQ(WindowText(app.main), step.title);
+    mark = Log(app).size();
+  }
+  EXPECT_EQ(Status(app).at(1), L" TCP : " + otherAddress + L", Rack : 0, Slot : 2 (Másik)");
+}
+
+}  // namespace
+}  // namespace gui
