@@ -63,7 +63,11 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   App app = StartTolvane();
   ASSERT_NE(app.main, nullptr);
 
-  HWND open = OpenFileDialog(app, 500, kLoadTitle);
+  // Ctrl+S does nothing while the table is empty; Ctrl+L opens the dialog.
+  ASSERT_TRUE(PressKeys(app.main, {VK_CONTROL, 'S'}));
+  Sync(app);
+  ASSERT_TRUE(PressKeys(app.main, {VK_CONTROL, 'L'}));
+  HWND open = WaitForDialog(app.program->id, kLoadTitle);
   ASSERT_NE(open, nullptr);
   // Before there is a file: the program's own name with ".vat".
   EXPECT_EQ(WindowText(FileNameField(open)), L"tolvane.vat");
@@ -75,7 +79,8 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   EXPECT_EQ(LogSince(app, 0, loaded.size()), loaded);
   EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
 
-  HWND save = OpenFileDialog(app, 501, kSaveTitle);
+  ASSERT_TRUE(PressKeys(app.main, {VK_CONTROL, 'S'}));
+  HWND save = WaitForDialog(app.program->id, kSaveTitle);
   ASSERT_NE(save, nullptr);
   EXPECT_EQ(WindowText(FileNameField(save)), L"demo.vat");
   Choose(save, L"másolat ő.vat");
@@ -100,14 +105,24 @@ TEST_F(FileCommandsTest, ASaveThatFailsLeavesTheTitleAndTheFileAlone) {
   ASSERT_NE(app.main, nullptr);
   const std::wstring loaded = LogSince(app, 0, 1);
 
-  // A name code page 1250 cannot hold is refused before anything is written.
+  // A name code page 1250 cannot hold is refused, on loading before
+  // anything is read, on saving before anything is written.
+  HWND open = OpenFileDialog(app, 500, kLoadTitle);
+  ASSERT_NE(open, nullptr);
+  Choose(open, WriteVat(L"Ŝ.vat", SimVat()));
+  ASSERT_TRUE(Closed(open));
+  const std::wstring notLoaded =
+      L"Változó tábla betöltése : ?.vat - its name has letters that code page 1250 cannot hold. :-(\r\n";
+  EXPECT_EQ(LogSince(app, loaded.size(), notLoaded.size()), notLoaded);
+  const std::size_t mark = loaded.size() + notLoaded.size();
+  DeleteFileW(dir_.File(L"Ŝ.vat").c_str());
   HWND save = OpenFileDialog(app, 501, kSaveTitle);
   ASSERT_NE(save, nullptr);
   Choose(save, L"Ŝ.vat");
   ASSERT_TRUE(Closed(save));
   const std::wstring refused =
       L"Változó tábla mentése : ?.vat - its name has letters that code page 1250 cannot hold. :-(\r\n";
-  EXPECT_EQ(LogSince(app, loaded.size(), refused.size()), refused);
+  EXPECT_EQ(LogSince(app, mark, refused.size()), refused);
   EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
   EXPECT_EQ(GetFileAttributesW(dir_.File(L"Ŝ.vat").c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -130,7 +145,7 @@ TEST_F(FileCommandsTest, ASaveThatFailsLeavesTheTitleAndTheFileAlone) {
   }
   ASSERT_TRUE(Closed(save));
   const std::wstring failed = L"Változó tábla mentése : zárolt.vat - can't save. :-(\r\n";
-  EXPECT_EQ(LogSince(app, loaded.size() + refused.size(), failed.size()), failed);
+  EXPECT_EQ(LogSince(app, mark + refused.size(), failed.size()), failed);
   CloseHandle(lock);
   EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
   EXPECT_EQ(ReadBytes(lockedPath).value_or(""), Utf8ToCp1250ForTest("régi"));

@@ -17,6 +17,12 @@ namespace {
 
 class MainWindowTest : public TolvaneTest {};
 
+int CountOf(const std::wstring& text, const std::wstring& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
 // "\t2024.03.01 13:45:07": a tab, the date, a blank and the time.
 bool LooksLikeClock(const std::wstring& text) {
   if (text.size() < 10 || text[0] != L'\t') return false;
@@ -121,6 +127,91 @@ TEST_F(MainWindowTest, ASecondStartBringsTheFirstForwardUnlessItNamesAFile) {
   EXPECT_EQ(WaitForExit(*first.program, kDefaultWaitMs), std::optional<DWORD>(0));
 }
 
+TEST_F(MainWindowTest, AStartFileWhoseNameCodePage1250CannotHoldIsReportedNotLoaded) {
+  App app = StartTolvane({WriteVat(L"Ŝ.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  const std::wstring refused =
+      L"Változó tábla betöltése : ?.vat - its name has letters that code page 1250 cannot hold. :-(\r\n";
+  EXPECT_EQ(LogSince(app, 0, refused.size()), refused);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane");
+  EXPECT_EQ(Status(app).at(1), L"");
+}
+
+TEST_F(MainWindowTest, SizeLimitsLayoutFocusAndDialogsKeptOnTheWorkArea) {
+  App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  LogSince(app, 0, 1);
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  const int w = work.right - work.left, h = work.bottom - work.top;
+
+  // Activated, the window gives the log the keyboard focus.
+  ASSERT_TRUE(Activate(app.main));
+  GUITHREADINFO thread{sizeof thread};
+  EXPECT_TRUE(WaitUntil([&] {
+    return GetGUIThreadInfo(GetWindowThreadProcessId(app.main, nullptr), &thread) && thread.hwndFocus == app.log;
+  }));
+
+  // Made as small as can be: a quarter of the work area's width plus the
+  // frame, the height in the work area's proportion plus frame and status.
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  RECT bar{}, r{};
+  GetWindowRect(app.status, &bar);
+  ASSERT_TRUE(SetWindowPos(app.main, nullptr, work.left, work.top, 10, 10, SWP_NOZORDER | SWP_NOACTIVATE));
+  GetWindowRect(app.main, &r);
+  EXPECT_EQ(r.right - r.left, (w >> 2) + (frame.right - frame.left));
+  EXPECT_EQ(r.bottom - r.top, static_cast<LONG>(static_cast<unsigned>(h) * static_cast<unsigned>(w >> 2) /
+                                                static_cast<unsigned>(w)) +
+                                  (frame.bottom - frame.top) + (bar.bottom - bar.top));
+  // The log lies directly above the status bar, as wide as the client area.
+  RECT client{}, log{};
+  GetClientRect(app.main, &client);
+  GetWindowRect(app.log, &log);
+  GetWindowRect(app.status, &bar);
+  EXPECT_EQ(log.bottom, bar.top);
+  EXPECT_EQ(log.right - log.left, client.right);
+
+  // Near the right edge, the about box is pushed back onto the work area.
+  ASSERT_TRUE(SetWindowPos(app.main, nullptr, work.right - 40, work.top + 100, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  ASSERT_TRUE(PostCommand(app.main, 524));
+  HWND about = WaitForDialog(app.program->id, L"Tolvane névjegy");
+  ASSERT_NE(about, nullptr);
+  RECT box{};
+  GetWindowRect(about, &box);
+  EXPECT_EQ(box.right, work.right);
+  ASSERT_TRUE(PressKeys(about, {VK_ESCAPE}));
+  ASSERT_TRUE(WaitUntil([&] { return OpenDialogs(app.program->id).empty(); }));
+
+  // Maximised, it fills the work area.
+  ASSERT_TRUE(PostMessageW(app.main, WM_SYSCOMMAND, SC_MAXIMIZE, 0));
+  ASSERT_TRUE(WaitUntil([&] { return IsZoomed(app.main) != FALSE; }));
+  GetWindowRect(app.main, &r);
+  EXPECT_EQ(r.left, work.left);
+  EXPECT_EQ(r.top, work.top);
+  EXPECT_EQ(r.right - r.left, w);
+  EXPECT_EQ(r.bottom - r.top, h);
+}
+
+TEST_F(MainWindowTest, TheLogKeepsItsNewestEntriesWithinItsLineLimit) {
+  App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  LogSince(app, 0, 1);
+  // 2 lines each: past the 400 lines several times.
+  for (int i = 0; i < 260; ++i) ASSERT_TRUE(PostCommand(app.main, 512));
+  Sync(app);
+  const std::wstring log = Log(app);
+  const std::wstring state = Entry(L"S7_GetCpuState", L"\tCPU : Run\r\n");
+  const auto lines = Send(app.log, EM_GETLINECOUNT, 0, 0);
+  ASSERT_TRUE(lines.has_value());
+  EXPECT_GE(*lines, 300 + 1);
+  EXPECT_LE(*lines, 400 + 1);
+  // Cut at entry boundaries only.
+  EXPECT_EQ(log.size() % state.size(), 0u);
+  EXPECT_EQ(CountOf(log, state) * state.size(), log.size());
+}
+
 // The first line of the log that the view shows, and whether the last line
 // (the caret's, after the final line end) is in view.
 bool LastLineInView(HWND log, int lineHeight) {
@@ -132,11 +223,6 @@ bool LastLineInView(HWND log, int lineHeight) {
   return *first > 0 && *first + visible >= *count;
 }
 
-int CountOf(const std::wstring& text, const std::wstring& part) {
-  int n = 0;
-  for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size())) ++n;
-  return n;
-}
 
 TEST_F(MainWindowTest, FontsAboutBoxAndEntriesArrivingWhileMinimised) {
   App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
