@@ -237,6 +237,16 @@ TEST_F(MainWindowTest, FontsAboutBoxAndEntriesArrivingWhileMinimised) {
   EXPECT_TRUE(WaitUntil([&] { return (height = LogLineHeight(app)) < normal; })) << height << " " << normal;
   ASSERT_TRUE(PostCommand(app.main, 522));
   EXPECT_TRUE(WaitUntil([&] { return LogLineHeight(app) == normal; }));
+  // The font menu, open, for the eye: its texts and the mark on "Normál".
+  ASSERT_TRUE(PressKeys(app.main, {VK_MENU, 'E'}));
+  ASSERT_TRUE(PressKeys(app.main, {'F'}));
+  EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(app.program->id, L"#32768").size() == 2; }));
+  std::wstring error;
+  EXPECT_FALSE(Screenshot(app.main, L"menu-font", &error).empty()) << Utf8(error);
+  ASSERT_TRUE(PressKeys(app.main, {VK_ESCAPE}));
+  ASSERT_TRUE(PressKeys(app.main, {VK_ESCAPE}));
+  ASSERT_TRUE(PressKeys(app.main, {VK_ESCAPE}));
+  EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(app.program->id, L"#32768").empty(); }));
 
   // The about box, over the middle of the main window.
   ASSERT_TRUE(PostCommand(app.main, 524));
@@ -250,7 +260,6 @@ TEST_F(MainWindowTest, FontsAboutBoxAndEntriesArrivingWhileMinimised) {
   GetWindowRect(about, &box);
   EXPECT_NEAR((box.left + box.right) / 2, (main.left + main.right) / 2, 1);
   EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 1);
-  std::wstring error;
   EXPECT_FALSE(Screenshot(app.main, L"about-box", &error).empty()) << Utf8(error);
   ASSERT_TRUE(PressKeys(about, {VK_RETURN}));
   ASSERT_TRUE(WaitUntil([&] { return OpenDialogs(app.program->id).empty(); }));

@@ -24,8 +24,8 @@ struct App {
 };
 
 // The PLC name the simulator's files carry.
-inline constexpr char kSimName[] = "Présgép ű";
-inline constexpr wchar_t kSimNameW[] = L"Présgép ű";
+inline constexpr char kSimName[] = "Présgép ő ű Á";
+inline constexpr wchar_t kSimNameW[] = L"Présgép ő ű Á";
 
 class TolvaneTest : public GuiTest {
  protected:

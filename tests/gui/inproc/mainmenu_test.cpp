@@ -49,7 +49,7 @@ class MainMenuTest : public ::testing::Test {
   }
   VatSpec SimVat() const {
     VatSpec spec;
-    spec.name = "Présgép ű";
+    spec.name = "Présgép ő ű Á";
     spec.address = sim_.AddressText();
     spec.timeoutMs = 300;
     return spec;
@@ -125,8 +125,8 @@ TEST_F(MainMenuTest, ItemsFollowTheConnectionThroughItsLifeCycle) {
   // menu offers connecting again.
   sim_.Inject({plcsim::FaultKind::NoAnswer});
   EXPECT_NE(Cmd_Transfer(TheAppState(), Transfer::Read), 0);
-  EXPECT_TRUE(EndsWith(Log(), L"Présgép ű - S7_SimpleRead : Nem jött válasz időben.\r\n"
-                              L"Présgép ű - S7_Disconnect : OK.\r\n"))
+  EXPECT_TRUE(EndsWith(Log(), L"Présgép ő ű Á - S7_SimpleRead : Nem jött válasz időben.\r\n"
+                              L"Présgép ő ű Á - S7_Disconnect : OK.\r\n"))
       << Log().size();
   EXPECT_EQ(Enabled(), notConnected);
 
@@ -181,6 +181,10 @@ TEST_F(MainMenuTest, FontItemsCheckTheSizeTheLogShows) {
     Shell_Command(size.id);
     for (int id : {kCmdFontSmall, kCmdFontNormal, kCmdFontLarge}) {
       EXPECT_EQ((State(id) & MF_CHECKED) != 0, id == size.id) << size.id << " " << id;
+      // A check mark, not a radio bullet.
+      MENUITEMINFOW item{sizeof item, MIIM_FTYPE};
+      ASSERT_TRUE(GetMenuItemInfoW(GetMenu(TheShell()->main), static_cast<UINT>(id), FALSE, &item));
+      EXPECT_EQ(item.fType & MFT_RADIOCHECK, 0u) << id;
     }
     LOGFONTW font{};
     auto handle = reinterpret_cast<HFONT>(SendMessageW(TheShell()->edit, WM_GETFONT, 0, 0));
