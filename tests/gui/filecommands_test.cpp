@@ -71,6 +71,12 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   ASSERT_NE(open, nullptr);
   // Before there is a file: the program's own name with ".vat".
   EXPECT_EQ(WindowText(FileNameField(open)), L"tolvane.vat");
+  // Centred over the main window.
+  RECT main{}, box{};
+  GetWindowRect(app.main, &main);
+  GetWindowRect(open, &box);
+  EXPECT_NEAR((box.left + box.right) / 2, (main.left + main.right) / 2, 1);
+  EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 1);
   std::wstring error;
   EXPECT_FALSE(Screenshot(open, L"file-open-dialog", &error).empty()) << Utf8(error);
   Choose(open, demo);
@@ -90,14 +96,26 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   EXPECT_EQ(ReadBytes(dir_.File(L"másolat ő.vat")).value_or(""), ReadBytes(demo).value_or("-"));
   EXPECT_EQ(Log(app), loaded);
 
-  // Cancelled: nothing changes.
+  // A file the reader refuses: its one log line, and the table, the title
+  // and the current file stay.
+  ASSERT_TRUE(WriteCp1250(dir_.File(L"hibás.vat"), "[PLC]\r\nIF = MPI\r\n"));
+  open = OpenFileDialog(app, 500, kLoadTitle);
+  ASSERT_NE(open, nullptr);
+  Choose(open, L"hibás.vat");
+  ASSERT_TRUE(Closed(open));
+  const std::wstring refused = L"Invalid line in hibás.vat at section PLC\r\nIF = MPI\r\n";
+  EXPECT_EQ(LogSince(app, loaded.size(), refused.size()), refused);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - másolat ő.vat");
+
+  // Cancelled: nothing changes; the dialog starts from the current file.
   HWND cancelled = OpenFileDialog(app, 500, kLoadTitle);
   ASSERT_NE(cancelled, nullptr);
+  EXPECT_EQ(WindowText(FileNameField(cancelled)), L"másolat ő.vat");
   ASSERT_TRUE(Click(cancelled, IDCANCEL));
   ASSERT_TRUE(Closed(cancelled));
   Sync(app);
   EXPECT_EQ(WindowText(app.main), L"Tolvane - másolat ő.vat");
-  EXPECT_EQ(Log(app), loaded);
+  EXPECT_EQ(Log(app), loaded + refused);
 }
 
 TEST_F(FileCommandsTest, ASaveThatFailsLeavesTheTitleAndTheFileAlone) {
