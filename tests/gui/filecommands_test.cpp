@@ -118,6 +118,35 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   EXPECT_EQ(Log(app), loaded + refused);
 }
 
+// The program in a folder whose name the system's ANSI code page cannot
+// hold (ő): its own path gives the file dialog's start, and the access
+// point library is found beside it.
+TEST_F(FileCommandsTest, AProgramInAFolderWithHungarianLettersStartsItsDialogsThere) {
+  for (const wchar_t* file : {L"tolvane.exe", L"S7onlinx.dll"}) {
+    ASSERT_TRUE(CopyFileW(BesideThisProgram(file).c_str(), dir_.File(file).c_str(), FALSE)) << Utf8(file);
+  }
+  VatSpec spec;
+  spec.kind = "S7ONLINE";
+  spec.address = "2";
+  WriteVat(L"mpi.vat", spec);
+  App app;
+  app.program = Start(dir_.File(L"tolvane.exe"), {.directory = BesideThisProgram(L"")});
+  ASSERT_NE(app.program, nullptr);
+  app.main = WaitForWindow(app.program->id, L"TOLVANE", nullptr);
+  ASSERT_NE(app.main, nullptr);
+  app.log = GetDlgItem(app.main, 150);
+
+  HWND open = OpenFileDialog(app, 500, kLoadTitle);
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(WindowText(FileNameField(open)), L"tolvane.vat");
+  Choose(open, L"mpi.vat");  // relative to the folder the dialog starts in
+  ASSERT_TRUE(Closed(open));
+  const std::wstring loaded =
+      Entry(L"S7_Interface_Init", L"", false) + Entry(L"S7_Connection_Init", L"\tPDU méret : 240\r\n", false);
+  EXPECT_EQ(LogSince(app, 0, loaded.size()), loaded);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - mpi.vat");
+}
+
 TEST_F(FileCommandsTest, ASaveThatFailsLeavesTheTitleAndTheFileAlone) {
   App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
   ASSERT_NE(app.main, nullptr);
