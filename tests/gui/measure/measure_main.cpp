@@ -17,6 +17,7 @@
 #include "app/win32/shell.h"
 #include "runtime/runtime.h"
 #include "tests/gui/driver/driver.h"
+#include "tests/gui/support/exitcode.h"
 #include "tests/gui/support/tempfiles.h"
 #include "tools/plcsim/plcsim.h"
 
@@ -136,35 +137,24 @@ void Appends(int entries) {
   Shell_Shutdown();
 }
 
-int Finish(int rc) {
-  std::fflush(stdout);
-  if (const wchar_t* path = _wgetenv(L"TOLVANE_EXIT_FILE")) {
-    if (FILE* f = _wfopen(path, L"w")) {
-      std::fprintf(f, "%d\n", rc);
-      std::fclose(f);
-    }
-  }
-  return rc;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (int rc = Rt_Init()) return Finish(rc);
+  if (int rc = Rt_Init()) return gui::FinishWithExitCode(rc);
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   plcsim::Simulator sim;
-  if (!sim.Start(plcsim::Config{})) return Finish(1);
+  if (!sim.Start(plcsim::Config{})) return gui::FinishWithExitCode(1);
   gui::TempDir dir;
   gui::VatSpec spec;
   spec.name = "Press 1";
   spec.address = sim.AddressText();
   const std::wstring vat = dir.File(L"measure.vat");
-  if (!gui::WriteCp1250(vat, gui::VatText(spec))) return Finish(1);
+  if (!gui::WriteCp1250(vat, gui::VatText(spec))) return gui::FinishWithExitCode(1);
 
   Size();
   StartUp(vat, runs);
   Idle();
   Appends(10000);
   sim.Stop();
-  return Finish(0);
+  return gui::FinishWithExitCode(0);
 }
