@@ -138,6 +138,17 @@ TEST_F(MainMenuTest, ItemsFollowTheConnectionThroughItsLifeCycle) {
   EXPECT_EQ(StatusPart(1), L"");
 }
 
+TEST_F(MainMenuTest, AConnectionThatCannotConnectOffersConnecting) {
+  const VatSpec spec = SimVat();
+  sim_.Stop();  // nothing listens at the file's address any more
+  ASSERT_NE(Create(WriteVat(L"demo.vat", spec)), nullptr);
+  // Refused on the loopback address: the socket error with its code.
+  EXPECT_EQ(Log(), L"S7_Interface_Init : OK.\r\n"
+                   L"Présgép ő ű Á - S7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\r\n");
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose,
+                               kCmdConnectionModify, kCmdConnect}));
+}
+
 TEST_F(MainMenuTest, BusItemsAreOfferedForAnMpiInterfaceOnly) {
   VatSpec spec;
   spec.kind = "S7ONLINE";
