@@ -2,7 +2,8 @@
 // checked in this process: the test creates the real main window itself
 // (with the file on its "command line" against the simulator or the
 // stand-in access point), runs its commands and reads the items' states,
-// the log and the status bar.
+// the log and the status bar. The window in this process also shows that a
+// hardware fault on a worker thread leaves it running.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -14,6 +15,9 @@
 #include "app/commands.h"
 #include "app/menustate.h"
 #include "app/win32/shell.h"
+#include "platform/platform.h"
+#include "runtime/messageloop.h"
+#include "runtime/runtime.h"
 #include "tests/gui/support/tempfiles.h"
 #include "tools/plcsim/plcsim.h"
 
@@ -177,6 +181,27 @@ TEST_F(MainMenuTest, AnInterfaceThatFailsToOpenIsNotShownOpen) {
   EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceOpen}));
   EXPECT_EQ(StatusPart(1), L"");
   FreeLibrary(standIn);
+}
+
+int WritesThroughNull(void* target) {
+  *static_cast<volatile int*>(target) = 1;
+  return 0;
+}
+
+void NoMainThreadFaultExpected(unsigned code) { ADD_FAILURE() << "fault on the main thread: " << code; }
+
+TEST_F(MainMenuTest, AHardwareFaultOnAWorkerThreadEndsThatThreadAlone) {
+  Rt_InstallFaultFilter(NoMainThreadFaultExpected);
+  ASSERT_NE(Create(WriteVat(L"demo.vat", SimVat())), nullptr);
+  PlatThread worker = StartThread(WritesThroughNull, nullptr);
+  ASSERT_NE(worker, nullptr);
+  int code = 0;
+  ASSERT_EQ(Plat_WaitThread(worker, 5000, &code), 1);
+  EXPECT_EQ(static_cast<DWORD>(code), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+  Rt_CloseThread(worker);
+  // The window and its connection go on.
+  Shell_Command(kCmdCpuState);
+  EXPECT_TRUE(EndsWith(Log(), L"Présgép ő ű Á - S7_GetCpuState : OK.\r\n\tCPU : Run\r\n"));
 }
 
 TEST_F(MainMenuTest, FontItemsCheckTheSizeTheLogShows) {
