@@ -183,6 +183,24 @@ TEST_F(MainMenuTest, AnInterfaceThatFailsToOpenIsNotShownOpen) {
   FreeLibrary(standIn);
 }
 
+TEST_F(MainMenuTest, TheReadOnlyLogIsColouredWithOneBrushForEveryMessage) {
+  ASSERT_NE(Create(L""), nullptr);
+  HDC dc = GetDC(TheShell()->edit);
+  const auto first = SendMessageW(TheShell()->main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                  reinterpret_cast<LPARAM>(TheShell()->edit));
+  EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(SendMessageW(TheShell()->main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(TheShell()->edit)),
+              first);
+  }
+  ReleaseDC(TheShell()->edit, dc);
+  LOGBRUSH brush{};
+  ASSERT_EQ(GetObjectW(reinterpret_cast<HBRUSH>(first), sizeof brush, &brush), static_cast<int>(sizeof brush));
+  EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_WINDOW));
+}
+
 int WritesThroughNull(void* target) {
   *static_cast<volatile int*>(target) = 1;
   return 0;
