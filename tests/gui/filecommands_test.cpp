@@ -81,7 +81,7 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   EXPECT_FALSE(Screenshot(open, L"file-open-dialog", &error).empty()) << Utf8(error);
   Choose(open, demo);
   ASSERT_TRUE(Closed(open));
-  const std::wstring loaded = L"S7_Interface_Init : OK.\r\n" + Entry(L"S7_Connection_Init", L"\tPDU méret : 240\r\n");
+  const std::wstring loaded = SimLoadEntries();
   EXPECT_EQ(LogSince(app, 0, loaded.size()), loaded);
   EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
 
@@ -150,7 +150,7 @@ TEST_F(FileCommandsTest, AProgramInAFolderWithHungarianLettersStartsItsDialogsTh
 TEST_F(FileCommandsTest, ASaveThatFailsLeavesTheTitleAndTheFileAlone) {
   App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
   ASSERT_NE(app.main, nullptr);
-  const std::wstring loaded = LogSince(app, 0, 1);
+  const std::wstring loaded = WaitForSimLoad(app);
 
   // A name code page 1250 cannot hold is refused, on loading before
   // anything is read, on saving before anything is written.
@@ -206,7 +206,7 @@ TEST_F(FileCommandsTest, ALoadThatNamesAnotherPlcAsksWhichToUse) {
   const std::wstring otherVat = WriteVat(L"másik.vat", otherSpec);
   App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
   ASSERT_NE(app.main, nullptr);
-  const std::wstring loaded = LogSince(app, 0, 1);
+  const std::wstring loaded = WaitForSimLoad(app);
   const std::wstring otherAddress(otherSpec.address.begin(), otherSpec.address.end());
 
   struct Step {

@@ -51,6 +51,8 @@ std::wstring TolvaneTest::LogSince(const App& app, std::size_t mark, std::size_t
   return log.size() > mark ? log.substr(mark) : std::wstring();
 }
 
+std::wstring TolvaneTest::WaitForSimLoad(const App& app) { return LogSince(app, 0, SimLoadEntries().size()); }
+
 std::wstring TolvaneTest::Run(const App& app, int id, const std::wstring& expected) {
   const std::size_t mark = Log(app).size();
   EXPECT_TRUE(PostCommand(app.main, id));
@@ -62,9 +64,9 @@ std::vector<std::wstring> TolvaneTest::Status(const App& app) const {
   return parts ? *parts : std::vector<std::wstring>{};
 }
 
-void TolvaneTest::Sync(const App& app) {
+void TolvaneTest::Sync(const App& app, DWORD timeoutMs) {
   ASSERT_TRUE(TypeText(app.main, L"?"));
-  HWND about = WaitForDialog(app.program->id, L"Tolvane névjegy");
+  HWND about = WaitForDialog(app.program->id, L"Tolvane névjegy", timeoutMs);
   ASSERT_NE(about, nullptr) << "the about box did not open";
   ASSERT_TRUE(PressKeys(about, {VK_ESCAPE}));
   ASSERT_TRUE(WaitUntil([&] { return OpenDialogs(app.program->id).empty(); }));
@@ -81,6 +83,10 @@ int TolvaneTest::LogLineHeight(const App& app) const {
 
 std::wstring Entry(const std::wstring& operation, const std::wstring& detail, bool named) {
   return (named ? std::wstring(kSimNameW) + L" - " : std::wstring()) + operation + L" : OK.\r\n" + detail;
+}
+
+std::wstring SimLoadEntries() {
+  return Entry(L"S7_Interface_Init", L"", false) + Entry(L"S7_Connection_Init", L"\tPDU méret : 240\r\n");
 }
 
 }  // namespace gui

@@ -44,13 +44,16 @@ class TolvaneTest : public GuiTest {
   // Posts command id and returns what the log gained once it holds at least
   // `expected` more characters (or the wait ran out).
   std::wstring Run(const App& app, int id, const std::wstring& expected);
+  // Waits until the log holds the entries of loading SimVat(); the log.
+  std::wstring WaitForSimLoad(const App& app);
   // Waits until the log has grown past mark by at least n characters.
   std::wstring LogSince(const App& app, std::size_t mark, std::size_t n);
   std::vector<std::wstring> Status(const App& app) const;
 
   // Proves that everything posted or typed before it was handled: opens the
   // about box with the "?" key and closes it with Esc.
-  void Sync(const App& app);
+  // timeoutMs bounds the wait for what is queued before it.
+  void Sync(const App& app, DWORD timeoutMs = kDefaultWaitMs);
 
   // The height of a log line in pixels (the log must hold two lines).
   int LogLineHeight(const App& app) const;
@@ -60,6 +63,7 @@ class TolvaneTest : public GuiTest {
 };
 
 // The entries expected in the log for the named simulator PLC.
+std::wstring SimLoadEntries();
 std::wstring Entry(const std::wstring& operation, const std::wstring& detail = L"", bool named = true);
 
 }  // namespace gui
