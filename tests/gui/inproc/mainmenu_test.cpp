@@ -12,10 +12,12 @@
 #include <set>
 
 #include "app/appstate.h"
+#include "app/logpane.h"
 #include "app/commands.h"
 #include "app/menustate.h"
 #include "app/win32/shell.h"
 #include "platform/platform.h"
+#include "res/codepage.h"
 #include "runtime/messageloop.h"
 #include "runtime/runtime.h"
 #include "tests/gui/support/tempfiles.h"
@@ -199,6 +201,29 @@ TEST_F(MainMenuTest, TheReadOnlyLogIsColouredWithOneBrushForEveryMessage) {
   LOGBRUSH brush{};
   ASSERT_EQ(GetObjectW(reinterpret_cast<HBRUSH>(first), sizeof brush, &brush), static_cast<int>(sizeof brush));
   EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_WINDOW));
+}
+
+// Writes an entry from its own thread, as the read window does, and reuses
+// its buffer at once.
+int LogsFromAnotherThread(void*) {
+  std::string text;
+  Cp1250FromUtf8Exact("Naplózás egy másik szálról: ő ű Á.\r\n", &text);
+  LogWrite(MainLogPane(), text.c_str(), 0, LogOwnership::CallerKeeps);
+  text.assign(text.size(), 'x');
+  return 0;
+}
+
+TEST_F(MainMenuTest, EntriesFromAnotherThreadArriveThroughTheWindowsQueue) {
+  ASSERT_NE(Create(L""), nullptr);
+  PlatThread writer = StartThread(LogsFromAnotherThread, nullptr);
+  ASSERT_NE(writer, nullptr);
+  int code = -1;
+  ASSERT_EQ(Plat_WaitThread(writer, 5000, &code), 1);
+  Rt_CloseThread(writer);
+  EXPECT_EQ(Log(), L"") << "appended on the writer's thread";
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_EQ(Log(), L"Naplózás egy másik szálról: ő ű Á.\r\n");
 }
 
 int WritesThroughNull(void* target) {
