@@ -212,6 +212,26 @@ TEST_F(MainWindowTest, TheLogKeepsItsNewestEntriesWithinItsLineLimit) {
   EXPECT_EQ(CountOf(log, state) * state.size(), log.size());
 }
 
+// Under a modal dialog the main window is disabled and the user reaches
+// none of its commands; posted ones must not run inside the dialog either
+// (a second dialog over the first, the window destroyed under it).
+TEST_F(MainWindowTest, CommandsPostedUnderAModalDialogDoNothing) {
+  App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  const std::wstring loaded = WaitForSimLoad(app);
+  ASSERT_TRUE(PostCommand(app.main, 524));
+  HWND about = WaitForDialog(app.program->id, L"Tolvane névjegy");
+  ASSERT_NE(about, nullptr);
+  for (int id : {500, 512, 524, 502}) ASSERT_TRUE(PostCommand(app.main, id));
+  // Posted messages go before typed keys: Esc comes after all of them.
+  ASSERT_TRUE(PressKeys(about, {VK_ESCAPE}));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+  EXPECT_TRUE(OpenDialogs(app.program->id).empty());
+  EXPECT_TRUE(IsRunning(*app.program));
+  Sync(app);
+  EXPECT_EQ(Log(app), loaded);
+}
+
 // The first line of the log that the view shows, and whether the last line
 // (the caret's, after the final line end) is in view.
 bool LastLineInView(HWND log, int lineHeight) {
