@@ -361,6 +361,9 @@ TEST_F(MainWindowTest, BusServicesThroughTheStandInAccessPoint) {
   EXPECT_EQ(buspars.substr(buspars.size() - std::min(buspars.size(), tail.size())), tail);
   const std::wstring state = Entry(L"S7_GetCpuState", L"\tCPU : Run\r\n", false);
   EXPECT_EQ(Run(app, 512, state), state);
+  // The end closes the access point's interface on the way out.
+  ASSERT_TRUE(PostCommand(app.main, 502));
+  EXPECT_EQ(WaitForExit(*app.program, kDefaultWaitMs), std::optional<DWORD>(0));
 }
 
 }  // namespace
