@@ -164,7 +164,7 @@ void LogOperation(int operation, int value, const void* data) {
     int code = 0;
     S7_GetVarResult(conn, i, &code);
     char address[64] = "?";
-    if (i < app->table.count) Var_FormatAddress(0, 1, 1, 0, &app->table.vars[i], address, nullptr);
+    if (i < app->table.count) Var_FormatAddress({.withCount = true, .withType = true}, 0, &app->table.vars[i], address, nullptr);
     entry.Format(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
   }
   std::size_t length = 0;

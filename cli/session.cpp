@@ -40,7 +40,7 @@ class PrintedLines : public LineSink {
 
 void Stamp(ConsoleView* view) {
   char stamp[64];
-  const int n = FormatTimeStamp(0, 1, 3, nullptr, 0, stamp);
+  const int n = FormatTimeStamp({.withDate = true, .precision = 3}, nullptr, stamp);
   std::memcpy(stamp + n, "\r\n", 3);
   view->Print(stamp);
 }
@@ -91,7 +91,7 @@ bool SplitWrite(const std::string& arg, std::string* definition, std::vector<std
 
 std::string AddressOf(const PlcVariable* var, int element) {
   char text[kVarAddressTextMax];
-  Var_FormatAddress(0, 0, 0, element, var, text, nullptr);
+  Var_FormatAddress({}, element, var, text, nullptr);
   return text;
 }
 

@@ -184,6 +184,96 @@ int S7_MultiRead_Begin(S7Connection* conn) { return Begin(conn, kFunctionRead); 
 
 int S7_MultiWrite_Begin(S7Connection* conn) { return Begin(conn, kFunctionWrite); }
 
+namespace {
+
+// What S7_AddVar refuses before it looks at the room left: S7_OK or the code.
+int CheckItem(unsigned type, unsigned area, int bit, int count, const void* values) {
+  if (type > S7_TYPE_COUNTER) return S7_ERR_BAD_TYPE;
+  if (area > S7_AREA_COUNTERS) return S7_ERR_BAD_AREA;
+  if (bit != 0 && kTypeInfo[type].ownTransport != 0x01) return S7_ERR_BAD_ADDRESS;
+  if (count < 1) return S7_ERR_BAD_COUNT;
+  if (type == S7_TYPE_BIT) {
+    if (bit < 0 || bit > 7) return S7_ERR_BAD_ADDRESS;
+    if (count > 1 && (count % 8 != 0 || bit != 0)) return S7_ERR_BAD_COUNT;
+  }
+  // Nowhere to take values from or put them: nothing sensible can be sent.
+  if (!values) return S7_ERR_BAD_REQUEST;
+  return S7_OK;
+}
+
+// How an item travels: its transport size, its data bytes, and the length
+// its request item declares (elements in its own transport, else bytes). A
+// run of bits goes as bytes.
+struct ItemShape {
+  std::uint8_t transport;
+  std::int64_t byteLength;
+  std::uint32_t itemLength;
+};
+ItemShape ShapeOf(unsigned type, int count) {
+  const S7TypeInfo& info = kTypeInfo[type];
+  if (type == S7_TYPE_BIT && count > 1) return {0x03, count / 8, static_cast<std::uint32_t>(count / 8)};
+  const std::int64_t bytes = static_cast<std::int64_t>(count) * info.elementSize;
+  const std::uint32_t length = info.sentTransport == info.ownTransport ? static_cast<std::uint32_t>(count)
+                                                                       : static_cast<std::uint32_t>(bytes);
+  return {info.sentTransport, bytes, length};
+}
+
+// Request and expected reply sizes with one more item; false when either
+// passes the PDU.
+bool RoomFor(const S7Connection* conn, bool write, int fill, std::int64_t byteLength, std::int64_t* total,
+             std::int64_t* reply) {
+  *total = conn->requestTotal;
+  *reply = conn->expectedReply;
+  if (write) {
+    *total += fill + kItemLength + kDataItemHeader + byteLength;
+    *reply += 1;
+  } else {
+    *total += kItemLength;
+    *reply = ((*reply + 1) & ~std::int64_t{1}) + kDataItemHeader + byteLength;
+  }
+  return *total <= PduLimit(conn) && *reply <= PduLimit(conn);
+}
+
+// The 12-byte request item behind the parameters; data already there moves
+// on.
+void InsertItem(S7Connection* conn, const ItemShape& shape, unsigned type, unsigned area, int dbNumber,
+                int start, int bit) {
+  std::uint8_t* pdu = conn->requestPdu;
+  std::uint8_t* item = pdu + kHeaderLength + conn->requestParams;
+  std::memmove(item + kItemLength, item, static_cast<std::size_t>(conn->requestData));
+  const std::uint32_t address = (type == S7_TYPE_TIMER || type == S7_TYPE_COUNTER)
+                                    ? static_cast<std::uint32_t>(start)
+                                    : static_cast<std::uint32_t>(start) * 8u + static_cast<std::uint32_t>(bit);
+  item[0] = 0x12;
+  item[1] = 0x0A;
+  item[2] = 0x10;
+  item[3] = shape.transport;
+  PutBE16(item + 4, shape.itemLength);
+  PutBE16(item + 6, static_cast<std::uint32_t>(dbNumber));
+  item[8] = kAreaCodes[area];
+  item[9] = static_cast<std::uint8_t>(address >> 16);
+  item[10] = static_cast<std::uint8_t>(address >> 8);
+  item[11] = static_cast<std::uint8_t>(address);
+  conn->requestParams += kItemLength;
+  ++pdu[kHeaderLength + 1];
+}
+
+// A write item's data at the end of the data part, after a fill byte that
+// keeps the previous item's data even.
+void AppendWriteData(S7Connection* conn, const ItemShape& shape, int fill, unsigned type, int count, int convert,
+                     const void* values) {
+  std::uint8_t* data = conn->requestPdu + kHeaderLength + conn->requestParams + conn->requestData;
+  if (fill) *data++ = 0x00;
+  const DataTransport dt = DataTransportOf(shape.transport);
+  data[0] = 0x00;
+  data[1] = dt.code;
+  PutBE16(data + 2, static_cast<std::uint32_t>(dt.lengthInBits ? shape.byteLength * 8 : shape.byteLength));
+  S7_EncodeElements(type, count, convert, values, data + kDataItemHeader);
+  conn->requestData += fill + kDataItemHeader + static_cast<int>(shape.byteLength);
+}
+
+}  // namespace
+
 int S7_AddVar(S7Connection* conn, unsigned type, unsigned area, int dbNumber, int start, int bit, int count,
               int convert, void* values) {
   int rc = S7_CheckConnection(conn, 0, 0);
@@ -193,74 +283,20 @@ int S7_AddVar(S7Connection* conn, unsigned type, unsigned area, int dbNumber, in
   const bool write = pdu[kHeaderLength] == kFunctionWrite;
   const int items = RequestItemCount(conn);
   if (items >= kMaxItems) return S7_Fail(S7_ERR_TOO_MANY_VARS, 0);
-  if (type > S7_TYPE_COUNTER) return S7_Fail(S7_ERR_BAD_TYPE, 0);
-  if (area > S7_AREA_COUNTERS) return S7_Fail(S7_ERR_BAD_AREA, 0);
-  const S7TypeInfo& info = kTypeInfo[type];
-  if (bit != 0 && info.ownTransport != 0x01) return S7_Fail(S7_ERR_BAD_ADDRESS, 0);
-  if (count < 1) return S7_Fail(S7_ERR_BAD_COUNT, 0);
-  if (type == S7_TYPE_BIT) {
-    if (bit < 0 || bit > 7) return S7_Fail(S7_ERR_BAD_ADDRESS, 0);
-    if (count > 1 && (count % 8 != 0 || bit != 0)) return S7_Fail(S7_ERR_BAD_COUNT, 0);
-  }
-  // Nowhere to take values from or put them: nothing sensible can be sent.
-  if (!values) return S7_Fail(S7_ERR_BAD_REQUEST, 0);
+  rc = CheckItem(type, area, bit, count, values);
+  if (rc != S7_OK) return S7_Fail(rc, 0);
 
-  std::uint8_t transport = info.sentTransport;
-  std::int64_t byteLength;
-  std::uint32_t itemLength;
-  if (type == S7_TYPE_BIT && count > 1) {
-    transport = 0x03;
-    byteLength = count / 8;
-    itemLength = static_cast<std::uint32_t>(byteLength);
-  } else {
-    byteLength = static_cast<std::int64_t>(count) * info.elementSize;
-    itemLength = transport == info.ownTransport ? static_cast<std::uint32_t>(count)
-                                                : static_cast<std::uint32_t>(byteLength);
-  }
-
-  std::int64_t total = conn->requestTotal;
-  std::int64_t reply = conn->expectedReply;
+  const ItemShape shape = ShapeOf(type, count);
   const int fill = write ? (conn->requestData & 1) : 0;
-  if (write) {
-    total += fill + kItemLength + kDataItemHeader + byteLength;
-    reply += 1;
-  } else {
-    total += kItemLength;
-    reply = ((reply + 1) & ~std::int64_t{1}) + kDataItemHeader + byteLength;
-  }
-  if (total > PduLimit(conn) || reply > PduLimit(conn)) return S7_Fail(S7_ERR_PDU_TOO_LARGE, 0);
+  std::int64_t total, reply;
+  if (!RoomFor(conn, write, fill, shape.byteLength, &total, &reply)) return S7_Fail(S7_ERR_PDU_TOO_LARGE, 0);
 
-  // The item goes behind the parameters; data already there moves on.
-  std::uint8_t* paramEnd = pdu + kHeaderLength + conn->requestParams;
-  std::memmove(paramEnd + kItemLength, paramEnd, static_cast<std::size_t>(conn->requestData));
-  const std::uint32_t address = (type == S7_TYPE_TIMER || type == S7_TYPE_COUNTER)
-                                    ? static_cast<std::uint32_t>(start)
-                                    : static_cast<std::uint32_t>(start) * 8u + static_cast<std::uint32_t>(bit);
-  paramEnd[0] = 0x12;
-  paramEnd[1] = 0x0A;
-  paramEnd[2] = 0x10;
-  paramEnd[3] = transport;
-  PutBE16(paramEnd + 4, itemLength);
-  PutBE16(paramEnd + 6, static_cast<std::uint32_t>(dbNumber));
-  paramEnd[8] = kAreaCodes[area];
-  paramEnd[9] = static_cast<std::uint8_t>(address >> 16);
-  paramEnd[10] = static_cast<std::uint8_t>(address >> 8);
-  paramEnd[11] = static_cast<std::uint8_t>(address);
-  conn->requestParams += kItemLength;
-  pdu[kHeaderLength + 1] = static_cast<std::uint8_t>(items + 1);
-
+  InsertItem(conn, shape, type, area, dbNumber, start, bit);
   if (write) {
-    std::uint8_t* data = pdu + kHeaderLength + conn->requestParams + conn->requestData;
-    if (fill) *data++ = 0x00;
-    const DataTransport dt = DataTransportOf(transport);
-    data[0] = 0x00;
-    data[1] = dt.code;
-    PutBE16(data + 2, static_cast<std::uint32_t>(dt.lengthInBits ? byteLength * 8 : byteLength));
-    S7_EncodeElements(type, count, convert, values, data + kDataItemHeader);
-    conn->requestData += fill + kDataItemHeader + static_cast<int>(byteLength);
+    AppendWriteData(conn, shape, fill, type, count, convert, values);
   } else {
-    conn->items[items] = ItemDescriptor{type, count, type == S7_TYPE_BIT && count > 1 ? 0 : info.elementSize,
-                                        convert, values};
+    const int elementSize = type == S7_TYPE_BIT && count > 1 ? 0 : kTypeInfo[type].elementSize;
+    conn->items[items] = ItemDescriptor{type, count, elementSize, convert, values};
   }
   PutBE16(pdu + 6, static_cast<std::uint32_t>(conn->requestParams));
   PutBE16(pdu + 8, static_cast<std::uint32_t>(conn->requestData));

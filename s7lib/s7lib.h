@@ -13,7 +13,17 @@
 // Every operation leaves its error code and an extended code in the calling
 // thread's error state, where S7_GetLastError finds them; operations that
 // return a handle report only there. Read the error before the next call.
-// A handle may be used by one thread at a time; the library takes no locks.
+//
+// Threads: the library takes no locks. An interface and its connections are
+// one unit (they share the connection list and the access point's request
+// counter) that one thread at a time may use; the interface of another kind
+// may serve another thread meanwhile, though the SCP kinds share the access
+// point library and its error number. S7_Interface_Init and
+// S7_Interface_Done also keep which kinds are open in the process: call them
+// from one thread only.
+// Ownership: the library allocates nothing for the caller but its two
+// handles (runtime heap), released by the *_Done calls; everything else it
+// gives back goes into the caller's buffers.
 #pragma once
 
 #include <cstdint>
@@ -157,6 +167,9 @@ int S7_ChangeBit(void* bits, int n, int mode);
 
 // ---------------------------------------------------------------- interfaces and connections
 
+// S7_Interface_Done disconnects and frees the interface's connections too:
+// their handles are dead afterwards, as is a connection's after
+// S7_Connection_Done.
 S7Interface* S7_Interface_Init(unsigned kind);
 S7Interface* S7_Interface_Done(S7Interface* iface);  // always null
 
@@ -189,6 +202,10 @@ int S7_SessionLogout(S7Connection* conn);
 
 // values: with convert set, one 32-bit slot per element ("Char" one byte and
 // "Date&Time" eight bytes per element, never converted); else the wire bytes.
+// The buffer stays the caller's. A write request encodes the values when
+// S7_AddVar adds them; a read request keeps the pointer and fills the buffer
+// on every run of S7_MultiRead, so it must outlive the request (until the
+// next *_Begin on the connection or the connection's end).
 int S7_SimpleRead(S7Connection* conn, unsigned type, unsigned area, int dbNumber, int start, int bit,
                   int count, int convert, void* values);
 int S7_SimpleWrite(S7Connection* conn, unsigned type, unsigned area, int dbNumber, int start, int bit,
@@ -202,6 +219,9 @@ int S7_MultiWrite(S7Connection* conn);
 int S7_GetVarCapacity(S7Connection* conn, int forNewVar, unsigned type, int* count);
 
 // ---------------------------------------------------------------- accessors
+
+// Read the handle or the calling thread's error state; S7_GetConnectionName
+// copies at most 23 characters and a zero into name24 and returns the length.
 
 int S7_GetLastError(std::int32_t* extendedError);
 int S7_GetInterfaceKind(S7Interface* iface);

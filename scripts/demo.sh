@@ -1,24 +1,67 @@
 #!/usr/bin/env bash
-# Tolvane's main job for now: installs what is missing, builds, starts the
-# bundled PLC simulator on 127.0.0.2:102 and runs tolvane-cli against it: the
-# demo table of examples/demo.vat is loaded (interface and connection come
-# from it), the CPU state and clock are asked, a value is written, and the
-# table is read and monitored for a few cycles. (Port 102 needs root or
-# CAP_NET_BIND_SERVICE.)
+# Tolvane's main job: installs what is missing, builds tolvane.exe (and the
+# PLC simulator and tolvane-cli), starts the bundled PLC simulator on
+# 127.0.0.2:102, writes a few values into it, and opens tolvane.exe with
+# examples/demo.vat under Wine: on your display when there is one (close the
+# program to end the demo), else on a private Xvfb display, where a
+# screenshot of the window is saved and its path printed. Then tolvane-cli
+# shows the same PLC from a terminal. Build and install output goes to
+# build/demo.log. (Port 102 needs root or CAP_NET_BIND_SERVICE.)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-scripts/setup.sh
-scripts/build.sh native >/dev/null
-address=${1:-127.0.0.2}
-build/native/tools/plcsim/tolvane-plcsim --address "$address" --seconds 60 &
+mkdir -p build
+log="$here/build/demo.log"
+: >"$log"
+say() { printf 'demo: %s\n' "$*"; }
+quietly() { "$@" >>"$log" 2>&1 || { say "failed, see $log"; tail -20 "$log"; exit 1; }; }
+
+say "installing what is missing (the first time takes a few minutes)"
+quietly scripts/setup.sh main
+say "building tolvane.exe, the PLC simulator and tolvane-cli"
+quietly scripts/build.sh app-native tolvane-cli tolvane-plcsim
+quietly scripts/build.sh app-win tolvane
+export WINEPREFIX="$here/build/app-win/wineprefix" WINEDEBUG=-all
+say "preparing the Wine prefix"
+quietly scripts/wine-prefix.sh "$WINEPREFIX"
+
+address=127.0.0.2
+cli=build/app-native/cli/tolvane-cli
+xvfb=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  [ -n "${sim:-}" ] && kill "$sim" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+say "starting the PLC simulator on $address"
+build/app-native/tools/plcsim/tolvane-plcsim --address "$address" --seconds 3600 &
 sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
 sleep 0.5
-cli=build/native/cli/tolvane-cli
-if [ "$address" = 127.0.0.2 ]; then
-  "$cli" --plc "$address" --name "Demo PLC" write "DB1.DBW0:3 (Int)=1500,-20,7" "MD4:1 (Real)=21.5"
-  "$cli" --vat examples/demo.vat state clock read monitor --interval 500 --count 3
+"$cli" --plc "$address" --name "Demo PLC" write "DB1.DBW0:3 (Int)=1500,-20,7" "MD4:1 (Real)=21.5" \
+  "M8.0:8 (Bit)=1,0,1,1,0,0,0,1" >/dev/null
+
+table=$(winepath -w "$here/examples/demo.vat")
+if [ -n "${DISPLAY:-}" ]; then
+  say "opening tolvane.exe with examples/demo.vat; close it to go on"
+  wine build/app-win/tolvane.exe "$table" </dev/null >>"$log" 2>&1 || true
 else
-  "$cli" --plc "$address" state clock
+  # A screen of our own, with a Wine desktop that draws the window's frame.
+  coproc XVFB { exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>>"$log"; }
+  xvfb=$XVFB_PID
+  read -r -t 15 -u "${XVFB[0]}" screen || { say "Xvfb did not start"; exit 1; }
+  export DISPLAY=":$screen"
+  say "no display: running tolvane.exe with examples/demo.vat on a private one"
+  wine explorer "/desktop=tolvane-demo,1280x1024" build/app-win/tolvane.exe "$table" </dev/null >>"$log" 2>&1 &
+  # The window is up and the file loaded against the local simulator well
+  # within this; Wine's first start in a new prefix is the slow part.
+  sleep 8
+  shot="$here/build/tolvane-main-window.png"
+  import -window root "$shot"
+  say "screenshot of the main window: $shot"
+  wineserver -k >/dev/null 2>&1 || true
 fi
+
+say "the same PLC from a terminal with tolvane-cli:"
+"$cli" --vat examples/demo.vat state clock read monitor --interval 500 --count 3

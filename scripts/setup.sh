@@ -6,25 +6,33 @@
 # and a monospace font with the Hungarian letters, GoogleTest and Google Benchmark,
 # Node.js with the Snap7 server package used as an independent test peer.
 # Safe to run again; it changes nothing when all is there.
+#   setup.sh        everything the tests need
+#   setup.sh main   only what the main job (scripts/demo.sh) needs: the two
+#                   compilers, wine with its fonts, Xvfb and ImageMagick for a
+#                   screenshot when there is no display
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+profile=${1:-all}
 
 packages=(
-  g++ cmake ninja-build pkg-config
-  clang libclang-rt-14-dev
+  g++ cmake ninja-build python3
   g++-mingw-w64-x86-64 wine wine64
-  googletest libgtest-dev libbenchmark-dev
-  python3 xvfb fonts-liberation2 fonts-wine
+  xvfb fonts-liberation2 fonts-wine imagemagick
 )
+if [ "$profile" != main ]; then
+  packages+=(pkg-config clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
 done
-command -v node >/dev/null 2>&1 || missing+=(nodejs)
-command -v npm >/dev/null 2>&1 || missing+=(npm)
-if command -v node >/dev/null 2>&1 && [ ! -f /usr/include/node/node.h ]; then
-  missing+=(libnode-dev)
+if [ "$profile" != main ]; then
+  command -v node >/dev/null 2>&1 || missing+=(nodejs)
+  command -v npm >/dev/null 2>&1 || missing+=(npm)
+  if command -v node >/dev/null 2>&1 && [ ! -f /usr/include/node/node.h ]; then
+    missing+=(libnode-dev)
+  fi
 fi
 
 if [ ${#missing[@]} -gt 0 ]; then
@@ -35,6 +43,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+[ "$profile" = main ] && exit 0
 # The Snap7 server for the interop tests (a native addon, built from source
 # against the installed Node.js headers).
 if [ ! -f "$here/tests/interop/node_modules/node-snap7/build/Release/node_snap7.node" ]; then

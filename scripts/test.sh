@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test run, as CI does it: installs what is missing, builds every
 # tree, and runs every test tier: unit, integration (against the bundled PLC
-# simulator) and interop (against the Snap7 server) natively; the same again
+# simulator) and interop (against the Snap7 server) natively; a program that
+# uses the libraries installed and as a subdirectory; the same tests again
 # under the sanitizers; the core tests of the Windows build under Wine; and
 # each fuzz target for a bounded time plus a replay of its corpus.
 set -euo pipefail
@@ -19,6 +20,8 @@ scripts/wine-prefix.sh "$here/build/win/wineprefix"
 status=0
 run() { echo "== $*"; "$@" || status=1; }
 run ctest --test-dir build/native --output-on-failure -j2
+# The libraries as another CMake project uses them: installed, and as a subdirectory.
+run scripts/consumer.sh
 run ctest --test-dir build/asan --output-on-failure -j2
 # One wine server for all Windows runs: each program then starts in a blink.
 # Its helper processes are started here, with nothing of ours open: started

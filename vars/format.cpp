@@ -165,185 +165,251 @@ void PutText(FormatSink& s, const char* text, std::size_t limit) {
 
 // ---------------------------------------------------------------- the engine
 
+// What a directive says before its conversion: flags, width, precision and
+// whether the argument is 64 bits wide.
+struct Directive {
+  unsigned flags = 0;
+  bool widthGiven = false;
+  int width = 0;
+  bool precisionGiven = false;
+  int precision = 0;
+  bool wide = false;
+  char conversion = 0;
+
+  // The width that pads a field: none when absent, zero or negative.
+  int FieldWidth() const { return widthGiven && width > 0 ? width : 0; }
+};
+
+// Optional sections: the position each open "%[" rolls back to when its
+// "%]" finds its condition zero. Sections nested deeper than kMaxSections
+// are counted but never rolled back.
+struct Sections {
+  std::size_t start[kMaxSections];
+  int depth = 0;
+
+  void Open(const FormatSink& s) {
+    if (depth < kMaxSections) start[depth] = s.pos;
+    ++depth;
+  }
+  void Close(FormatSink& s, bool keep) {
+    if (depth == 0) return;
+    --depth;
+    if (!keep && depth < kMaxSections) s.pos = start[depth];
+  }
+};
+
+// Literal text up to the next directive: copied while there is room, skipped
+// once the buffer is full. Returns the character after the "%", or null at
+// the end of the format.
+inline const char* CopyLiteral(FormatSink& s, const char* f) {
+  char* out = s.out + s.pos;
+  char* const stop = s.out + s.limit;
+  while (*f && *f != '%' && out != stop) *out++ = *f++;
+  s.pos = static_cast<std::size_t>(out - s.out);
+  while (*f && *f != '%') ++f;
+  return *f ? f + 1 : nullptr;
+}
+
+// Width and precision digits; they stop growing at kNumberCap.
+inline int ReadCount(const char*& f) {
+  int n = 0;
+  for (; *f >= '0' && *f <= '9'; ++f)
+    if (n < kNumberCap) n = n * 10 + (*f - '0');
+  return n;
+}
+
+inline unsigned ReadFlags(const char*& f) {
+  unsigned flags = 0;
+  for (;; ++f) {
+    if (*f == ' ') flags |= kFmtBlank;
+    else if (*f == '#') flags |= kFmtGroup;
+    else if (*f == '+') flags |= kFmtPlus;
+    else if (*f == '0') {
+      // Only one zero is a flag: the next one is a width digit.
+      ++f;
+      return flags | kFmtZeroPad;
+    } else return flags;
+  }
+}
+
+// "I64" and "ll" make the argument 64 bits wide; "I32", "I", "l" and "h"
+// are read and change nothing.
+inline bool ReadSize(const char*& f) {
+  if (f[0] == 'I' && f[1] == '6' && f[2] == '4') {
+    f += 3;
+    return true;
+  }
+  if (f[0] == 'l' && f[1] == 'l') {
+    f += 2;
+    return true;
+  }
+  if (f[0] == 'I' && f[1] == '3' && f[2] == '2') f += 3;
+  else if (f[0] == 'I' || f[0] == 'l' || f[0] == 'h') f += 1;
+  return false;
+}
+
+// Everything of a directive after its "%"; "*" takes the width or precision
+// from the arguments, in that order. Returns the character after the
+// conversion; a directive cut off by the end has conversion 0.
+template <class Args>
+const char* ReadDirective(const char* f, Args& args, Directive* d) {
+  d->flags = ReadFlags(f);
+  if (*f == '*') {
+    d->widthGiven = true;
+    d->width = args.Int();
+    ++f;
+  } else if (*f >= '0' && *f <= '9') {
+    d->widthGiven = true;
+    d->width = ReadCount(f);
+  }
+  if (*f == '.') {
+    d->precisionGiven = true;
+    ++f;
+    if (*f == '*') {
+      d->precision = args.Int();
+      ++f;
+    } else {
+      d->precision = ReadCount(f);
+    }
+  }
+  d->wide = ReadSize(f);
+  d->conversion = *f;
+  return *f ? f + 1 : f;
+}
+
+// "%d %i %u %x %X %o %b": 32-bit arguments are widened by their signedness.
+template <class Args>
+void PutIntegerDirective(FormatSink& s, const Directive& d, Args& args, const NumberSettings& ns) {
+  const bool isSigned = d.conversion == 'd' || d.conversion == 'i';
+  std::uint64_t value;
+  if (d.wide) value = static_cast<std::uint64_t>(args.Int64());
+  else if (isSigned) value = static_cast<std::uint64_t>(static_cast<std::int64_t>(args.Int()));
+  else value = static_cast<std::uint32_t>(args.Int());
+  unsigned flags = d.flags;
+  switch (d.conversion) {
+    case 'u': flags |= kFmtUnsigned; break;
+    case 'x': flags |= kFmtHex | kFmtUnsigned; break;
+    case 'X': flags |= kFmtHex | kFmtUnsigned | kFmtUpper; break;
+    case 'o': flags |= kFmtOctal | kFmtUnsigned; break;
+    case 'b': flags |= kFmtBinary | kFmtUnsigned; break;
+    default: break;
+  }
+  int digits = 0;
+  int w = d.FieldWidth();
+  if (d.precisionGiven && d.precision > 0) {
+    flags &= ~kFmtZeroPad;
+    if ((flags & kFmtRadixMask) == 0) {
+      flags |= kFmtFixedPoint;
+      digits = d.precision;
+    }
+  } else if (!d.widthGiven) {
+    flags &= ~kFmtZeroPad;
+  }
+  if (flags & kFmtZeroPad) {  // the width becomes the minimum digit count
+    digits = w;
+    w = 0;
+  }
+  if (!(flags & (kFmtRadixMask | kFmtZeroPad | kFmtFixedPoint | kFmtGroup | kFmtPlus | kFmtBlank)) && w == 0) {
+    // The common plain decimal: straight from the digits to the output.
+    const bool negative = !(flags & kFmtUnsigned) && static_cast<std::int64_t>(value) < 0;
+    char text[24];
+    char* start = DecimalDigitsBackward(negative ? 0 - value : value, text + sizeof text);
+    if (negative) *--start = '-';
+    SinkPutN(s, start, static_cast<std::size_t>(text + sizeof text - start));
+    return;
+  }
+  char text[kIntegerTextMax];
+  int n = ComposeInteger(text, value, flags, digits, ns);
+  SinkAligned(s, text, n, w);
+}
+
+// "%f %e %E": six decimals unless a precision is given; no zero padding.
+template <class Args>
+void PutRealDirective(FormatSink& s, const Directive& d, Args& args, const NumberSettings& ns) {
+  double value = args.Real();
+  unsigned flags = d.flags & ~kFmtZeroPad;
+  if (d.conversion != 'f') flags |= kFmtExponent;
+  if (d.conversion == 'E') flags |= kFmtUpper;
+  char text[kRealTextMax];
+  int n = ComposeReal(text, value, flags, d.precisionGiven ? d.precision : 6, ns);
+  SinkAligned(s, text, n, d.FieldWidth());
+}
+
+// Every other conversion; an unknown one writes nothing and takes nothing.
+template <class Args>
+void PutOtherDirective(FormatSink& s, const Directive& d, Args& args, const NumberSettings& ns,
+                       Sections& sections) {
+  switch (d.conversion) {
+    case 'c': {
+      int c = d.wide ? static_cast<int>(args.Int64()) : args.Int();
+      int count = d.widthGiven ? d.width : 1;
+      if (count > 0) SinkRepeat(s, static_cast<char>(c & 0xFF), static_cast<std::size_t>(count));
+      break;
+    }
+    case 's': {
+      const char* text = args.Text();
+      PutText(s, text, d.widthGiven && d.width >= 0 ? static_cast<std::size_t>(d.width) : kMaxTextWithoutWidth);
+      break;
+    }
+    case 'a':
+      PutAddress(s, static_cast<std::uint32_t>(d.wide ? args.Int64() : args.Int()), d.widthGiven);
+      break;
+    case 'm': {
+      const void* data = args.Pointer();
+      const int p = d.precision;
+      int size = d.precisionGiven && (p == 2 || p == 4 || p == 8) ? p : 1;
+      const int w = d.FieldWidth();
+      if (data) PutDump(s, static_cast<const unsigned char*>(data), w > 0 ? w : 1, size);
+      break;
+    }
+    case 'D': {
+      const CalendarRecord* c = args.Calendar();
+      if (c) PutDate(s, *c, ns.dateOrder);
+      break;
+    }
+    case 'T': {
+      const CalendarRecord* c = args.Calendar();
+      if (c) PutTime(s, *c, d.precisionGiven ? d.precision : 0);
+      break;
+    }
+    case 't': {
+      std::uint64_t ms = d.wide ? static_cast<std::uint64_t>(args.Int64()) : static_cast<std::uint32_t>(args.Int());
+      PutDuration(s, ms, (ms >> 32) != 0, d.precisionGiven ? d.precision : 0, d.FieldWidth(), ns);
+      break;
+    }
+    case '[':
+      sections.Open(s);
+      break;
+    case ']':
+      sections.Close(s, d.wide ? args.Int64() != 0 : args.Int() != 0);
+      break;
+    case '%':
+      SinkPut(s, '%');
+      break;
+    default:
+      break;
+  }
+}
+
 template <class Args>
 void FormatCore(FormatSink& s, const char* f, Args& args, const NumberSettings& ns) {
-  std::size_t sectionStart[kMaxSections];
-  int depth = 0;
+  Sections sections;
   for (;;) {
-    // Literal text: copied while there is room, skipped once the buffer is full.
-    char* out = s.out + s.pos;
-    char* const stop = s.out + s.limit;
-    while (*f && *f != '%' && out != stop) *out++ = *f++;
-    s.pos = static_cast<std::size_t>(out - s.out);
-    while (*f && *f != '%') ++f;
-    if (!*f) return;
-    ++f;
-
-    unsigned flags = 0;
-    for (;; ++f) {
-      if (*f == ' ') flags |= kFmtBlank;
-      else if (*f == '#') flags |= kFmtGroup;
-      else if (*f == '+') flags |= kFmtPlus;
-      else if (*f == '0') {
-        flags |= kFmtZeroPad;
-        ++f;
+    f = CopyLiteral(s, f);
+    if (!f) return;
+    Directive d;
+    f = ReadDirective(f, args, &d);
+    switch (d.conversion) {
+      case 0:
+        return;  // a directive cut off by the end writes nothing
+      case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'b':
+        PutIntegerDirective(s, d, args, ns);
         break;
-      } else break;
-    }
-
-    bool widthGiven = false;
-    int width = 0;
-    if (*f == '*') {
-      widthGiven = true;
-      width = args.Int();
-      ++f;
-    } else if (*f >= '0' && *f <= '9') {
-      widthGiven = true;
-      for (; *f >= '0' && *f <= '9'; ++f)
-        if (width < kNumberCap) width = width * 10 + (*f - '0');
-    }
-
-    bool precisionGiven = false;
-    int precision = 0;
-    if (*f == '.') {
-      precisionGiven = true;
-      ++f;
-      if (*f == '*') {
-        precision = args.Int();
-        ++f;
-      } else {
-        for (; *f >= '0' && *f <= '9'; ++f)
-          if (precision < kNumberCap) precision = precision * 10 + (*f - '0');
-      }
-    }
-
-    bool wide = false;
-    if (f[0] == 'I' && f[1] == '6' && f[2] == '4') {
-      wide = true;
-      f += 3;
-    } else if (f[0] == 'l' && f[1] == 'l') {
-      wide = true;
-      f += 2;
-    } else if (f[0] == 'I' && f[1] == '3' && f[2] == '2') {
-      f += 3;
-    } else if (f[0] == 'I' || f[0] == 'l' || f[0] == 'h') {
-      f += 1;
-    }
-
-    const char conversion = *f;
-    if (!conversion) return;  // a directive cut off by the end writes nothing
-    ++f;
-    const int fieldWidth = widthGiven && width > 0 ? width : 0;
-
-    switch (conversion) {
-      case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'b': {
-        const bool isSigned = conversion == 'd' || conversion == 'i';
-        std::uint64_t value;
-        if (wide) value = static_cast<std::uint64_t>(args.Int64());
-        else if (isSigned) value = static_cast<std::uint64_t>(static_cast<std::int64_t>(args.Int()));
-        else value = static_cast<std::uint32_t>(args.Int());
-        switch (conversion) {
-          case 'u': flags |= kFmtUnsigned; break;
-          case 'x': flags |= kFmtHex | kFmtUnsigned; break;
-          case 'X': flags |= kFmtHex | kFmtUnsigned | kFmtUpper; break;
-          case 'o': flags |= kFmtOctal | kFmtUnsigned; break;
-          case 'b': flags |= kFmtBinary | kFmtUnsigned; break;
-          default: break;
-        }
-        int digits = 0;
-        int w = fieldWidth;
-        if (precisionGiven && precision > 0) {
-          flags &= ~kFmtZeroPad;
-          if ((flags & kFmtRadixMask) == 0) {
-            flags |= kFmtFixedPoint;
-            digits = precision;
-          }
-        } else if (!widthGiven) {
-          flags &= ~kFmtZeroPad;
-        }
-        if (flags & kFmtZeroPad) {  // the width becomes the minimum digit count
-          digits = w;
-          w = 0;
-        }
-        if (!(flags & (kFmtRadixMask | kFmtZeroPad | kFmtFixedPoint | kFmtGroup | kFmtPlus | kFmtBlank)) &&
-            w == 0) {
-          // The common plain decimal: straight from the digits to the output.
-          const bool negative = !(flags & kFmtUnsigned) && static_cast<std::int64_t>(value) < 0;
-          char text[24];
-          char* start = DecimalDigitsBackward(negative ? 0 - value : value, text + sizeof text);
-          if (negative) *--start = '-';
-          SinkPutN(s, start, static_cast<std::size_t>(text + sizeof text - start));
-          break;
-        }
-        char text[kIntegerTextMax];
-        int n = ComposeInteger(text, value, flags, digits, ns);
-        SinkAligned(s, text, n, w);
+      case 'f': case 'e': case 'E':
+        PutRealDirective(s, d, args, ns);
         break;
-      }
-      case 'f': case 'e': case 'E': {
-        double value = args.Real();
-        flags &= ~kFmtZeroPad;
-        if (conversion != 'f') flags |= kFmtExponent;
-        if (conversion == 'E') flags |= kFmtUpper;
-        char text[kRealTextMax];
-        int n = ComposeReal(text, value, flags, precisionGiven ? precision : 6, ns);
-        SinkAligned(s, text, n, fieldWidth);
-        break;
-      }
-      case 'c': {
-        int c = wide ? static_cast<int>(args.Int64()) : args.Int();
-        int count = widthGiven ? width : 1;
-        if (count > 0) SinkRepeat(s, static_cast<char>(c & 0xFF), static_cast<std::size_t>(count));
-        break;
-      }
-      case 's': {
-        const char* text = args.Text();
-        PutText(s, text, widthGiven && width >= 0 ? static_cast<std::size_t>(width) : kMaxTextWithoutWidth);
-        break;
-      }
-      case 'a': {
-        auto address = static_cast<std::uint32_t>(wide ? args.Int64() : args.Int());
-        PutAddress(s, address, widthGiven);
-        break;
-      }
-      case 'm': {
-        const void* data = args.Pointer();
-        int size = precisionGiven && (precision == 2 || precision == 4 || precision == 8) ? precision : 1;
-        if (data) PutDump(s, static_cast<const unsigned char*>(data), fieldWidth > 0 ? fieldWidth : 1, size);
-        break;
-      }
-      case 'D': {
-        const CalendarRecord* c = args.Calendar();
-        if (c) PutDate(s, *c, ns.dateOrder);
-        break;
-      }
-      case 'T': {
-        const CalendarRecord* c = args.Calendar();
-        if (c) PutTime(s, *c, precisionGiven ? precision : 0);
-        break;
-      }
-      case 't': {
-        std::uint64_t ms = wide ? static_cast<std::uint64_t>(args.Int64())
-                                : static_cast<std::uint32_t>(args.Int());
-        PutDuration(s, ms, (ms >> 32) != 0, precisionGiven ? precision : 0, fieldWidth, ns);
-        break;
-      }
-      case '[':
-        if (depth < kMaxSections) sectionStart[depth] = s.pos;
-        ++depth;
-        break;
-      case ']': {
-        bool keep = wide ? args.Int64() != 0 : args.Int() != 0;
-        if (depth > 0) {
-          --depth;
-          if (!keep && depth < kMaxSections) s.pos = sectionStart[depth];
-        }
-        break;
-      }
-      case '%':
-        SinkPut(s, '%');
-        break;
-      default:  // unknown: the directive ends here, writes nothing, takes nothing
+      default:
+        PutOtherDirective(s, d, args, ns, sections);
         break;
     }
   }
@@ -399,10 +465,9 @@ int FormatTextArgs(char* output, std::size_t size, const char* format, FormatArg
   return Finish(output, sink);
 }
 
-int FormatTimeStamp(int takeLocalTime, int withDate, int precision, CalendarRecord* record,
-                    int leadingTabs, char* output) {
+int FormatTimeStamp(TimeStampForm form, CalendarRecord* record, char* output) {
   CalendarRecord now;
-  if (!record || takeLocalTime) {
+  if (!record || form.takeLocalTime) {
     PlatCalendar local;
     Plat_LocalTime(&local);
     CalendarRecord* target = record ? record : &now;
@@ -410,9 +475,8 @@ int FormatTimeStamp(int takeLocalTime, int withDate, int precision, CalendarReco
                local.hour, local.minute, local.second, local.milliseconds};
   }
   const CalendarRecord* r = record ? record : &now;
-  if (precision < 0) precision = 0;
-  if (precision > 3) precision = 3;
-  return FormatText(output, "%*c%D%*c%.*T", leadingTabs, '\t',
-                    withDate ? r : static_cast<const CalendarRecord*>(nullptr), withDate ? 1 : 0,
+  const int precision = form.precision < 0 ? 0 : form.precision > 3 ? 3 : form.precision;
+  return FormatText(output, "%*c%D%*c%.*T", form.leadingTabs, '\t',
+                    form.withDate ? r : static_cast<const CalendarRecord*>(nullptr), form.withDate ? 1 : 0,
                     ' ', precision, r);
 }

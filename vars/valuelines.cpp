@@ -34,8 +34,8 @@ void VarTable_ValueLineWidths(const VariableTable* table, ValueLineWidths* width
     // Addresses only grow along a variable, so its longest text is at one of
     // its ends (the first as well, should a start be negative).
     char text[kVarAddressTextMax];
-    Var_FormatAddress(0, 0, 0, 0, &v, text, &widths->address);
-    Var_FormatAddress(0, 0, 0, v.count - 1, &v, text, &widths->address);
+    Var_FormatAddress({}, 0, &v, text, &widths->address);
+    Var_FormatAddress({}, v.count - 1, &v, text, &widths->address);
     for (int e = 0; e < v.count; ++e) {
       const int n = NameLength(&v, e);
       if (n > 0) widths->anyName = 1;
@@ -71,7 +71,7 @@ int Var_FormatValueLine(const ValueLineWidths* widths, int elementIndex, const P
   text[0] = 0;
   if (!widths || !var) return 0;
   char address[kVarAddressTextMax];
-  const int addressLength = Var_FormatAddress(0, 0, 0, elementIndex, var, address, nullptr);
+  const int addressLength = Var_FormatAddress({}, elementIndex, var, address, nullptr);
   const int addressWidth = Clamp(widths->address, addressLength, kVarAddressTextMax - 1);
   int n = FormatTextN(text, kValueLineMax, " %s%*c", address, addressWidth - addressLength + 1, ' ');
   if (widths->anyName) {
@@ -81,7 +81,7 @@ int Var_FormatValueLine(const ValueLineWidths* widths, int elementIndex, const P
                      Var_ElementName(var, elementIndex), nameWidth - nameLength + 1, ' ');
   }
   char value[kVarValueTextMax];
-  Var_FormatValue(1, 0, elementIndex, var, value);
+  Var_FormatValue({.trailingBlank = true}, elementIndex, var, value);
   n += FormatTextN(text + n, kValueLineMax - static_cast<std::size_t>(n), "= %s", value);
   return n;
 }

@@ -2,8 +2,6 @@
 // each display mode, the range each element and mode allow, the spinner that
 // steps through that range, and plain words for every refusal, so that the
 // element edit dialog and the command line judge a text the same way.
-#include <cfloat>
-#include <cmath>
 #include <cstring>
 #include <initializer_list>
 
@@ -197,21 +195,14 @@ int ReadDateTimeText(const char* s, int wire, std::int64_t* value, CalendarRecor
   return VAR_VALUE_OK;
 }
 
-// A real typed for a REAL: beyond the largest single the PLC would get
-// infinity, and a number too large even for a double reads as 0.
+// A real typed for a REAL: what rounds beyond the largest single would
+// reach the PLC as infinity.
 int ReadRealText(const char* s, std::int64_t* value) {
   int consumed = 0;
-  const double x = ParseReal(s, kReadGroups, &consumed);
+  bool overflow = false;
+  const float single = ParseRealSingle(s, kReadGroups, &consumed, &overflow);
   if (consumed <= 0 || s[consumed] != 0) return VAR_VALUE_REAL;
-  if (x == 0) {
-    bool nonZero = false;
-    const char* e = s;
-    for (; *e && *e != 'e' && *e != 'E'; ++e)
-      if (*e >= '1' && *e <= '9') nonZero = true;
-    if (nonZero && *e && e[1] == '+') return VAR_VALUE_REAL_RANGE;
-  }
-  if (std::fabs(x) > FLT_MAX) return VAR_VALUE_REAL_RANGE;
-  const float single = static_cast<float>(x);
+  if (overflow) return VAR_VALUE_REAL_RANGE;
   std::uint32_t bits;
   std::memcpy(&bits, &single, 4);
   *value = bits;

@@ -65,8 +65,7 @@ int FormatDurationText(char* out, std::size_t size, std::int64_t milliseconds) {
   return n;
 }
 
-int Var_FormatValue(int trailingBlank, int bareCharacter, int elementIndex, const PlcVariable* var,
-                    char* text) {
+int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var, char* text) {
   if (!text) return 0;
   text[0] = 0;
   std::int64_t value = 0;
@@ -96,7 +95,7 @@ int Var_FormatValue(int trailingBlank, int bareCharacter, int elementIndex, cons
       case VAR_VIEW_CHAR: {
         const int c = static_cast<int>(raw & 0xFF);
         if (c < 32) n = FormatTextN(buf, sizeof buf, "#%d", c);
-        else if (bareCharacter) n = FormatTextN(buf, sizeof buf, "%c", c);
+        else if (form.bareCharacter) n = FormatTextN(buf, sizeof buf, "%c", c);
         else n = FormatTextN(buf, sizeof buf, "'%c' (#%d)", c, c);
         break;
       }
@@ -124,7 +123,7 @@ int Var_FormatValue(int trailingBlank, int bareCharacter, int elementIndex, cons
         break;
     }
   }
-  if (trailingBlank) buf[n++] = ' ';
+  if (form.trailingBlank) buf[n++] = ' ';
   if (n > kVarValueTextMax - 1) n = kVarValueTextMax - 1;
   std::memcpy(text, buf, static_cast<std::size_t>(n));
   text[n] = 0;

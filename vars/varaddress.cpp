@@ -70,8 +70,8 @@ int TypeFromName(const char* text, int begin, int end) {
 
 }  // namespace
 
-int Var_FormatAddress(int leadingBlank, int withCount, int withType, int elementIndex,
-                      const PlcVariable* var, char* text, int* width) {
+int Var_FormatAddress(VarAddressForm form, int elementIndex, const PlcVariable* var, char* text,
+                      int* width) {
   if (!text) return 0;
   text[0] = 0;
   if (!var) return 0;
@@ -100,7 +100,7 @@ int Var_FormatAddress(int leadingBlank, int withCount, int withType, int element
     out = text + n;
     room = kVarAddressTextMax - static_cast<std::size_t>(n);
   };
-  if (leadingBlank) advance(FormatTextN(out, room, " "));
+  if (form.leadingBlank) advance(FormatTextN(out, room, " "));
   int letter;
   if (var->area == S7_AREA_DB) {
     advance(FormatTextN(out, room, "DB%d.DB", var->dbNumber));
@@ -113,8 +113,8 @@ int Var_FormatAddress(int leadingBlank, int withCount, int withType, int element
   advance(FormatTextN(out, room, "%[%c%]%lld%[.%lld%]", letter, letter, static_cast<long long>(address),
                       static_cast<long long>(bit), isBit ? 1 : 0));
   if (width && *width < n) *width = n;
-  if (withCount) advance(FormatTextN(out, room, ":%d", var->count));
-  if (withType) {
+  if (form.withCount) advance(FormatTextN(out, room, ":%d", var->count));
+  if (form.withType) {
     const char* name = Var_TypeName(var->type);
     advance(FormatTextN(out, room, " (%s)", name ? name : "?"));
   }

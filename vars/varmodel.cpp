@@ -192,13 +192,10 @@ int Var_EffectiveView(int elementIndex, const PlcVariable* var) {
   return view != VAR_VIEW_DEFAULT && var && Var_AdmitsView(var->type, view) ? view : Var_DefaultView(var);
 }
 
-int Var_ListViews(int withDefault, int gap, int elementIndex, const PlcVariable* var, int* count,
-                  int* list) {
+int Var_ListViews(VarViewList form, int elementIndex, const PlcVariable* var, int* count, int* list) {
   int n = 0;
-  if (withDefault) {
-    list[n++] = IDS_VIEW_DEFAULT;
-    if (gap) list[n++] = 0;
-  }
+  if (form != VarViewList::Views) list[n++] = IDS_VIEW_DEFAULT;
+  if (form == VarViewList::WithDefaultAndGap) list[n++] = 0;
   const int type = var ? var->type : -1;
   for (int view = VAR_VIEW_BIN; view < kVarViewCount; ++view)
     if (Var_AdmitsView(type, view)) list[n++] = IDS_VIEW_DEFAULT + view;

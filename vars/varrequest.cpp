@@ -20,7 +20,7 @@ int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write)
       continue;
     }
     char definition[kVarAddressTextMax];
-    Var_FormatAddress(0, 1, 1, 0, &v, definition, nullptr);
+    Var_FormatAddress({.withCount = true, .withType = true}, 0, &v, definition, nullptr);
     char line[2 * kVarAddressTextMax + 128];
     const int n = FormatTextN(line, sizeof line, LoadText(IDS_LOG_VAR_DELETED), definition,
                               TextId(IDS_ERR_OK + refused));

@@ -6,6 +6,13 @@
 // Texts are byte strings in code page 1250. Formatting and reading follow the
 // calling thread's formatting settings (the locale word of its ThreadContext),
 // so every thread that formats or reads must have been started by the runtime.
+//
+// Threads and ownership: nothing here takes a lock. Functions that work on a
+// record (HeapText, PlcVariable, VariableTable, IniIndex, IniBuilder,
+// FileHandle, the application record of the .vat functions) serve one thread
+// at a time per record; the others may run on any runtime thread at once. Texts come back in the caller's buffers, except
+// where a function hands over a runtime heap block: the caller then frees it
+// with Rt_Free.
 #pragma once
 
 #include <cstdarg>
@@ -88,8 +95,14 @@ double PowerOf(double base, int exponent);
 // of day with 0-3 digits of milliseconds. With no record the current local
 // time is used; with a record and takeLocalTime set, the current local time
 // is first stored into it. Returns the length.
-int FormatTimeStamp(int takeLocalTime, int withDate, int precision, CalendarRecord* record,
-                    int leadingTabs, char* output);
+//   FormatTimeStamp({.withDate = true, .precision = 3}, nullptr, stamp);
+struct TimeStampForm {
+  bool takeLocalTime = false;
+  bool withDate = false;
+  int precision = 0;
+  int leadingTabs = 0;
+};
+int FormatTimeStamp(TimeStampForm form, CalendarRecord* record, char* output);
 
 // A text in a runtime heap block that grows as it is appended to, for texts
 // whose length nothing bounds (log entries with many detail lines, whole
@@ -143,6 +156,12 @@ inline constexpr unsigned kTrimBoth = 3;
 // its length. A failed reading returns 0.
 std::int64_t ParseInteger(const char* text, unsigned flags, int decimals, int* consumed);
 double ParseReal(const char* text, unsigned flags, int* consumed);
+// ParseReal for a REAL: the digits rounded once, straight to single
+// precision, so that a text just inside the largest single is not pushed past
+// it by a rounding to double on the way. A value that rounds beyond the single
+// range reads as 0 with *overflow set (a reading all the same); one too small
+// for the smallest single reads as 0.
+float ParseRealSingle(const char* text, unsigned flags, int* consumed, bool* overflow);
 
 // Only blanks and tabs are white space. A null source copies as empty.
 int TrimCopy(char* destination, const char* source, unsigned trimFlags);
@@ -172,6 +191,12 @@ int ConcatText(char* destination, const char* first, const char* second);
 // of them as the read window last showed them, a display-mode byte and a
 // 24-byte name per element. The table holds at most 20 variables, in use
 // from index 0 upwards; free entries are all zero.
+//
+// The block comes from the runtime heap and belongs to the record: a copy of
+// a record shares it, so exactly one copy frees it (Var_FreeBlock,
+// VarTable_Clear, VarTable_Remove). Var_ElementName points into the block;
+// Var_TypeName and Var_AreaName give string-table texts, Var_TypeInfo a
+// constant row: none of them is the caller's to free.
 
 // Data types (the library's S7_TYPE_… codes), memory areas (S7_AREA_…) and
 // display modes ("views"; the display name of view v is string 600 + v).
@@ -255,11 +280,11 @@ int Var_AdmitsView(int type, int view);
 int Var_EffectiveView(int elementIndex, const PlcVariable* var);
 
 // Fills list with the string ids (600-608) of the views the type offers, in
-// id order: "Default" first when withDefault is set, followed by a 0 entry
-// (a menu separator) when gap is set too. list needs 8 entries. Returns the
+// id order, "Default" first as asked, followed by a 0 entry (a menu
+// separator) with WithDefaultAndGap. list needs 8 entries. Returns the
 // position of the element's current view byte in the list, 0 when absent.
-int Var_ListViews(int withDefault, int gap, int elementIndex, const PlcVariable* var, int* count,
-                  int* list);
+enum class VarViewList { Views, WithDefault, WithDefaultAndGap };
+int Var_ListViews(VarViewList form, int elementIndex, const PlcVariable* var, int* count, int* list);
 
 // Reads one element slot. Dec+/- and Time read it signed, the other views
 // unsigned (Var_EffectiveView). With a calendar: a 2-byte element gives the
@@ -288,9 +313,15 @@ void Var_SetElementName(PlcVariable* var, int elementIndex, const char* text);
 // and " (Type)" as asked. With a width, a longer address (before count and
 // type) raises it. text needs kVarAddressTextMax bytes; the length is
 // returned.
+//   Var_FormatAddress({.withCount = true, .withType = true}, 0, var, text, nullptr);
 inline constexpr int kVarAddressTextMax = 96;
-int Var_FormatAddress(int leadingBlank, int withCount, int withType, int elementIndex,
-                      const PlcVariable* var, char* text, int* width);
+struct VarAddressForm {
+  bool leadingBlank = false;
+  bool withCount = false;
+  bool withType = false;
+};
+int Var_FormatAddress(VarAddressForm form, int elementIndex, const PlcVariable* var, char* text,
+                      int* width);
 
 // Reads a definition text («DB1.DBW2:3 (Int)», blanks and case free) into
 // the record and allocates its block: 1 on success; 0 when the text is
@@ -308,7 +339,10 @@ void VarTable_Remove(VariableTable* table, int index);
 // adds every variable of the table. A variable the library refuses is logged
 // (Vars_Log) as "<definition> : <error text>. Deleted", freed and taken
 // out of the table. Returns the library's result for opening the request (0
-// when it is open; nothing was added otherwise).
+// when it is open; nothing was added otherwise). Call it on the thread that
+// uses the connection. A read request keeps pointers to the variables'
+// blocks and fills them on every run: free or remove no variable until the
+// next request is opened.
 int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write);
 
 // ================================================================ value text and calendar
@@ -318,12 +352,16 @@ int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write)
 // Day numbers count from 1 January of year 0 of the proleptic Gregorian
 // calendar; 1990-01-01 is day 726,833.
 
-// The value text of one element; trailingBlank appends one blank, bare
-// writes a character in the Char view without quotes and code (the edit
-// field's form). text needs kVarValueTextMax bytes; returns the length.
+// The value text of one element; trailingBlank appends one blank,
+// bareCharacter writes a character in the Char view without quotes and code
+// (the edit field's form). text needs kVarValueTextMax bytes; returns the
+// length.
 inline constexpr int kVarValueTextMax = 96;
-int Var_FormatValue(int trailingBlank, int bareCharacter, int elementIndex, const PlcVariable* var,
-                    char* text);
+struct VarValueForm {
+  bool trailingBlank = false;
+  bool bareCharacter = false;
+};
+int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var, char* text);
 
 int Cal_IsLeapYear(std::int64_t year);
 std::int64_t Cal_DaysBeforeYear(std::int64_t year);
@@ -504,8 +542,8 @@ std::uint32_t Ini_GetIPv4(const char* text, const char* section, const char* key
 // above it. An empty key removes the section's last occurrence with all it
 // holds; an empty section name changes nothing. A value is taken only up to
 // its first CR LF, and names holding CR LF are refused, so that no call can
-// add lines of its own making. *text is a heap block (or null for an empty
-// text) that may be moved; returns the new text length, the old one when the
+// add lines of its own making. *text is a runtime heap block (or null for an
+// empty text) that may be moved; returns the new text length, the old one when the
 // block could not grow.
 std::ptrdiff_t Ini_SetString(char** text, const char* section, const char* key, const char* value);
 std::ptrdiff_t Ini_SetInt(char** text, const char* section, const char* key, int value);
@@ -515,7 +553,8 @@ std::ptrdiff_t Ini_SetInt(char** text, const char* section, const char* key, int
 // scanning the text again; keys asked for in the order of the text are found
 // without hashing. The text must stay unchanged while the index is used, and
 // an index serves one thread at a time (it remembers the last answer). Without
-// memory for the index the getters fall back to scanning.
+// memory for the index the getters fall back to scanning. The tables are the
+// index's (runtime heap) until Ini_IndexFree; the text stays the caller's.
 struct IniIndexSlot;
 struct IniIndexSection;
 struct IniIndexEntry;
@@ -549,8 +588,8 @@ std::uint32_t Ini_IndexGetIPv4(IniIndex* index, const char* section, const char*
 // Writing a whole text from empty: Ini_BuildString gives byte for byte the
 // text that Ini_SetString calls in the same order would give, in linear time
 // when keys come section by section (anything else is handed to
-// Ini_SetString). Ini_BuildEnd hands the heap text over (never null unless
-// memory ran out) and releases the rest.
+// Ini_SetString). Ini_BuildEnd hands the heap text over (Rt_Free it; never
+// null unless memory ran out) and releases the rest.
 struct IniBuilder {
   char* text;
   std::size_t length;
@@ -588,7 +627,8 @@ struct FileHandle {
 };
 
 // Always a record (null only without memory), also when the open failed: the
-// record then holds the error and the other calls answer with code 6.
+// record then holds the error and the other calls answer with code 6. The
+// record is the caller's until File_Close, which every record needs.
 FileHandle* File_Open(const char* path, unsigned mode);
 // Closes and releases the record; returns its first error, else the close error.
 std::uint32_t File_Close(FileHandle* file);
@@ -604,7 +644,7 @@ inline constexpr unsigned kLoadSpare = 0x10;         // 1024 spare bytes; an emp
 inline constexpr std::size_t kLoadTextCap = 100000000;
 
 // Reads the whole file, up to maximum bytes (at most kLoadTextCap), into a
-// zero-terminated heap text. A file that cannot be opened or read reads as
+// zero-terminated runtime heap text (Rt_Free it). A file that cannot be opened or read reads as
 // empty: no buffer without kLoadSpare. The length goes to *length if asked.
 char* File_LoadText(const char* path, unsigned flags, std::size_t maximum, std::size_t* length);
 

@@ -53,7 +53,7 @@ int FindKind(const char* name) {
 void ReadVariableExtras(IniIndex* index, const char* section, PlcVariable* var) {
   int count = 0;
   int views[8] = {};
-  Var_ListViews(0, 0, 0, var, &count, views);
+  Var_ListViews(VarViewList::Views, 0, var, &count, views);
   const char* viewNames[8] = {};
   for (int k = 0; k < count; ++k) viewNames[k] = LoadText(views[k]);
   char key[32];
@@ -167,7 +167,7 @@ char* Vat_BuildText(const PlcSettings* plc, const VariableTable* table, std::ptr
     char section[16], key[32];
     SectionName(section, sizeof section, i);
     char definition[kVarAddressTextMax];
-    Var_FormatAddress(0, 1, 1, 0, var, definition, nullptr);
+    Var_FormatAddress({.withCount = true, .withType = true}, 0, var, definition, nullptr);
     Ini_BuildString(&b, section, "Var", definition);
     for (int j = 0; j < var->count; ++j) {
       KeyName(key, sizeof key, "Name", j);

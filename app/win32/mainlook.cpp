@@ -65,7 +65,7 @@ void Shell_ClockTick() {
   Shell* shell = TheShell();
   CalendarRecord now{};
   char text[64];
-  FormatTimeStamp(1, 1, 0, &now, 1, text);
+  FormatTimeStamp({.takeLocalTime = true, .withDate = true, .leadingTabs = 1}, &now, text);
   if (now.second == shell->clockSecond) return;
   shell->clockSecond = now.second;
   const std::wstring wide = Wide(text);

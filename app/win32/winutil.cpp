@@ -56,7 +56,7 @@ void UseArrowCursor(HWND window) {
 
 int TimeStampWidth(HWND window, bool withDate, int precision, int extraLetters) {
   char text[64];
-  int n = FormatTimeStamp(0, withDate ? 1 : 0, precision, nullptr, 0, text);
+  int n = FormatTimeStamp({.withDate = withDate, .precision = precision}, nullptr, text);
   while (extraLetters-- > 0 && n < 63) text[n++] = 'w';
   text[n] = '\0';
   const std::wstring wide = Wide(text);

@@ -35,22 +35,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!v.values || v.count < 0 || v.count > kVarDefinitionCountMax) __builtin_trap();
 
   char written[kVarAddressTextMax];
-  const int n = Var_FormatAddress(0, 1, 1, 0, &v, written, nullptr);
+  const int n = Var_FormatAddress({.withCount = true, .withType = true}, 0, &v, written, nullptr);
   if (n <= 0 || n >= kVarAddressTextMax || written[n] != 0) __builtin_trap();
   PlcVariable back{};
   if (!Var_ParseDefinition(written, &back) || !SameDefinition(v, back)) __builtin_trap();
   char again[kVarAddressTextMax];
-  Var_FormatAddress(0, 1, 1, 0, &back, again, nullptr);
+  Var_FormatAddress({.withCount = true, .withType = true}, 0, &back, again, nullptr);
   if (std::strcmp(written, again) != 0) __builtin_trap();
 
   int width = 0;
   char element[kVarAddressTextMax], value[kVarValueTextMax];
   for (int i = 0; i < v.count; i += (v.count > 16 ? v.count / 16 : 1)) {
-    const int a = Var_FormatAddress(1, 0, 0, i, &v, element, &width);
+    const int a = Var_FormatAddress({.leadingBlank = true}, i, &v, element, &width);
     if (a >= kVarAddressTextMax || a > width) __builtin_trap();
     for (int view = 0; view < kVarViewCount; ++view) {
       v.views[i] = static_cast<std::uint8_t>(view);
-      const int t = Var_FormatValue(1, view & 1, i, &v, value);
+      const int t = Var_FormatValue({.trailingBlank = true, .bareCharacter = (view & 1) != 0}, i, &v, value);
       if (t <= 0 || t >= kVarValueTextMax) __builtin_trap();
     }
   }

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (Var_EnterValue(1, &v, text.data()) != VAR_VALUE_OK) __builtin_trap();
 
   char shown[kVarValueTextMax];
-  Var_FormatValue(0, 1, 1, &v, shown);
+  Var_FormatValue({.bareCharacter = true}, 1, &v, shown);
   PlcVariable again{};
   Var_Init(1, type, S7_AREA_DB, 2, &again);
   if (!Var_AllocBlock(&again)) __builtin_trap();

@@ -31,7 +31,7 @@ class VarRequestTest : public RwTest {
   }
   std::string Definition(int i) {
     char text[kVarAddressTextMax];
-    Var_FormatAddress(0, 1, 1, 0, &table_.vars[i], text, nullptr);
+    Var_FormatAddress({.withCount = true, .withType = true}, 0, &table_.vars[i], text, nullptr);
     return text;
   }
   void ExpectFreeFrom(int first) {
@@ -65,9 +65,9 @@ TEST_F(VarRequestTest, AdjacentRefusedVariablesAreBothDroppedAndTheRestRead) {
   ASSERT_TRUE(Model().WriteMemory(0x83, 0, 0, {0xAA, 0x55}));
   ASSERT_EQ(S7_MultiRead(conn_), S7_OK);
   char text[kVarValueTextMax];
-  Var_FormatValue(0, 0, 3, &table_.vars[0], text);
+  Var_FormatValue({}, 3, &table_.vars[0], text);
   EXPECT_STREQ(text, "0xfe");
-  Var_FormatValue(0, 0, 1, &table_.vars[1], text);
+  Var_FormatValue({}, 1, &table_.vars[1], text);
   EXPECT_STREQ(text, "0x55");
 }
 

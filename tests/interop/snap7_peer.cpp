@@ -5,8 +5,11 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <poll.h>
 #include <random>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,17 +17,58 @@
 #error "TOLVANE_SOURCE_DIR must name the source tree"
 #endif
 
+namespace {
+
+// Where the peer lives: the script and the node_modules that npm fills. A
+// test points it elsewhere to see how a missing peer is reported.
+std::string PeerDir() {
+  const char* over = std::getenv("TOLVANE_SNAP7_DIR");
+  return over && *over ? over : std::string(TOLVANE_SOURCE_DIR) + "/tests/interop";
+}
+
+// The native addon that npm builds; without it the server cannot start.
+std::string AddonPath(const std::string& dir) {
+  return dir + "/node_modules/node-snap7/build/Release/node_snap7.node";
+}
+
+std::string EndText(int status) {
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
+    return "node could not be run (scripts/setup.sh installs Node.js)";
+  if (WIFEXITED(status)) return "exit code " + std::to_string(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+  return "status " + std::to_string(status);
+}
+
+}  // namespace
+
 Snap7Peer::~Snap7Peer() { Stop(); }
 
 bool Snap7Peer::Start(std::string* why, int pduSize) {
+  Stop();
+  const std::string dir = PeerDir();
+  if (access(AddonPath(dir).c_str(), R_OK) != 0) {
+    *why = "the Snap7 test peer is not installed (" + AddonPath(dir) +
+           " is missing): run scripts/setup.sh, which installs it with npm in tests/interop";
+    return false;
+  }
+  const std::string script = dir + "/snap7_server.js";
+  const std::string pdu = std::to_string(pduSize);
   std::random_device seed;
   std::mt19937 rng(seed());
   for (int attempt = 0; attempt < 8; ++attempt) {
     char text[32];
     std::snprintf(text, sizeof text, "127.%u.%u.%u", 16 + static_cast<unsigned>(rng() % 230),
                   static_cast<unsigned>(rng() % 256), 1 + static_cast<unsigned>(rng() % 254));
+    // Commands go through a socket, whose send can be told not to raise
+    // SIGPIPE when the server has died; nothing leaks into other children.
     int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0) {
+      *why = "socketpair failed";
+      return false;
+    }
+    if (pipe2(out, O_CLOEXEC) != 0) {
+      close(in[0]);
+      close(in[1]);
       *why = "pipe failed";
       return false;
     }
@@ -32,47 +76,61 @@ bool Snap7Peer::Start(std::string* why, int pduSize) {
     if (pid == 0) {
       dup2(in[0], 0);
       dup2(out[1], 1);
-      close(in[1]);
-      close(out[0]);
-      const std::string script = std::string(TOLVANE_SOURCE_DIR) + "/tests/interop/snap7_server.js";
-      const std::string pdu = std::to_string(pduSize);
       execlp("node", "node", script.c_str(), text, pduSize ? pdu.c_str() : nullptr,
              static_cast<char*>(nullptr));
       _exit(127);
     }
     close(in[0]);
     close(out[1]);
+    if (pid < 0) {
+      close(in[1]);
+      close(out[0]);
+      *why = "fork failed";
+      return false;
+    }
     pid_ = pid;
     to_child_ = in[1];
     from_child_ = out[0];
     std::string line;
-    if (ReadLine(&line, 15000) && line == "ready") {
+    const bool answered = ReadLine(&line, 15000);
+    if (answered && line == "ready") {
       address_text_ = text;
       address_ = inet_addr(text);
       return true;
     }
-    *why = "the Snap7 server did not start: " + line;
-    Stop();
+    const int status = End();
+    // Only a refused address is worth another try.
+    if (answered && line.rfind("error", 0) == 0) {
+      *why = std::string("the Snap7 server could not listen on ") + text + ": " + line;
+      continue;
+    }
+    *why = answered ? "the Snap7 server did not start: " + line
+                    : "the Snap7 server (" + script + ") ended before it was ready: " + EndText(status);
+    return false;
   }
   return false;
 }
 
-void Snap7Peer::Stop() {
-  if (pid_ < 0) return;
+void Snap7Peer::Stop() { End(); }
+
+int Snap7Peer::End() {
+  if (pid_ < 0) return 0;
   if (to_child_ >= 0) {
     const char quit[] = "quit\n";
-    (void)!write(to_child_, quit, sizeof quit - 1);
+    (void)!send(to_child_, quit, sizeof quit - 1, MSG_NOSIGNAL);
     close(to_child_);
   }
   int status = 0;
-  for (int i = 0; i < 300 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
-  if (waitpid(pid_, &status, WNOHANG) == 0) {
+  pid_t ended = 0;
+  for (int i = 0; i < 300 && (ended = waitpid(pid_, &status, WNOHANG)) == 0; ++i) usleep(10000);
+  if (ended == 0) {
     kill(pid_, SIGKILL);
     waitpid(pid_, &status, 0);
   }
   if (from_child_ >= 0) close(from_child_);
   pid_ = to_child_ = from_child_ = -1;
   pending_.clear();
+  return status;
 }
 
 bool Snap7Peer::ReadLine(std::string* line, int timeoutMs) {
@@ -94,7 +152,9 @@ bool Snap7Peer::ReadLine(std::string* line, int timeoutMs) {
 
 std::string Snap7Peer::Command(const std::string& line) {
   std::string text = line + "\n";
-  if (write(to_child_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return "error write";
+  if (to_child_ < 0) return "error not running";
+  if (send(to_child_, text.data(), text.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(text.size()))
+    return "error write";
   std::string answer;
   if (!ReadLine(&answer, 10000)) return "error no answer";
   if (answer.rfind("ok", 0) == 0) return answer.size() > 3 ? answer.substr(3) : "";

@@ -14,7 +14,9 @@ class Snap7Peer {
   Snap7Peer& operator=(const Snap7Peer&) = delete;
 
   // Starts the server on a free 127.x.y.z, granting at most pduSize bytes
-  // (0: the server's default); false (with a reason) if it cannot.
+  // (0: the server's default); false (with a reason) if it cannot, e.g. when
+  // scripts/setup.sh has not installed it. TOLVANE_SNAP7_DIR names another
+  // directory holding snap7_server.js and its node_modules.
   bool Start(std::string* why, int pduSize = 0);
   void Stop();
 
@@ -28,6 +30,7 @@ class Snap7Peer {
 
  private:
   bool ReadLine(std::string* line, int timeoutMs);
+  int End();  // stops the server; its wait status
   int pid_ = -1;
   int to_child_ = -1;
   int from_child_ = -1;

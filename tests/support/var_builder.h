@@ -41,13 +41,14 @@ struct TestVar {
 
   std::string Text(int index, int bare = 0, int trailingBlank = 0) {
     char out[kVarValueTextMax];
-    const int n = Var_FormatValue(trailingBlank, bare, index, &v, out);
+    const int n = Var_FormatValue({.trailingBlank = trailingBlank != 0, .bareCharacter = bare != 0}, index, &v, out);
     EXPECT_EQ(n, static_cast<int>(std::strlen(out)));
     return out;
   }
   std::string Address(int index, int blank = 0, int withCount = 0, int withType = 0) {
     char out[kVarAddressTextMax];
-    const int n = Var_FormatAddress(blank, withCount, withType, index, &v, out, nullptr);
+    const VarAddressForm form{.leadingBlank = blank != 0, .withCount = withCount != 0, .withType = withType != 0};
+    const int n = Var_FormatAddress(form, index, &v, out, nullptr);
     EXPECT_EQ(n, static_cast<int>(std::strlen(out)));
     return out;
   }

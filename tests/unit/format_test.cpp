@@ -329,22 +329,22 @@ TEST(FormatNumbers, FillAndPower) {
 TEST(FormatTimeStampTest, GivenRecordAndLocalTime) {
   CalendarRecord r = kClock;
   char out[64];
-  EXPECT_EQ(FormatTimeStamp(0, 1, 0, &r, 1, out), 20);
+  EXPECT_EQ(FormatTimeStamp({.withDate = true, .leadingTabs = 1}, &r, out), 20);
   EXPECT_STREQ(out, "\t2021.03.04 09:05:07");
-  FormatTimeStamp(0, 0, 7, &r, 0, out);
+  FormatTimeStamp({.precision = 7}, &r, out);
   EXPECT_STREQ(out, "09:05:07.042") << "precision clamped to 3";
-  FormatTimeStamp(0, 1, 2, &r, 2, out);
+  FormatTimeStamp({.withDate = true, .precision = 2, .leadingTabs = 2}, &r, out);
   EXPECT_STREQ(out, "\t\t2021.03.04 09:05:07.04");
 
   CalendarRecord now = {};
-  int n = FormatTimeStamp(1, 1, 3, &now, 0, out);
+  int n = FormatTimeStamp({.takeLocalTime = true, .withDate = true, .precision = 3}, &now, out);
   EXPECT_EQ(n, 23);
   EXPECT_GE(now.year, 2020);
   EXPECT_GE(now.month, 1);
   char again[64];
   FormatText(again, "%D %.3T", &now, &now);
   EXPECT_STREQ(out, again) << "the local time is stored into the record first";
-  EXPECT_EQ(FormatTimeStamp(0, 0, 0, nullptr, 0, out), 8) << "no record: the current time";
+  EXPECT_EQ(FormatTimeStamp({}, nullptr, out), 8) << "no record: the current time";
 }
 
 // The settings come from the calling thread's ThreadContext; a worker with

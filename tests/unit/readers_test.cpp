@@ -3,6 +3,7 @@
 // letters, comparison, searching and joining.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -153,6 +154,39 @@ TEST(ParseRealTest, Cases) {
   std::string half = "9007199254740993" + std::string(900, '0') + "1e-901";
   EXPECT_EQ(ParseReal(half.c_str(), 0, nullptr), 9007199254740994.0)
       << "just above a tie rounds up even 900 digits later";
+}
+
+// The single-precision reading rounds the digits once; what rounds past the
+// largest single overflows, what falls below the smallest reads as 0.
+TEST(ParseRealTest, Single) {
+  struct Case {
+    const char* text;
+    float value;
+    int consumed;
+    bool overflow;
+  } cases[] = {
+      {"3.4028235e+38", FLT_MAX, 13, false},
+      {"-3.40282356e+38", -FLT_MAX, 15, false},
+      {"3.4028236e+38", 0, 13, true},
+      {"-1e+39", 0, 6, true},
+      {"1e+4999", 0, 7, true},
+      {"340282356779733661637539395458142568447.9", FLT_MAX, 41, false},  // via a double: infinity
+      {"340282356779733661637539395458142568448", 0, 39, true},          // the tie goes to even: infinity
+      {"1.4e-45", 1.4e-45f, 7, false},
+      {"1e-46", 0, 5, false},
+      {"16777217", 16777216.0f, 8, false},  // a tie rounds to even
+      {"0.1", 0.1f, 3, false},
+      {"1.5E3", 0, -4, false},
+  };
+  for (const Case& c : cases) {
+    int consumed = 12345;
+    bool overflow = !c.overflow;
+    const float v = ParseRealSingle(c.text, 0, &consumed, &overflow);
+    EXPECT_EQ(consumed, c.consumed) << c.text;
+    EXPECT_EQ(v, c.value) << c.text;
+    EXPECT_EQ(overflow, c.overflow) << c.text;
+  }
+  EXPECT_TRUE(std::signbit(ParseRealSingle("-1e-50", 0, nullptr, nullptr)));
 }
 
 TEST(TextHelpers, Trimming) {

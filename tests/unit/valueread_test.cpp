@@ -3,6 +3,7 @@
 // the value it shows.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -132,6 +133,20 @@ const ReadCase kCases[] = {
     {S7_TYPE_REAL, RL, "3.5e+38", REAL_RANGE, 0},
     {S7_TYPE_REAL, RL, "-1e+39", REAL_RANGE, 0},
     {S7_TYPE_REAL, RL, "1e+400", REAL_RANGE, 0},
+    // The largest REAL as it is usually written, and what still rounds to
+    // it: only what rounds past it (to infinity) is refused.
+    {S7_TYPE_REAL, RL, "3.4028235e+38", OK, static_cast<std::int64_t>(RealBits(FLT_MAX))},
+    {S7_TYPE_REAL, RL, "3.40282356e+38", OK, static_cast<std::int64_t>(RealBits(FLT_MAX))},
+    {S7_TYPE_REAL, RL, "3.4028236e+38", REAL_RANGE, 0},
+    {S7_TYPE_REAL, RL, "-3.4028235e+38", OK, static_cast<std::int64_t>(RealBits(-FLT_MAX))},
+    {S7_TYPE_REAL, RL, "-3.40282356e+38", OK, static_cast<std::int64_t>(RealBits(-FLT_MAX))},
+    {S7_TYPE_REAL, RL, "-3.4028236e+38", REAL_RANGE, 0},
+    // Just below the midpoint between the largest REAL and infinity: through
+    // a double it would land on the midpoint and round up to infinity.
+    {S7_TYPE_REAL, RL, "340 282 356 779 733 661 637 539 395 458 142 568 447", OK,
+     static_cast<std::int64_t>(RealBits(FLT_MAX))},
+    {S7_TYPE_REAL, RL, "340 282 356 779 733 661 637 539 395 458 142 568 448", REAL_RANGE, 0},
+    {S7_TYPE_REAL, RL, "340282360000000000000000000000000000000", REAL_RANGE, 0},
     // Time: numbers with units d h m s ms in that order.
     {S7_TYPE_TIMER, TIME, "1m30s", OK, 90000},
     {S7_TYPE_TIMER, TIME, "1M30S", OK, 90000},
@@ -309,7 +324,7 @@ TEST(ValueRead, EveryValueTextReadsBack) {
           ASSERT_EQ(Var_PutElement(0, from.get(), v, nullptr), 1);
         }
         char shown[kVarValueTextMax];
-        Var_FormatValue(0, 1, 0, from.get(), shown);
+        Var_FormatValue({.bareCharacter = true}, 0, from.get(), shown);
         to.SetRaw(0, 0);
         ASSERT_EQ(Var_EnterValue(0, to.get(), shown), VAR_VALUE_OK)
             << "type " << type << " view " << view << " \"" << shown << "\"";

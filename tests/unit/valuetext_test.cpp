@@ -225,7 +225,7 @@ TEST(ValueText, NoElementGivesAnEmptyText) {
   TestVar t(S7_TYPE_WORD, 1);
   char out[kVarValueTextMax];
   std::memset(out, 'x', sizeof out);
-  EXPECT_EQ(Var_FormatValue(1, 0, 1, t.get(), out), 0);
+  EXPECT_EQ(Var_FormatValue({.trailingBlank = true}, 1, t.get(), out), 0);
   EXPECT_STREQ(out, "");
 }
 
@@ -239,7 +239,7 @@ TEST(ValueText, LongestTextsFit) {
         t.SetView(0, view);
         char out[kVarValueTextMax + 16];
         std::memset(out, '#', sizeof out);
-        const int n = Var_FormatValue(1, 0, 0, t.get(), out);
+        const int n = Var_FormatValue({.trailingBlank = true}, 0, t.get(), out);
         ASSERT_LT(n, kVarValueTextMax);
         ASSERT_EQ(out[n], 0);
         ASSERT_EQ(out[kVarValueTextMax], '#');

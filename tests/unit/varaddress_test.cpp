@@ -13,7 +13,7 @@ namespace {
 
 std::string Definition(PlcVariable* v) {
   char out[kVarAddressTextMax];
-  Var_FormatAddress(0, 1, 1, 0, v, out, nullptr);
+  Var_FormatAddress({.withCount = true, .withType = true}, 0, v, out, nullptr);
   return out;
 }
 
@@ -152,11 +152,11 @@ TEST(VarAddress, WidthGrowsWithTheAddressOnly) {
   TestVar t("DB10.DBW100:3 (Word)");
   char out[kVarAddressTextMax];
   int width = 5;
-  EXPECT_EQ(Var_FormatAddress(1, 1, 1, 2, t.get(), out, &width), 21);
+  EXPECT_EQ(Var_FormatAddress({.leadingBlank = true, .withCount = true, .withType = true}, 2, t.get(), out, &width), 21);
   EXPECT_STREQ(out, " DB10.DBW104:3 (Word)");
   EXPECT_EQ(width, 12) << "the blank and the address, not count and type";
   width = 40;
-  Var_FormatAddress(0, 0, 0, 0, t.get(), out, &width);
+  Var_FormatAddress({}, 0, t.get(), out, &width);
   EXPECT_EQ(width, 40);
 }
 
@@ -167,12 +167,13 @@ TEST(VarAddress, FieldsBeyondThePlcStillGiveATextThatFits) {
   v.start = INT32_MAX;
   v.count = INT32_MIN;
   char out[kVarAddressTextMax];
-  const int n = Var_FormatAddress(1, 1, 1, INT32_MAX, &v, out, nullptr);
+  const int n =
+      Var_FormatAddress({.leadingBlank = true, .withCount = true, .withType = true}, INT32_MAX, &v, out, nullptr);
   EXPECT_STREQ(out, " DB-2147483648.DBQ19327352823:-2147483648 (Date&Time)");
   EXPECT_EQ(n, static_cast<int>(std::strlen(out)));
   v.type = 40;
   v.area = -3;
-  Var_FormatAddress(0, 1, 1, 0, &v, out, nullptr);
+  Var_FormatAddress({.withCount = true, .withType = true}, 0, &v, out, nullptr);
   EXPECT_STREQ(out, "?Q2147483647:-2147483648 (?)");
 }
 

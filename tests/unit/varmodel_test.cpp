@@ -114,9 +114,9 @@ TEST(VarViews, ListsByType) {
   for (const Case& c : cases) {
     TestVar t(c.type, 1);
     int list[8], count = -1;
-    Var_ListViews(0, 0, 0, t.get(), &count, list);
+    Var_ListViews(VarViewList::Views, 0, t.get(), &count, list);
     EXPECT_EQ(std::vector<int>(list, list + count), c.views) << "type " << c.type;
-    Var_ListViews(1, 1, 0, t.get(), &count, list);
+    Var_ListViews(VarViewList::WithDefaultAndGap, 0, t.get(), &count, list);
     ASSERT_EQ(count, static_cast<int>(c.views.size()) + 2);
     EXPECT_EQ(list[0], 600);
     EXPECT_EQ(list[1], 0) << "the separator after Default";
@@ -130,16 +130,16 @@ TEST(VarViews, ListsByType) {
 TEST(VarViews, PositionOfTheCurrentViewAndTheEffectiveView) {
   TestVar t(S7_TYPE_DWORD, 2);
   int list[8], count = 0;
-  EXPECT_EQ(Var_ListViews(1, 0, 0, t.get(), &count, list), 0) << "Default is first";
+  EXPECT_EQ(Var_ListViews(VarViewList::WithDefault, 0, t.get(), &count, list), 0) << "Default is first";
   t.SetView(0, VAR_VIEW_TIME);
-  EXPECT_EQ(Var_ListViews(1, 0, 0, t.get(), &count, list), 5);
-  EXPECT_EQ(Var_ListViews(1, 1, 0, t.get(), &count, list), 6);
-  EXPECT_EQ(Var_ListViews(0, 0, 0, t.get(), &count, list), 4);
+  EXPECT_EQ(Var_ListViews(VarViewList::WithDefault, 0, t.get(), &count, list), 5);
+  EXPECT_EQ(Var_ListViews(VarViewList::WithDefaultAndGap, 0, t.get(), &count, list), 6);
+  EXPECT_EQ(Var_ListViews(VarViewList::Views, 0, t.get(), &count, list), 4);
   EXPECT_EQ(Var_EffectiveView(0, t.get()), VAR_VIEW_TIME);
   EXPECT_EQ(Var_EffectiveView(1, t.get()), VAR_VIEW_HEX) << "Default stands for the type's own view";
   // A view byte the type does not offer (a damaged record) shows the default.
   t.SetView(1, VAR_VIEW_CHAR);
-  EXPECT_EQ(Var_ListViews(0, 0, 1, t.get(), &count, list), 0);
+  EXPECT_EQ(Var_ListViews(VarViewList::Views, 1, t.get(), &count, list), 0);
   EXPECT_EQ(Var_EffectiveView(1, t.get()), VAR_VIEW_HEX);
   t.SetView(1, 200);
   EXPECT_EQ(Var_EffectiveView(1, t.get()), VAR_VIEW_HEX);
