@@ -1,7 +1,8 @@
 // The file commands of tolvane.exe through the system's file dialogs under
-// Wine: loading a table, saving it (the bytes on disk), saves that fail
-// (a name code page 1250 cannot hold, a file another program holds) leaving
-// the title alone, and a load that names another PLC with the PLC choice.
+// Wine: loading a table (and one the reader refuses), saving it (the bytes
+// on disk), saves that fail (a name code page 1250 cannot hold, a file
+// another program holds) leaving the title alone, a load that names another
+// PLC with the PLC choice, and the program in a folder with Hungarian letters.
 #include <windows.h>
 
 #include <gtest/gtest.h>

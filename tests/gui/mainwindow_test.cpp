@@ -1,8 +1,10 @@
-// tolvane.exe driven from outside against the simulator: start-up (single
-// instance, position and size, the file on the command line), the commands
-// of the connection and CPU menus with the log entries they write, the
-// greyed commands that must do nothing however they arrive, the log font,
-// the about box, minimising while entries arrive, and the ways to end.
+// tolvane.exe driven from outside against the simulator and the stand-in
+// access point: start-up (single instance, position and size, the file on
+// the command line), the connection, CPU and bus commands with the log
+// entries they write, time-outs, greyed commands and commands posted under a
+// modal dialog that must do nothing, the log font, the about box, size
+// limits and layout, the log while minimised and at its line limit, and the
+// ways to end.
 #include <windows.h>
 
 #include <gtest/gtest.h>
