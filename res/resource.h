@@ -99,3 +99,14 @@
 // Login dialog.
 #define IDD_LOGIN 214
 #define IDC_LOGIN_PASSWORD 1150
+
+// Read-variables window (modeless, on a thread of its own): the value list,
+// the bottom row (refresh, interval, hide the main window), the close button
+// and the status bar.
+#define IDD_READ_WINDOW 230
+#define IDC_READ_LIST 1160
+#define IDC_READ_REFRESH 1161
+#define IDC_READ_INTERVAL 1162
+#define IDC_READ_HIDE_MAIN 1163
+#define IDC_READ_CLOSE 1164
+#define IDC_READ_STATUS 1165

@@ -10,6 +10,7 @@
 #include "app/win32/filecommands.h"
 #include "app/win32/shell.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/readwindow.h"
 
 bool Shell_CommandAvailable(int id) {
   switch (id) {
@@ -40,6 +41,8 @@ void Shell_AfterLoad() {
   Shell_UpdateStatusText();
   shell->fileNameFlag = true;
   Shell_UpdateTitle();
+  // Last: from the window's start on, the connection is its thread's.
+  if (Vat_ReadWindowDue(app)) ReadWindow_Open(true, true);
 }
 
 void Shell_Command(int id) {

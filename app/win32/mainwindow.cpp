@@ -12,6 +12,7 @@
 #include "app/watchdog.h"
 #include "app/win32/winutil.h"
 #include "app/win32/wintext.h"
+#include "dialogs/readwindow.h"
 #include "res/codepage.h"
 #include "res/strings.h"
 #include "runtime/runtime.h"
@@ -129,7 +130,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       EndPaint(window, &ps);
       return 0;
     }
-    case WM_CLOSE: Shell_Command(502); return 0;
+    case WM_CLOSE:
+      // The read window's thread may be inside a read or a log write: it
+      // ends first, and its end message finishes the close.
+      if (ReadWindow_Running()) {
+        g_shell.closeAfterReadWindow = true;
+        ReadWindow_RequestClose();
+        return 0;
+      }
+      Shell_Command(502);
+      return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (id >= 500 && id <= 524) {
@@ -161,6 +171,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
       if (message == kWmLogText) {
         LogPane_HandleMessage(PlatMessage{message, wParam, lParam});
+        return 0;
+      }
+      if (message == kWmThreadStarting) {
+        ReadWindow_ThreadStarting(static_cast<std::uint32_t>(lParam));
+        return 0;
+      }
+      if (message == kWmThreadEnded) {
+        if (ReadWindow_ThreadEnded(static_cast<std::uint32_t>(lParam)) && g_shell.closeAfterReadWindow &&
+            !ReadWindow_Running())
+          DestroyWindow(window);
+        return 0;
+      }
+      if (message == kWmReadWindowClosing) {
+        ReadWindow_Closing();
         return 0;
       }
       break;

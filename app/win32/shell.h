@@ -36,6 +36,7 @@ struct Shell {
   bool minimumSizeFlag;
   bool minimised;
   bool readWindowOpen;        // commands wait while the read window reads
+  bool closeAfterReadWindow;  // a close request came while the read window existed
 };
 Shell* TheShell();
 
@@ -74,8 +75,8 @@ void Shell_MinMaxInfo(MINMAXINFO* info);
 bool Shell_CommandAvailable(int id);
 // Runs menu command id (500-524), when it applies now (dispatch.cpp).
 void Shell_Command(int id);
-// After a variable table file was loaded: menu, status, title, and the read
-// window when the file left a connection.
+// After a variable table file was loaded: menu, status, title, and then the
+// read window when the file left a connection.
 void Shell_AfterLoad();
 
 // The front end the portable commands talk to.

@@ -2,6 +2,7 @@
 // is its dialog, the menu and status bar are its own.
 #include "app/win32/shell.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/readwindow.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ class WindowFrontEnd : public FrontEnd {
   bool ChoosePlc(const PlcChoice& choice, int* useSaved) override {
     return Dialog_ChoosePlc(TheShell()->main, choice, useSaved);
   }
-  void OpenReadWindow(bool, bool) override {}
+  void OpenReadWindow(bool readBack, bool cyclic) override { ReadWindow_Open(readBack, cyclic); }
   void UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveItem save) override {
     Shell_UpdateMenu(interfaceState, connectionState, save);
   }

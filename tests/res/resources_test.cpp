@@ -474,6 +474,46 @@ TEST(DialogResource, ParameterDialogs) {
   EXPECT_EQ(password->style & ES_PASSWORD, 0u) << "the password shows as typed";
 }
 
+// The read window: resizable, the list on top, then the bottom row from left
+// to right, the separator, the close button and the status bar.
+TEST(DialogResource, ReadWindow) {
+  const DialogTemplate d = ReadDialog(IDD_READ_WINDOW);
+  ExpectFrame(d, 180, 205, L"Változók olvasása");
+  EXPECT_TRUE(d.style & WS_THICKFRAME) << "a sizing border";
+  const TemplateItem* list = Item(d, IDC_READ_LIST);
+  const TemplateItem* refresh = Item(d, IDC_READ_REFRESH);
+  const TemplateItem* interval = Item(d, IDC_READ_INTERVAL);
+  const TemplateItem* hide = Item(d, IDC_READ_HIDE_MAIN);
+  const TemplateItem* line = Item(d, IDC_SEPARATOR);
+  const TemplateItem* close = Item(d, IDC_READ_CLOSE);
+  const TemplateItem* status = Item(d, IDC_READ_STATUS);
+  ASSERT_TRUE(list && refresh && interval && hide && line && close && status);
+  EXPECT_TRUE(IsClass(*list, L"#131", L"ListBox"));
+  EXPECT_EQ(list->style & (WS_VSCROLL | WS_HSCROLL), static_cast<DWORD>(WS_VSCROLL | WS_HSCROLL));
+  EXPECT_TRUE(IsClass(*interval, L"#133", L"ComboBox"));
+  EXPECT_EQ(interval->style & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
+  for (const TemplateItem* box : {refresh, hide}) {
+    EXPECT_TRUE(IsButton(*box));
+    EXPECT_EQ(box->style & BS_TYPEMASK, static_cast<DWORD>(BS_AUTOCHECKBOX));
+  }
+  EXPECT_EQ(refresh->text, L"&Frissítés");
+  EXPECT_EQ(hide->text, L"&Főablak elrejtése");
+  EXPECT_EQ(close->text, L"&Bezárás");
+  EXPECT_EQ(close->style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON)) << "Enter does not close";
+  EXPECT_EQ(_wcsicmp(status->cls.c_str(), L"msctls_statusbar32"), 0);
+  EXPECT_TRUE(status->style & SBARS_SIZEGRIP);
+
+  EXPECT_EQ(refresh->x, list->x) << "the bottom row starts at the list's margin";
+  EXPECT_LE(refresh->x + refresh->cx, interval->x);
+  EXPECT_LE(interval->x + interval->cx, hide->x);
+  EXPECT_EQ(hide->x + hide->cx, list->x + list->cx) << "and ends at its right edge";
+  for (const TemplateItem* row : {refresh, interval, hide}) EXPECT_GE(row->y, list->y + list->cy);
+  EXPECT_GE(line->y, refresh->y + refresh->cy);
+  EXPECT_GE(close->y, line->y + line->cy);
+  EXPECT_EQ(close->x * 2 + close->cx, d.cx) << "the close button centred";
+  EXPECT_LE(close->y + close->cy, d.cy);
+}
+
 TEST(VersionResource, SaysOnePointZeroBuild69) {
   HRSRC res = FindResourceW(Module(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
   ASSERT_NE(res, nullptr);

@@ -51,6 +51,34 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
   return Send(inputs);
 }
 
+bool MouseClick(HWND window, POINT client, bool right) {
+  if (!Activate(GetAncestor(window, GA_ROOT))) return false;
+  POINT at = client;
+  ClientToScreen(window, &at);
+  // Absolute positions run from 0 to 65536 across the primary screen; the
+  // middle of a pixel's share, so rounding either way lands on it.
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  auto event = [&](DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / w);
+    in.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / h);
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+    return in;
+  };
+  // The pointer is there before the button goes down: a busy system may
+  // otherwise press it where the pointer was.
+  std::vector<INPUT> move{event(0)};
+  if (!Send(move)) return false;
+  WaitUntil([&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+  }, 2000);
+  std::vector<INPUT> press{event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
+                           event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)};
+  return Send(press);
+}
+
 bool TypeText(HWND window, std::wstring_view text) {
   if (!Activate(window)) return false;
   std::vector<INPUT> inputs;

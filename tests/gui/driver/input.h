@@ -1,6 +1,6 @@
-// Acting on a driven program: menu commands posted to a window, and real
+// Acting on a driven program: menu commands posted to a window, real
 // keystrokes (SendInput) for what only the keyboard reaches, such as the
-// accelerator table and a dialog's Esc and Enter.
+// accelerator table and a dialog's Esc and Enter, and real mouse clicks.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,11 @@ bool Activate(HWND window, DWORD timeoutMs = 2000);
 // Activates window, then presses the keys in order and releases them in
 // reverse: {VK_CONTROL, 'R'} is Ctrl+R, {VK_MENU, 'X'} is Alt+X.
 bool PressKeys(HWND window, std::initializer_list<WORD> keys);
+
+// Activates window's top-level window, moves the mouse to the point given in
+// window's client coordinates and clicks there with the left (or right)
+// button.
+bool MouseClick(HWND window, POINT client, bool right = false);
 
 // Activates window and types each character with the key (and Shift) that
 // the keyboard layout has for it, e.g. "?".

@@ -3,6 +3,8 @@
 #include "tests/gui/driver/process.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "tests/gui/driver/windowfind.h"
