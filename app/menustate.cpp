@@ -65,7 +65,8 @@ int Menu_Changes(const AppState* app, MenuState interfaceState, MenuState connec
   if (connectionState != MenuState::Unchanged) {
     const bool exists = connectionState == MenuState::Open;
     const bool connected = exists && S7_IsConnected(app->conn) == 1;
-    c.Set(kCmdConnectionOpen, !exists);
+    // As the command's own rule says: a connection is opened on an interface.
+    c.Set(kCmdConnectionOpen, !exists && app->iface != nullptr);
     c.Set(kCmdConnectionClose, exists);
     c.Set(kCmdConnectionModify, exists);
     c.Set(kCmdConnect, exists && !connected);

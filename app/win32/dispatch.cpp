@@ -21,6 +21,10 @@ namespace {
 bool Applies(int id) {
   // While the read window reads, the connection is its thread's.
   if (TheShell()->readWindowOpen) return false;
+  // A modal dialog has the main window disabled: a command posted now would
+  // run inside the dialog's loop (a second dialog over it, the window
+  // destroyed under it).
+  if (!IsWindowEnabled(TheShell()->main)) return false;
   return Shell_CommandAvailable(id) && Cmd_IsEnabled(TheAppState(), id);
 }
 

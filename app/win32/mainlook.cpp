@@ -52,7 +52,10 @@ void Shell_SelectLogFont(int index) {
   // holds a deleted font.
   HFONT font = CreatePointFont(shell->edit, kLogFontPoints[index], FW_NORMAL, L"Courier New");
   if (!font) return;
-  CheckMenuRadioItem(GetMenu(shell->main), 521, 523, static_cast<UINT>(521 + index), MF_BYCOMMAND);
+  // A check mark, as the menu starts with on "Normál" (CheckMenuRadioItem
+  // would turn the items into radio items with a bullet).
+  for (int id = 521; id <= 523; ++id)
+    CheckMenuItem(GetMenu(shell->main), static_cast<UINT>(id), MF_BYCOMMAND | (id == 521 + index ? MF_CHECKED : MF_UNCHECKED));
   SendMessageW(shell->edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (shell->logFont) DeleteObject(shell->logFont);
   shell->logFont = font;

@@ -264,5 +264,13 @@ void Shell_Shutdown() {
   delete g_shell.logView;
   g_shell.logView = nullptr;
   AppState_ClearVariables(app);
+  // Nothing of the window is left behind, so a process can make it again
+  // (the in-process GUI tests make one per test).
+  UnregisterClassW(WideText(IDS_CLASS_NAME).c_str(), g_shell.instance);
+  g_shell.main = g_shell.status = g_shell.edit = nullptr;
+  g_shell.fileName[0] = '\0';
+  g_shell.fileNameFlag = false;
+  g_shell.minimumSizeFlag = false;
+  g_shell.minimised = false;
   Watchdog_Stop();
 }

@@ -284,7 +284,7 @@ TEST_F(ConnectionDialogTest, AccentedNameRoundTripsThroughTheTableFile) {
   ASSERT_TRUE(Close(dialog, IDOK));
   LogSince(mark, L"Présgép ő Ű - S7_Connection_Init : OK.");
 
-  const auto text = SaveTable(saved);
+  const auto text = SaveTable(saved.wstring());
   ASSERT_TRUE(text.has_value());
   EXPECT_NE(text->find("Name = Pr\xE9sg\xE9p \xF5 \xDB\r\n"), std::string::npos) << *text;
 

@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "runtime/runtime.h"
 #include "tests/support/value_tables.h"
+#include "tests/gui/support/exitcode.h"
 #include "tests/gui/driver/driver.h"
 #include "tools/plcsim/plcsim.h"
 
@@ -161,4 +162,4 @@ int Measure(int argc, wchar_t** argv) {
   return 0;
 }
 
-int wmain(int argc, wchar_t** argv) { return gui::FinishRun(Measure(argc, argv)); }
+int wmain(int argc, wchar_t** argv) { return gui::FinishWithExitCode(Measure(argc, argv)); }

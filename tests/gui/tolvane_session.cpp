@@ -4,10 +4,8 @@
 
 #include <commctrl.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "res/resource.h"
+#include "tests/gui/support/tempfiles.h"
 
 namespace gui {
 
@@ -71,18 +69,15 @@ bool TolvaneSession::SetFileDialogName(HWND fileDialog, const std::wstring& path
   return field && Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())).has_value();
 }
 
-std::optional<std::string> TolvaneSession::SaveTable(const std::filesystem::path& path, bool accelerator) {
+std::optional<std::string> TolvaneSession::SaveTable(const std::wstring& path, bool accelerator) {
   const bool asked = accelerator ? PressKeys(main_, {VK_CONTROL, 'S'}) : PostCommand(main_, IDM_FILE_SAVE);
   HWND save = asked ? WaitForDialog(program_->id, L"Változó tábla mentése") : nullptr;
   EXPECT_NE(save, nullptr) << "no save dialog";
-  if (!save || !SetFileDialogName(save, path.wstring()) || !Click(GetDlgItem(save, IDOK)) || !WaitClosed(save))
+  if (!save || !SetFileDialogName(save, path) || !Click(GetDlgItem(save, IDOK)) || !WaitClosed(save))
     return std::nullopt;
-  if (!WaitUntil([&] { return std::filesystem::exists(path); })) {
-    ADD_FAILURE() << "nothing saved";
-    return std::nullopt;
-  }
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::optional<std::string> bytes;
+  EXPECT_TRUE(WaitUntil([&] { return (bytes = ReadBytes(path)).has_value(); })) << "nothing saved";
+  return bytes;
 }
 
 std::wstring TolvaneSession::Log() { return ControlText(main_, kLogEditId); }

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,7 +45,7 @@ class TolvaneSession : public GuiTest {
   bool SetFileDialogName(HWND fileDialog, const std::wstring& path);
   // Saves the table through "Ment" (a posted command, or its accelerator
   // Ctrl+S) into path; the file's bytes, or nothing after failing the test.
-  std::optional<std::string> SaveTable(const std::filesystem::path& path, bool accelerator = false);
+  std::optional<std::string> SaveTable(const std::wstring& path, bool accelerator = false);
 
   // The log pane's whole text, and what was added after a mark (its length
   // then), once it contains expected (empty: as it is now).

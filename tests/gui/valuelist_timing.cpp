@@ -18,6 +18,7 @@
 #include "dialogs/valuelist.h"
 #include "runtime/runtime.h"
 #include "tests/support/value_tables.h"
+#include "tests/gui/support/exitcode.h"
 #include "tests/gui/driver/process.h"
 
 namespace {
@@ -134,4 +135,4 @@ int Measure(int argc, wchar_t** argv) {
   return 0;
 }
 
-int wmain(int argc, wchar_t** argv) { return gui::FinishRun(Measure(argc, argv)); }
+int wmain(int argc, wchar_t** argv) { return gui::FinishWithExitCode(Measure(argc, argv)); }

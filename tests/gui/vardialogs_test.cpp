@@ -10,13 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/gui/support/tempfiles.h"
 #include "tests/gui/tolvane_session.h"
 
 namespace gui {
@@ -43,22 +42,13 @@ struct Definition {
 
 class VarDialogsTest : public TolvaneSession {
  protected:
-  // A table file for the simulator in a directory of the test's own; body
-  // holds the VarCount line and the variable sections (code page 1250).
-  std::filesystem::path WriteTable(const std::string& name, const std::string& body) {
-    dir_ = std::filesystem::temp_directory_path() / ("tolvane-vd-" + std::to_string(GetCurrentProcessId()));
-    std::filesystem::create_directories(dir_);
-    const std::filesystem::path path = dir_ / name;
-    std::ofstream file(path, std::ios::binary);
-    file << "[PLC]\r\nIF = TCP\r\nName = Sim\r\nAddress = " << plcsim::Ipv4Text(sim_.Address())
-         << "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n"
-         << body;
+  // A table file for the simulator in the test's directory; body holds the
+  // VarCount line and the variable sections.
+  std::wstring WriteTable(const std::wstring& name, const std::string& body) {
+    const std::wstring path = dir_.File(name);
+    EXPECT_TRUE(WriteCp1250(path, "[PLC]\r\nIF = TCP\r\nName = Sim\r\nAddress = " + plcsim::Ipv4Text(sim_.Address()) +
+                                      "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n" + body));
     return path;
-  }
-  void TearDown() override {
-    TolvaneSession::TearDown();
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
   }
 
   HWND OpenList(bool write) {
@@ -179,7 +169,7 @@ class VarDialogsTest : public TolvaneSession {
     return WaitClosed(save);
   }
 
-  std::filesystem::path dir_;
+  TempDir dir_;
   DWORD lastClick_ = 0;
   POINT lastPoint_{-100, -100};
 };
@@ -407,7 +397,7 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   std::string body = "VarCount = 19\r\n[Var0]\r\nVar = DB1.DBW0:3 (Int)\r\n";
   for (int i = 1; i < 19; ++i)
     body += "[Var" + std::to_string(i) + "]\r\nVar = MW" + std::to_string(2 * i) + ":1 (Word)\r\n";
-  ASSERT_TRUE(StartTolvane({.args = {WriteTable("full.vat", body).wstring()}}));
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"full.vat", body)}}));
   LogSince(0, L"S7_Connection_Init : OK.");
   CloseReadWindow();
   EXPECT_EQ(Log().find(L"Deleted"), std::wstring::npos) << "nineteen fit";
@@ -503,7 +493,7 @@ TEST_F(VarDialogsTest, ElementEditorValues) {
       "[Var5]\r\nVar = DB1.DBW10:1 (Date)\r\nView0 = Date/Time\r\n"
       "[Var6]\r\nVar = DB1.DBD12:1 (TOD)\r\nView0 = Date/Time\r\n"
       "[Var7]\r\nVar = DB1.DBW16:1 (Word)\r\nView0 = Dec\r\n";
-  ASSERT_TRUE(StartTolvane({.args = {WriteTable("values.vat", body).wstring()}}));
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"values.vat", body)}}));
   LogSince(0, L"S7_Connection_Init : OK.");
   CloseReadWindow();
   HWND list = OpenList(true);
@@ -722,7 +712,7 @@ TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read) && IsWindowEnabled(main_); }));
 
   // Saved, and loaded by a new instance, which reads the CPU at once.
-  const std::filesystem::path saved = WriteTable("unused.vat", "").parent_path() / "round.vat";
+  const std::wstring saved = dir_.File(L"round.vat");
   const auto text = SaveTable(saved, true);
   ASSERT_TRUE(text.has_value());
   for (const char* part : {"Var = DB1.DBW20:1 (Word)\r\n", "Name0 = Fordulat\r\n", "View0 = Hex\r\n",
@@ -732,7 +722,7 @@ TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
   ASSERT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());
 
   ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 22, {0xFF, 0xFF, 0xFF, 0xFA}));
-  ASSERT_TRUE(StartTolvane({.args = {saved.wstring()}}));
+  ASSERT_TRUE(StartTolvane({.args = {saved}}));
   read = WaitForDialog(program_->id, kReadListTitle);
   ASSERT_NE(read, nullptr);
   Lines loaded = written;

@@ -117,4 +117,32 @@ bool TypeText(HWND window, std::wstring_view text) {
   return Send(inputs);
 }
 
+bool ClickCloseButton(HWND window) {
+  RECT r{};
+  if (!GetWindowRect(window, &r)) return false;
+  const int y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  for (int x = r.right - 1; x > r.right - 120 && x > r.left; --x) {
+    DWORD_PTR hit = 0;
+    if (!SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000, &hit)) return false;
+    if (hit != HTCLOSE) continue;
+    // Another window over the button would get the click.
+    if (!Activate(window) || !WaitUntil([&] { return GetAncestor(WindowFromPoint({x, y}), GA_ROOT) == window; })) {
+      return false;
+    }
+    // Move, press and release in one go, the position carried by each event
+    // (a separate SetCursorPos may reach the window after the press).
+    INPUT click[3] = {};
+    for (INPUT& in : click) {
+      in.type = INPUT_MOUSE;
+      in.mi.dx = static_cast<LONG>((static_cast<LONGLONG>(x) * 65535) / (GetSystemMetrics(SM_CXSCREEN) - 1));
+      in.mi.dy = static_cast<LONG>((static_cast<LONGLONG>(y) * 65535) / (GetSystemMetrics(SM_CYSCREEN) - 1));
+      in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    click[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    click[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    return SendInput(3, click, sizeof(INPUT)) == 3;
+  }
+  return false;
+}
+
 }  // namespace gui

@@ -34,4 +34,8 @@ bool DoubleClick(HWND window, POINT client);
 // the keyboard layout has for it, e.g. "?".
 bool TypeText(HWND window, std::wstring_view text);
 
+// Clicks the close button of window's title bar with the mouse (found by
+// asking the window where its close button is); false when it has none.
+bool ClickCloseButton(HWND window);
+
 }  // namespace gui

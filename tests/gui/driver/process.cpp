@@ -92,17 +92,6 @@ std::optional<DWORD> WaitForExit(const Program& program, DWORD timeoutMs) {
   return code;
 }
 
-int FinishRun(int rc) {
-  std::fflush(stdout);
-  if (const wchar_t* path = _wgetenv(L"TOLVANE_EXIT_FILE")) {
-    if (FILE* f = _wfopen(path, L"w")) {
-      std::fprintf(f, "%d\n", rc);
-      std::fclose(f);
-    }
-  }
-  return rc;
-}
-
 bool IsRunning(const Program& program) { return WaitForSingleObject(program.process, 0) == WAIT_TIMEOUT; }
 
 std::wstring BesideThisProgram(const std::wstring& fileName) {

@@ -37,11 +37,6 @@ std::wstring CommandLine(const std::wstring& path, const std::vector<std::wstrin
 
 inline constexpr DWORD kKilledExitCode = 0xDEAD;
 
-// For a program that scripts/gui-run.sh runs: its exit code also goes to the
-// file TOLVANE_EXIT_FILE names, since the virtual desktop's launcher does
-// not pass it on. Returns rc.
-int FinishRun(int rc);
-
 class ProgramSet {
  public:
   ProgramSet() = default;

@@ -1,0 +1,277 @@
+// The main window's menu, which Wine does not let another process read,
+// checked in this process: the test creates the real main window itself
+// (with the file on its "command line" against the simulator or the
+// stand-in access point), runs its commands and reads the items' states,
+// the log and the status bar. The window in this process also shows that a
+// hardware fault on a worker thread leaves it running.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/appstate.h"
+#include "app/logpane.h"
+#include "app/commands.h"
+#include "app/menustate.h"
+#include "app/win32/shell.h"
+#include "platform/platform.h"
+#include "res/codepage.h"
+#include "runtime/messageloop.h"
+#include "runtime/runtime.h"
+#include "tests/gui/support/tempfiles.h"
+#include "tools/plcsim/plcsim.h"
+
+namespace gui {
+namespace {
+
+constexpr int kPopup = -1;  // "&Kapcsolat", position 1 of the second menu
+
+class MainMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(sim_.Start(plcsim::Config{})); }
+
+  void TearDown() override {
+    if (TheShell()->main) DestroyWindow(TheShell()->main);
+    Shell_Shutdown();
+    // The WM_QUIT of the destroyed window must not end a later dialog.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  // Creates the main window for a command line naming file (none: empty).
+  HWND Create(const std::wstring& file) {
+    const std::wstring tail = file.empty() ? std::wstring() : L"\"" + file + L"\"";
+    EXPECT_EQ(Shell_CreateMainWindow(tail.c_str()), 0);
+    return TheShell()->main;
+  }
+
+  std::wstring WriteVat(const std::wstring& name, const VatSpec& spec) {
+    const std::wstring path = dir_.File(name);
+    EXPECT_TRUE(WriteCp1250(path, VatText(spec)));
+    return path;
+  }
+  VatSpec SimVat() const {
+    VatSpec spec;
+    spec.name = "Présgép ő ű Á";
+    spec.address = sim_.AddressText();
+    spec.timeoutMs = 300;
+    return spec;
+  }
+
+  static UINT State(int id) {
+    HMENU menu = GetMenu(TheShell()->main);
+    return id == kPopup ? GetMenuState(GetSubMenu(menu, 1), 1, MF_BYPOSITION)
+                        : GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND);
+  }
+  // The items shown enabled, the connection popup as kPopup.
+  static std::set<int> Enabled() {
+    std::set<int> ids;
+    for (int id = kPopup; id <= kCmdLast; id = id == kPopup ? kCmdFirst : id + 1) {
+      if (!(State(id) & (MF_GRAYED | MF_DISABLED))) ids.insert(id);
+    }
+    return ids;
+  }
+  // What the rules enable, less the commands whose dialogs the program does
+  // not have yet (they stay greyed).
+  static std::set<int> Expect(std::initializer_list<int> byRule) {
+    std::set<int> ids;
+    for (int id : byRule) {
+      if (id == kPopup || Shell_CommandAvailable(id)) ids.insert(id);
+    }
+    return ids;
+  }
+
+  static std::wstring Log() {
+    HWND edit = TheShell()->edit;
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+  static std::wstring StatusPart(int part) {
+    wchar_t text[256] = L"";
+    SendMessageW(TheShell()->status, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  static bool EndsWith(const std::wstring& text, const std::wstring& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  }
+
+  plcsim::Simulator sim_;
+  TempDir dir_;
+};
+
+// The items every state enables.
+#define ALWAYS kCmdFileOpen, kCmdExit, kCmdFontSmall, kCmdFontNormal, kCmdFontLarge, kCmdAbout
+
+TEST_F(MainMenuTest, WithoutAFileNothingNeedingAnInterfaceIsOffered) {
+  ASSERT_NE(Create(L""), nullptr);
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdInterfaceOpen}));
+  EXPECT_TRUE(State(kCmdFontNormal) & MF_CHECKED);
+  EXPECT_EQ(StatusPart(1), L"");
+}
+
+TEST_F(MainMenuTest, ItemsFollowTheConnectionThroughItsLifeCycle) {
+  ASSERT_NE(Create(WriteVat(L"demo.vat", SimVat())), nullptr);
+  const std::set<int> connected =
+      Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose, kCmdConnectionModify,
+              kCmdDisconnect, kCmdCpuState, kCmdCpuStart, kCmdCpuStop, kCmdGetClock, kCmdSetClock, kCmdLogin,
+              kCmdLogout, kCmdRead, kCmdWrite});
+  const std::set<int> notConnected = Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose,
+                                             kCmdConnectionModify, kCmdConnect});
+  EXPECT_EQ(Enabled(), connected);
+  Shell_Command(kCmdDisconnect);
+  EXPECT_EQ(Enabled(), notConnected);
+  Shell_Command(kCmdConnect);
+  EXPECT_EQ(Enabled(), connected);
+
+  // A read that times out logs the read, then the disconnection, and the
+  // menu offers connecting again.
+  sim_.Inject({plcsim::FaultKind::NoAnswer});
+  EXPECT_NE(Cmd_Transfer(TheAppState(), Transfer::Read), 0);
+  EXPECT_TRUE(EndsWith(Log(), L"Présgép ő ű Á - S7_SimpleRead : Nem jött válasz időben.\r\n"
+                              L"Présgép ő ű Á - S7_Disconnect : OK.\r\n"))
+      << Log().size();
+  EXPECT_EQ(Enabled(), notConnected);
+
+  Shell_Command(kCmdConnectionClose);
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionOpen}));
+  EXPECT_EQ(StatusPart(1), L"TCP");
+  Shell_Command(kCmdInterfaceClose);
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceOpen}));
+  EXPECT_EQ(StatusPart(1), L"");
+}
+
+TEST_F(MainMenuTest, AConnectionThatCannotConnectOffersConnecting) {
+  const VatSpec spec = SimVat();
+  sim_.Stop();  // nothing listens at the file's address any more
+  ASSERT_NE(Create(WriteVat(L"demo.vat", spec)), nullptr);
+  // Refused on the loopback address: the socket error with its code.
+  EXPECT_EQ(Log(), L"S7_Interface_Init : OK.\r\n"
+                   L"Présgép ő ű Á - S7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\r\n");
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose,
+                               kCmdConnectionModify, kCmdConnect}));
+}
+
+TEST_F(MainMenuTest, BusItemsAreOfferedForAnMpiInterfaceOnly) {
+  VatSpec spec;
+  spec.kind = "S7ONLINE";
+  spec.address = "2";
+  ASSERT_NE(Create(WriteVat(L"mpi.vat", spec)), nullptr);
+  EXPECT_TRUE(Enabled().contains(kCmdPartners));
+  EXPECT_TRUE(Enabled().contains(kCmdBusParameters));
+  EXPECT_EQ(StatusPart(1), L" S7ONLINE : 2, Rack : 0, Slot : 2");
+}
+
+TEST_F(MainMenuTest, AnInterfaceThatFailsToOpenIsNotShownOpen) {
+  // The stand-in refuses the next open when told so.
+  HMODULE standIn = LoadLibraryW(L"S7onlinx.dll");
+  ASSERT_NE(standIn, nullptr);
+  auto control = reinterpret_cast<int (*)(const char*)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(standIn, "scpstandin_control")));
+  ASSERT_NE(control, nullptr);
+  ASSERT_EQ(control("openfail 5"), 0);
+  VatSpec spec;
+  spec.kind = "S7ONLINE";
+  spec.address = "2";
+  ASSERT_NE(Create(WriteVat(L"mpi.vat", spec)), nullptr);
+  control("reset");
+  EXPECT_EQ(Log().rfind(L"S7_Interface_Init : ", 0), 0u);
+  EXPECT_EQ(Log().find(L"S7_Interface_Init : OK."), std::wstring::npos);
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceOpen}));
+  EXPECT_EQ(StatusPart(1), L"");
+  FreeLibrary(standIn);
+}
+
+TEST_F(MainMenuTest, TheReadOnlyLogIsColouredWithOneBrushForEveryMessage) {
+  ASSERT_NE(Create(L""), nullptr);
+  HDC dc = GetDC(TheShell()->edit);
+  const auto first = SendMessageW(TheShell()->main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                  reinterpret_cast<LPARAM>(TheShell()->edit));
+  EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(SendMessageW(TheShell()->main, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(TheShell()->edit)),
+              first);
+  }
+  ReleaseDC(TheShell()->edit, dc);
+  LOGBRUSH brush{};
+  ASSERT_EQ(GetObjectW(reinterpret_cast<HBRUSH>(first), sizeof brush, &brush), static_cast<int>(sizeof brush));
+  EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_WINDOW));
+}
+
+// Writes an entry from its own thread, as the read window does, and reuses
+// its buffer at once.
+int LogsFromAnotherThread(void*) {
+  std::string text;
+  Cp1250FromUtf8Exact("Naplózás egy másik szálról: ő ű Á.\r\n", &text);
+  LogWrite(MainLogPane(), text.c_str(), 0, LogOwnership::CallerKeeps);
+  text.assign(text.size(), 'x');
+  return 0;
+}
+
+TEST_F(MainMenuTest, EntriesFromAnotherThreadArriveThroughTheWindowsQueue) {
+  ASSERT_NE(Create(L""), nullptr);
+  PlatThread writer = StartThread(LogsFromAnotherThread, nullptr);
+  ASSERT_NE(writer, nullptr);
+  int code = -1;
+  ASSERT_EQ(Plat_WaitThread(writer, 5000, &code), 1);
+  Rt_CloseThread(writer);
+  EXPECT_EQ(Log(), L"") << "appended on the writer's thread";
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_EQ(Log(), L"Naplózás egy másik szálról: ő ű Á.\r\n");
+}
+
+int WritesThroughNull(void* target) {
+  *static_cast<volatile int*>(target) = 1;
+  return 0;
+}
+
+void NoMainThreadFaultExpected(unsigned code) { ADD_FAILURE() << "fault on the main thread: " << code; }
+
+TEST_F(MainMenuTest, AHardwareFaultOnAWorkerThreadEndsThatThreadAlone) {
+  Rt_InstallFaultFilter(NoMainThreadFaultExpected);
+  ASSERT_NE(Create(WriteVat(L"demo.vat", SimVat())), nullptr);
+  PlatThread worker = StartThread(WritesThroughNull, nullptr);
+  ASSERT_NE(worker, nullptr);
+  int code = 0;
+  ASSERT_EQ(Plat_WaitThread(worker, 5000, &code), 1);
+  EXPECT_EQ(static_cast<DWORD>(code), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+  Rt_CloseThread(worker);
+  // The window and its connection go on.
+  Shell_Command(kCmdCpuState);
+  EXPECT_TRUE(EndsWith(Log(), L"Présgép ő ű Á - S7_GetCpuState : OK.\r\n\tCPU : Run\r\n"));
+}
+
+TEST_F(MainMenuTest, FontItemsCheckTheSizeTheLogShows) {
+  ASSERT_NE(Create(L""), nullptr);
+  HDC dc = GetDC(TheShell()->edit);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(TheShell()->edit, dc);
+  const struct {
+    int id;
+    int points;
+  } kSizes[] = {{kCmdFontLarge, 15}, {kCmdFontSmall, 9}, {kCmdFontNormal, 12}};
+  for (const auto& size : kSizes) {
+    Shell_Command(size.id);
+    for (int id : {kCmdFontSmall, kCmdFontNormal, kCmdFontLarge}) {
+      EXPECT_EQ((State(id) & MF_CHECKED) != 0, id == size.id) << size.id << " " << id;
+      // A check mark, not a radio bullet.
+      MENUITEMINFOW item{sizeof item, MIIM_FTYPE};
+      ASSERT_TRUE(GetMenuItemInfoW(GetMenu(TheShell()->main), static_cast<UINT>(id), FALSE, &item));
+      EXPECT_EQ(item.fType & MFT_RADIOCHECK, 0u) << id;
+    }
+    LOGFONTW font{};
+    auto handle = reinterpret_cast<HFONT>(SendMessageW(TheShell()->edit, WM_GETFONT, 0, 0));
+    ASSERT_EQ(GetObjectW(handle, sizeof font, &font), static_cast<int>(sizeof font));
+    EXPECT_EQ(font.lfHeight, -size.points * dpi / 72);
+    EXPECT_STREQ(font.lfFaceName, L"Courier New");
+  }
+}
+
+}  // namespace
+}  // namespace gui
