@@ -350,6 +350,7 @@ TEST_F(MainWindowTest, BusServicesThroughTheStandInAccessPoint) {
   const std::wstring loaded =
       Entry(L"S7_Interface_Init", L"", false) + Entry(L"S7_Connection_Init", L"\tPDU méret : 240\r\n", false);
   EXPECT_EQ(LogSince(app, 0, loaded.size()), loaded);
+  CloseReadWindow(app);
   EXPECT_EQ(Status(app).at(1), L" S7ONLINE : 2, Rack : 0, Slot : 2");
   // Station 9's status has no text and no line.
   const std::wstring partners =

@@ -51,7 +51,18 @@ std::wstring TolvaneTest::LogSince(const App& app, std::size_t mark, std::size_t
   return log.size() > mark ? log.substr(mark) : std::wstring();
 }
 
-std::wstring TolvaneTest::WaitForSimLoad(const App& app) { return LogSince(app, 0, SimLoadEntries().size()); }
+std::wstring TolvaneTest::WaitForSimLoad(const App& app) {
+  const std::wstring log = LogSince(app, 0, SimLoadEntries().size());
+  CloseReadWindow(app);
+  return log;
+}
+
+void TolvaneTest::CloseReadWindow(const App& app) {
+  HWND window = WaitForWindow(app.program->id, nullptr, L"Változók olvasása");
+  ASSERT_NE(window, nullptr) << "the load opened no read window";
+  ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window) && IsWindowEnabled(app.main); }));
+}
 
 std::wstring TolvaneTest::Run(const App& app, int id, const std::wstring& expected) {
   const std::size_t mark = Log(app).size();

@@ -44,8 +44,12 @@ class TolvaneTest : public GuiTest {
   // Posts command id and returns what the log gained once it holds at least
   // `expected` more characters (or the wait ran out).
   std::wstring Run(const App& app, int id, const std::wstring& expected);
-  // Waits until the log holds the entries of loading SimVat(); the log.
+  // Waits until the log holds the entries of loading SimVat(), and closes
+  // the read window the load opens; the log.
   std::wstring WaitForSimLoad(const App& app);
+  // A load that leaves a connection opens the read window over the disabled
+  // main window: closes it and waits for the main window to take commands.
+  void CloseReadWindow(const App& app);
   // Waits until the log has grown past mark by at least n characters.
   std::wstring LogSince(const App& app, std::size_t mark, std::size_t n);
   std::vector<std::wstring> Status(const App& app) const;

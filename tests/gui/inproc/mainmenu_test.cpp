@@ -15,7 +15,9 @@
 #include "app/logpane.h"
 #include "app/commands.h"
 #include "app/menustate.h"
+#include "app/vatload.h"
 #include "app/win32/shell.h"
+#include "dialogs/readwindow.h"
 #include "platform/platform.h"
 #include "res/codepage.h"
 #include "runtime/messageloop.h"
@@ -42,10 +44,38 @@ class MainMenuTest : public ::testing::Test {
   }
 
   // Creates the main window for a command line naming file (none: empty).
+  // A file that leaves a connection opens the read window, which is closed
+  // again so that the main window takes commands.
   HWND Create(const std::wstring& file) {
     const std::wstring tail = file.empty() ? std::wstring() : L"\"" + file + L"\"";
     EXPECT_EQ(Shell_CreateMainWindow(tail.c_str()), 0);
+    if (Vat_ReadWindowDue(TheAppState())) CloseReadWindow();
     return TheShell()->main;
+  }
+
+  // Runs this thread's messages (the read window's thread sends some to the
+  // main window) until done() holds or 10 s have passed.
+  template <typename Done>
+  static bool PumpUntil(Done done) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > 10000) return false;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    return true;
+  }
+  static void CloseReadWindow() {
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowW(nullptr, L"Változók olvasása")) != nullptr; }));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    // Until its thread's end message has been handled: the next window of
+    // this process waits for that.
+    ASSERT_TRUE(PumpUntil([] { return !ReadWindow_Running() && IsWindowEnabled(TheShell()->main); }));
   }
 
   std::wstring WriteVat(const std::wstring& name, const VatSpec& spec) {
@@ -148,9 +178,11 @@ TEST_F(MainMenuTest, AConnectionThatCannotConnectOffersConnecting) {
   const VatSpec spec = SimVat();
   sim_.Stop();  // nothing listens at the file's address any more
   ASSERT_NE(Create(WriteVat(L"demo.vat", spec)), nullptr);
-  // Refused on the loopback address: the socket error with its code.
+  // Refused on the loopback address: the socket error with its code; the
+  // read window, which a file that leaves a connection opens, cannot read.
   EXPECT_EQ(Log(), L"S7_Interface_Init : OK.\r\n"
-                   L"Présgép ő ű Á - S7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\r\n");
+                   L"Présgép ő ű Á - S7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\r\n"
+                   L"Présgép ő ű Á - S7_SimpleRead : A PLC kapcsolat bontva.\r\n");
   EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose,
                                kCmdConnectionModify, kCmdConnect}));
 }
