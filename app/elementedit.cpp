@@ -125,6 +125,19 @@ int ElementEdit_Typed(ElementEdit* edit, const char* text) {
   return rc;
 }
 
+NumberSpec ElementEdit_SpinnerSpec(const ElementEdit* edit) {
+  NumberSpec spec{0, 0, 1, {{0, 1}}};
+  if (!edit || !edit->controls.spinner) return spec;
+  const VarSpinner& spin = edit->controls.spin;
+  spec.min = std::int64_t{spin.low} + spin.offset;
+  spec.max = std::int64_t{spin.high} + spin.offset;
+  const int count = spin.accelCount < 0 ? 0 : spin.accelCount > 3 ? 3 : spin.accelCount;
+  if (count == 0) return spec;
+  spec.stepCount = count;
+  for (int i = 0; i < count; ++i) spec.steps[i] = {spin.accel[i].seconds, spin.accel[i].step};
+  return spec;
+}
+
 bool ElementEdit_Step(ElementEdit* edit, int delta) {
   if (!Live(edit) || !edit->controls.spinner) return false;
   const VarSpinner& spin = edit->controls.spin;

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "app/dialogrules.h"  // NumberSpec: the spinner as the number field takes it
 #include "vars/vars.h"
 
 // Which value controls apply to the element's effective display mode.
@@ -64,7 +65,13 @@ int ElementEdit_FieldText(ElementEdit* edit, char* text);
 // stored in the element (and the spinner position follows it), an invalid
 // one leaves the element at its last valid value. Returns VAR_VALUE_OK or
 // the reader's code of the rule that refused the text (Var_ValueErrorText).
+// A null text (one the window could not read in code page 1250) is refused.
 int ElementEdit_Typed(ElementEdit* edit, const char* text);
+
+// The spinner of controls.spin as a number field takes it: the value range
+// (the field moves the control's 32-bit positions by spin.offset) and the
+// steps; a spinner without acceleration steps by 1 however long it is held.
+NumberSpec ElementEdit_SpinnerSpec(const ElementEdit* edit);
 
 // A spinner arrow of delta (the step the control reports): the value moves
 // from the spinner's position within the mode's range. false when it stays

@@ -3,6 +3,8 @@
 // request, the OK rule, and the record's change on OK.
 #include "app/vardefine.h"
 
+#include <cstring>
+
 #include "app/varlist.h"
 
 namespace {
@@ -130,9 +132,8 @@ void VarDefine_SelectArea(VarDefineState* state, int listIndex) {
 bool VarDefine_Typed(VarDefineState* state, int field, const char* text) {
   if (!state || !ValidField(field)) return false;
   VarDefineField& f = state->field[field];
-  int consumed = 0;
-  const std::int64_t v = text ? ParseInteger(text, 0, 0, &consumed) : 0;
-  const bool valid = text && consumed > 0 && text[consumed] == 0 && v >= f.min && v <= f.max;
+  std::int64_t v = 0;
+  const bool valid = text && Number_Read(text, std::strlen(text), f.min, f.max, &v);
   if (valid) f.value = static_cast<int>(v);
   f.invalid = !valid;
   return valid;
@@ -141,8 +142,7 @@ bool VarDefine_Typed(VarDefineState* state, int field, const char* text) {
 int VarDefine_Step(VarDefineState* state, int field, int delta) {
   if (!state || !ValidField(field)) return 0;
   VarDefineField& f = state->field[field];
-  const long long v = static_cast<long long>(f.value) + delta;
-  f.value = static_cast<int>(v < f.min ? f.min : v > f.max ? f.max : v);
+  f.value = static_cast<int>(Number_Step(f.value, delta, f.min, f.max));
   f.invalid = false;
   return f.value;
 }
@@ -154,6 +154,14 @@ int VarDefine_FastStep(int field) {
     case kDefineCount: return 10;
     default: return 0;
   }
+}
+
+NumberSpec VarDefine_FieldSpec(const VarDefineState* state, int field) {
+  if (!state || !ValidField(field)) return NumberSpec{0, 0, 1, {{0, 1}}};
+  const VarDefineField& f = state->field[field];
+  const int fast = VarDefine_FastStep(field);
+  if (fast == 0) return NumberSpec{f.min, f.max, 1, {{0, 1}}};
+  return NumberSpec{f.min, f.max, 2, {{0, 1}, {2, fast}}};
 }
 
 int VarDefine_Refusal(const VarDefineState* state) {

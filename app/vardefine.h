@@ -14,7 +14,8 @@
 #pragma once
 
 #include "app/appstate.h"
-#include "app/commands.h"  // Transfer: the list kind
+#include "app/commands.h"     // Transfer: the list kind
+#include "app/dialogrules.h"  // NumberSpec: the number fields' ranges and steps
 
 enum VarDefineFieldId : int {
   kDefineDb,
@@ -73,13 +74,19 @@ void VarDefine_SelectArea(VarDefineState* state, int listIndex);
 
 // Typing: the whole text a decimal integer within the field's range is
 // stored and clears the invalid flag; anything else marks the field invalid
-// and keeps its last valid value. Returns whether the text is valid.
+// and keeps its last valid value. Returns whether the text is valid. The
+// reading and the stepping are the number field's (Number_Read,
+// Number_Step), so a dialog whose number fields report the same values
+// through NumberField keeps the state as these would.
 bool VarDefine_Typed(VarDefineState* state, int field, const char* text);
 // A spinner arrow: the value moved by delta within the range, the invalid
 // flag cleared. Returns the new value.
 int VarDefine_Step(VarDefineState* state, int field, int delta);
 // The step after an arrow is held for 2 s (0: it stays 1).
 int VarDefine_FastStep(int field);
+// The field's number spec: its current range, a step of 1 and, for the
+// fields that have one, the fast step from 2 s of holding on.
+NumberSpec VarDefine_FieldSpec(const VarDefineState* state, int field);
 
 // The OK rule: no field invalid, a count of at least 1, and for "Bit" with a
 // count above 1 bit 0 and a count that is a multiple of 8.

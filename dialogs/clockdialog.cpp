@@ -43,14 +43,9 @@ void LimitToDateAndTime(HWND picker) {
   SendMessageW(picker, DTM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(range));
 }
 
-// The pickers write date and time as the status bar's clock does, whatever
-// the system's locale, which would add an AM/PM part that the narrow time
-// pickers cut off.
 void UseProgramFormat(HWND dialog) {
-  for (int id : {IDC_CLOCK_PLC_DATE, IDC_CLOCK_PC_DATE})
-    SendDlgItemMessageW(dialog, id, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"yyyy.MM.dd"));
-  for (int id : {IDC_CLOCK_PLC_TIME, IDC_CLOCK_PC_TIME})
-    SendDlgItemMessageW(dialog, id, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm:ss"));
+  Dialog_PickerFormats(GetDlgItem(dialog, IDC_CLOCK_PLC_DATE), GetDlgItem(dialog, IDC_CLOCK_PLC_TIME));
+  Dialog_PickerFormats(GetDlgItem(dialog, IDC_CLOCK_PC_DATE), GetDlgItem(dialog, IDC_CLOCK_PC_TIME));
 }
 
 void Show(HWND dialog, int dateId, int timeId, const CalendarRecord* record) {

@@ -1,6 +1,8 @@
 // The conventions all dialogs share.
 #include "dialogs/dialogbase.h"
 
+#include <commctrl.h>
+
 #include "app/win32/shell.h"
 #include "app/win32/winutil.h"
 
@@ -16,4 +18,9 @@ HBRUSH Dialog_FieldColours(HDC dc, bool invalid) {
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkColor(dc, RGB(255, 0, 0));
   return TheShell()->invalidBrush;
+}
+
+void Dialog_PickerFormats(HWND datePicker, HWND timePicker) {
+  if (datePicker) SendMessageW(datePicker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"yyyy.MM.dd"));
+  if (timePicker) SendMessageW(timePicker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm:ss"));
 }

@@ -1,6 +1,7 @@
 // What every dialog of the program does the same way: centred over the main
 // window within the work area, the arrow cursor, a field that gets the focus
-// selects its text, and for invalid fields the main window's one red brush.
+// selects its text, for invalid fields the main window's one red brush, and
+// date and time pickers in the program's own form.
 #pragma once
 
 #include <windows.h>
@@ -16,3 +17,8 @@ void Dialog_SelectAll(HWND edit);
 // For WM_CTLCOLOREDIT / WM_CTLCOLORSTATIC of a field: black on the shared
 // red brush when invalid; null (the default colours) otherwise.
 HBRUSH Dialog_FieldColours(HDC dc, bool invalid);
+
+// A date picker and a time picker write "yyyy.MM.dd" and "HH:mm:ss", as the
+// status bar's clock does, whatever the system's locale (which would add an
+// AM/PM part that narrow time pickers cut off). Either may be null.
+void Dialog_PickerFormats(HWND datePicker, HWND timePicker);

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "app/commands.h"  // Transfer: the list kind
 #include "app/frontend.h"
 
 // The about box.
@@ -30,6 +31,22 @@ int Dialog_CpuStart(HWND owner);
 int Dialog_SetClock(HWND owner);
 // The password (remembered, at most 8 characters) and the login.
 int Dialog_Login(HWND owner);
+
+// The read (519) or write (520) command: the variable list with the
+// elements of the selected variable, edited through the two dialogs below;
+// on OK the whole list is read or written once (logged). The menu is
+// refreshed whatever the user chose, and after a transfer that succeeded the
+// read window opens (reading back after a write). 1 when the user confirmed.
+int Dialog_VariableList(HWND owner, Transfer kind);
+// One variable's definition for the list of that kind: a new one (an empty
+// record, which gets its storage on OK) or one taken out of the table, so
+// that its own room counts. 1 when confirmed and the definition is new or
+// changed; 0 leaves the record as it was.
+int Dialog_DefineVariable(HWND owner, Transfer kind, PlcVariable* var, bool isNew);
+// One element's name and display mode, and with withValue its value too. The
+// element changes in place while the dialog is open; 1 when confirmed and
+// anything changed, 0 otherwise (Cancel puts all three back).
+int Dialog_EditElement(HWND owner, bool withValue, int element, PlcVariable* var);
 
 // Which PLC a loaded file should use: false when cancelled; otherwise
 // *useSaved is 1 for the file's PLC and 0 for the current one. The choice is

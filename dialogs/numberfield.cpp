@@ -23,9 +23,9 @@ void MoveSpinner(const NumberField* field) {
   SendMessageW(field->spin, UDM_SETPOS32, 0, Position(field, field->value));
 }
 
-void WriteText(NumberField* field) {
+void WriteText(NumberField* field, const std::wstring& text) {
   field->writing = true;
-  SetWindowTextW(field->edit, std::to_wstring(field->value).c_str());
+  SetWindowTextW(field->edit, text.c_str());
   field->writing = false;
 }
 
@@ -39,6 +39,22 @@ std::int64_t Clamped(const NumberField* field, std::int64_t value) {
   return value < field->spec.min ? field->spec.min : value > field->spec.max ? field->spec.max : value;
 }
 
+void SetSteps(const NumberField* field) {
+  const NumberSpec& spec = field->spec;
+  UDACCEL accel[3] = {};
+  const int count = spec.stepCount < 0 ? 0 : spec.stepCount > 3 ? 3 : spec.stepCount;
+  for (int i = 0; i < count; ++i) {
+    accel[i].nSec = static_cast<UINT>(spec.steps[i].seconds);
+    accel[i].nInc = static_cast<UINT>(spec.steps[i].step);
+  }
+  if (count > 0) SendMessageW(field->spin, UDM_SETACCEL, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(accel));
+}
+
+void SendRange(const NumberField* field) {
+  SendMessageW(field->spin, UDM_SETRANGE32, static_cast<WPARAM>(Position(field, field->spec.min)),
+               Position(field, field->spec.max));
+}
+
 }  // namespace
 
 void NumberField_Attach(NumberField* field, HWND dialog, int editId, int spinId, const NumberSpec& spec,
@@ -50,13 +66,7 @@ void NumberField_Attach(NumberField* field, HWND dialog, int editId, int spinId,
   field->invalid = false;
   field->writing = false;
   SendMessageW(field->spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field->edit), 0);
-  UDACCEL accel[3] = {};
-  const int count = spec.stepCount < 0 ? 0 : spec.stepCount > 3 ? 3 : spec.stepCount;
-  for (int i = 0; i < count; ++i) {
-    accel[i].nSec = static_cast<UINT>(spec.steps[i].seconds);
-    accel[i].nInc = static_cast<UINT>(spec.steps[i].step);
-  }
-  if (count > 0) SendMessageW(field->spin, UDM_SETACCEL, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(accel));
+  SetSteps(field);
   NumberField_SetRange(field, spec.min, spec.max);
   NumberField_Set(field, value);
 }
@@ -64,25 +74,27 @@ void NumberField_Attach(NumberField* field, HWND dialog, int editId, int spinId,
 void NumberField_Set(NumberField* field, std::int64_t value) {
   field->value = Clamped(field, value);
   MoveSpinner(field);
-  WriteText(field);
+  WriteText(field, std::to_wstring(field->value));
   MarkInvalid(field, false);
 }
 
 void NumberField_SetRange(NumberField* field, std::int64_t min, std::int64_t max) {
   field->spec.min = min;
   field->spec.max = max;
-  SendMessageW(field->spin, UDM_SETRANGE32, static_cast<WPARAM>(Position(field, min)), Position(field, max));
+  SendRange(field);
   NumberField_Set(field, field->value);
 }
 
-bool NumberField_Changed(NumberField* field) {
+bool NumberField_Changed(NumberField* field, const NumberJudge* judge) {
   if (field->writing) return false;
   // The whole text, however long: a text cut to a buffer could read as a
   // number that the field does not hold.
   std::string text;
   std::int64_t value = 0;
-  const bool valid = GetWindowTextCp(field->edit, &text) &&
-                     Number_Read(text.data(), text.size(), field->spec.min, field->spec.max, &value);
+  const bool representable = GetWindowTextCp(field->edit, &text);
+  const bool valid = judge ? judge->judge(judge->context, representable ? text.c_str() : nullptr, &value)
+                           : representable &&
+                                 Number_Read(text.data(), text.size(), field->spec.min, field->spec.max, &value);
   if (valid) {
     field->value = value;
     MoveSpinner(field);
@@ -97,8 +109,24 @@ bool NumberField_Step(NumberField* field, const NMUPDOWN* note) {
   if (next == position) return false;
   field->value = next;
   MoveSpinner(field);
-  WriteText(field);
+  WriteText(field, std::to_wstring(field->value));
   Dialog_SelectAll(field->edit);
   MarkInvalid(field, false);
   return true;
+}
+
+void NumberField_SetSpec(NumberField* field, const NumberSpec& spec, std::int64_t offset) {
+  field->spec = spec;
+  field->offset = offset;
+  SetSteps(field);
+  SendRange(field);
+  MoveSpinner(field);
+}
+
+void NumberField_ShowText(NumberField* field, std::int64_t value, const char* text, bool selectAll) {
+  field->value = value;
+  MoveSpinner(field);
+  WriteText(field, Wide(text));
+  if (selectAll) Dialog_SelectAll(field->edit);
+  MarkInvalid(field, false);
 }

@@ -7,7 +7,10 @@
 // A dialog keeps one NumberField per field in its state and calls these from
 // its procedure: Attach on WM_INITDIALOG, Changed on EN_CHANGE, Step on
 // UDN_DELTAPOS, NumberField_Owns on WM_CTLCOLOREDIT, and Dialog_SelectAll
-// (dialogbase.h) on EN_SETFOCUS. The user-interface thread only.
+// (dialogbase.h) on EN_SETFOCUS. A field of another notation (the element
+// editor's value in hex, binary, as a character...) judges its own texts and
+// writes them itself: Changed with a judge, SetSpec and ShowText, never Set,
+// SetRange or Step, which write decimal. The user-interface thread only.
 #pragma once
 
 #include <windows.h>
@@ -42,11 +45,26 @@ void NumberField_Set(NumberField* field, std::int64_t value);
 // A new range; the value is clamped into it and written.
 void NumberField_SetRange(NumberField* field, std::int64_t min, std::int64_t max);
 
-// After EN_CHANGE: reads the whole text; a number of the range becomes the
-// value and moves the spinner, anything else marks the field invalid (the
-// value stays). The field is redrawn when its validity changes. False when
-// the change was the field's own writing.
-bool NumberField_Changed(NumberField* field);
+// Judges a field's whole text (code page 1250; null when it holds a letter
+// the code page lacks): true for a value, which goes to *value.
+struct NumberJudge {
+  bool (*judge)(void* context, const char* text, std::int64_t* value);
+  void* context;
+};
+
+// After EN_CHANGE: reads the whole text; a number of the range (or what the
+// judge takes) becomes the value and moves the spinner, anything else marks
+// the field invalid (the value stays). The field is redrawn when its
+// validity changes. False when the change was the field's own writing.
+bool NumberField_Changed(NumberField* field, const NumberJudge* judge = nullptr);
+
+// A field of another notation: the spinner's range, steps and offset for
+// spec, without touching the text.
+void NumberField_SetSpec(NumberField* field, const NumberSpec& spec, std::int64_t offset);
+// The text the dialog writes for value itself (not taken for the user's):
+// the spinner moves to the value, the invalid mark goes, and with selectAll
+// the whole text is selected.
+void NumberField_ShowText(NumberField* field, std::int64_t value, const char* text, bool selectAll);
 
 // After UDN_DELTAPOS from the field's spinner: steps from the spinner's
 // position, clamped, and writes the new value selected whole. The dialog

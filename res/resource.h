@@ -100,6 +100,45 @@
 #define IDD_LOGIN 214
 #define IDC_LOGIN_PASSWORD 1150
 
+// Variable list dialog: the variable list with its four buttons, the
+// element list below, the edit button and the status bar.
+#define IDD_VAR_LIST 220
+#define IDC_LIST_VARIABLES 1200
+#define IDC_LIST_APPEND 1201
+#define IDC_LIST_INSERT 1202
+#define IDC_LIST_MODIFY 1203
+#define IDC_LIST_DELETE 1204
+#define IDC_LIST_ELEMENTS 1205
+#define IDC_LIST_EDIT 1206
+#define IDC_LIST_STATUS 1207
+
+// Variable definition dialog: like the connection dialog, each number
+// field's spinner has the field's id + 1; the reason OK is disabled shows
+// beside the buttons.
+#define IDD_VAR_DEFINE 221
+#define IDC_DEFINE_TYPE 1210
+#define IDC_DEFINE_AREA 1211
+#define IDC_DEFINE_DB 1212
+#define IDC_DEFINE_DB_SPIN 1213
+#define IDC_DEFINE_ADDRESS 1214
+#define IDC_DEFINE_ADDRESS_SPIN 1215
+#define IDC_DEFINE_BIT 1216
+#define IDC_DEFINE_BIT_SPIN 1217
+#define IDC_DEFINE_COUNT 1218
+#define IDC_DEFINE_COUNT_SPIN 1219
+#define IDC_DEFINE_REASON 1220
+
+// Element edit dialogs: name and mode only, or with the value (field,
+// spinner, date and time pickers) as well.
+#define IDD_ELEMENT_NAME 222
+#define IDD_ELEMENT_VALUE 223
+#define IDC_ELEMENT_NAME 1230
+#define IDC_ELEMENT_MODE 1231
+#define IDC_ELEMENT_VALUE 1232
+#define IDC_ELEMENT_VALUE_SPIN 1233
+#define IDC_ELEMENT_DATE 1234
+#define IDC_ELEMENT_TIME 1235
+
 // Read-variables window (modeless, on a thread of its own): the value list,
 // the bottom row (refresh, interval, hide the main window), the close button
 // and the status bar.

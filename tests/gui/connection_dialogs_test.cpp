@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,26 +20,6 @@ namespace gui {
 namespace {
 
 using ConnectionDialogTest = TolvaneSession;
-
-// Holds the upper arrow of a spinner for ms; the positions it took, the
-// first being where it started.
-std::vector<int> HoldArrow(HWND spinner, DWORD ms) {
-  RECT r{};
-  GetClientRect(spinner, &r);
-  std::vector<int> positions;
-  if (auto p = SpinnerPosition(spinner)) positions.push_back(*p);
-  HoldMouse(spinner, {r.right / 2, r.bottom / 4}, ms, [&] {
-    if (auto p = SpinnerPosition(spinner); p && (positions.empty() || positions.back() != *p)) positions.push_back(*p);
-  });
-  return positions;
-}
-
-bool HasStep(const std::vector<int>& positions, int step) {
-  for (std::size_t i = 1; i < positions.size(); ++i) {
-    if (positions[i] - positions[i - 1] == step) return true;
-  }
-  return false;
-}
 
 TEST_F(ConnectionDialogTest, NumberFieldsAcceptWholeNumbersOfTheirRangeOnly) {
   ASSERT_TRUE(StartTolvane());
@@ -305,17 +284,9 @@ TEST_F(ConnectionDialogTest, AccentedNameRoundTripsThroughTheTableFile) {
   ASSERT_TRUE(Close(dialog, IDOK));
   LogSince(mark, L"Présgép ő Ű - S7_Connection_Init : OK.");
 
-  ASSERT_TRUE(PostCommand(main_, IDM_FILE_SAVE));
-  HWND save = WaitForDialog(program_->id, L"Változó tábla mentése");
-  ASSERT_NE(save, nullptr);
-  ASSERT_TRUE(SetFileDialogName(save, saved.wstring()));
-  ASSERT_TRUE(Click(GetDlgItem(save, IDOK)));
-  ASSERT_TRUE(WaitClosed(save));
-  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(saved); }));
-  std::ifstream file(saved, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("Name = Pr\xE9sg\xE9p \xF5 \xDB\r\n"), std::string::npos) << text;
-  file.close();
+  const auto text = SaveTable(saved.wstring());
+  ASSERT_TRUE(text.has_value());
+  EXPECT_NE(text->find("Name = Pr\xE9sg\xE9p \xF5 \xDB\r\n"), std::string::npos) << *text;
 
   PostCommand(main_, IDM_FILE_EXIT);
   ASSERT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());

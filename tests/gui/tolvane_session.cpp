@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
+#include "tests/gui/support/tempfiles.h"
 
 namespace gui {
 
@@ -68,6 +69,17 @@ bool TolvaneSession::SetFileDialogName(HWND fileDialog, const std::wstring& path
   return field && Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())).has_value();
 }
 
+std::optional<std::string> TolvaneSession::SaveTable(const std::wstring& path, bool accelerator) {
+  const bool asked = accelerator ? PressKeys(main_, {VK_CONTROL, 'S'}) : PostCommand(main_, IDM_FILE_SAVE);
+  HWND save = asked ? WaitForDialog(program_->id, L"Változó tábla mentése") : nullptr;
+  EXPECT_NE(save, nullptr) << "no save dialog";
+  if (!save || !SetFileDialogName(save, path) || !Click(GetDlgItem(save, IDOK)) || !WaitClosed(save))
+    return std::nullopt;
+  std::optional<std::string> bytes;
+  EXPECT_TRUE(WaitUntil([&] { return (bytes = ReadBytes(path)).has_value(); })) << "nothing saved";
+  return bytes;
+}
+
 std::wstring TolvaneSession::Log() { return ControlText(main_, kLogEditId); }
 
 std::wstring TolvaneSession::LogSince(std::size_t mark, const std::wstring& expected, DWORD timeoutMs) {
@@ -120,6 +132,24 @@ void TolvaneSession::CheckFieldCases(HWND dialog, const std::vector<FieldCase>& 
       EXPECT_FALSE(DrawnRed(dialog, c.field));
     }
   }
+}
+
+std::vector<int> TolvaneSession::HoldArrow(HWND spinner, DWORD ms) {
+  RECT r{};
+  GetClientRect(spinner, &r);
+  std::vector<int> positions;
+  if (auto p = SpinnerPosition(spinner)) positions.push_back(*p);
+  HoldMouse(spinner, {r.right / 2, r.bottom / 4}, ms, [&] {
+    if (auto p = SpinnerPosition(spinner); p && (positions.empty() || positions.back() != *p)) positions.push_back(*p);
+  });
+  return positions;
+}
+
+bool TolvaneSession::HasStep(const std::vector<int>& positions, int step) {
+  for (std::size_t i = 1; i < positions.size(); ++i) {
+    if (positions[i] - positions[i - 1] == step) return true;
+  }
+  return false;
 }
 
 void TolvaneSession::Shot(HWND window, const wchar_t* name) {

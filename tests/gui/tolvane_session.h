@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class TolvaneSession : public GuiTest {
   void CloseReadWindow();
   // Puts a path into a file dialog's name field.
   bool SetFileDialogName(HWND fileDialog, const std::wstring& path);
+  // Saves the table through "Ment" (a posted command, or its accelerator
+  // Ctrl+S) into path; the file's bytes, or nothing after failing the test.
+  std::optional<std::string> SaveTable(const std::wstring& path, bool accelerator = false);
 
   // The log pane's whole text, and what was added after a mark (its length
   // then), once it contains expected (empty: as it is now).
@@ -71,6 +75,11 @@ class TolvaneSession : public GuiTest {
   // the text's validity. An invalid case is put right again with restore,
   // which must clear it.
   void CheckFieldCases(HWND dialog, const std::vector<FieldCase>& cases, const std::wstring& restore);
+
+  // Holds the upper arrow of a spinner for ms; the positions it took, the
+  // first being where it started. HasStep: whether one move was step.
+  static std::vector<int> HoldArrow(HWND spinner, DWORD ms);
+  static bool HasStep(const std::vector<int>& positions, int step);
 
   // A screenshot of the dialog over the main window, for a look by eye.
   static void Shot(HWND window, const wchar_t* name);

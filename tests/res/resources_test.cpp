@@ -347,6 +347,19 @@ void ExpectFrame(const DialogTemplate& d, short cx, short cy, const std::wstring
   EXPECT_EQ(line->style & SS_TYPEMASK, static_cast<DWORD>(SS_ETCHEDHORZ));
 }
 
+// ExpectFrame and the "&OK" and "&Mégsem" buttons of a dialog that asks.
+DialogTemplate ExpectOkCancelDialog(int id, short cx, short cy, const wchar_t* title) {
+  SCOPED_TRACE(id);
+  const DialogTemplate d = ReadDialog(id);
+  ExpectFrame(d, cx, cy, title);
+  const TemplateItem* ok = Item(d, IDOK);
+  const TemplateItem* cancel = Item(d, IDCANCEL);
+  EXPECT_TRUE(ok && cancel);
+  EXPECT_EQ(ok ? ok->text : L"", L"&OK");
+  EXPECT_EQ(cancel ? cancel->text : L"", L"&Mégsem");
+  return d;
+}
+
 TEST(DialogResource, AboutBox) {
   const DialogTemplate d = ReadDialog(IDD_ABOUT);
   ExpectFrame(d, 160, 80, L"Tolvane névjegy");
@@ -405,16 +418,7 @@ TEST(DialogResource, ParameterDialogs) {
       {IDD_CLOCK, 140, 80, L"Óra beállítása"},
       {IDD_LOGIN, 130, 50, L"Login"},
   };
-  for (const auto& frame : kFrames) {
-    SCOPED_TRACE(frame.id);
-    const DialogTemplate d = ReadDialog(frame.id);
-    ExpectFrame(d, frame.cx, frame.cy, frame.title);
-    const TemplateItem* ok = Item(d, IDOK);
-    const TemplateItem* cancel = Item(d, IDCANCEL);
-    ASSERT_TRUE(ok && cancel);
-    EXPECT_EQ(ok->text, L"&OK");
-    EXPECT_EQ(cancel->text, L"&Mégsem");
-  }
+  for (const auto& frame : kFrames) ExpectOkCancelDialog(frame.id, frame.cx, frame.cy, frame.title);
 
   const struct {
     int dialog;
@@ -512,6 +516,93 @@ TEST(DialogResource, ReadWindow) {
   EXPECT_GE(close->y, line->y + line->cy);
   EXPECT_EQ(close->x * 2 + close->cx, d.cx) << "the close button centred";
   EXPECT_LE(close->y + close->cy, d.cy);
+}
+
+// The variable dialogs: size and title, both scrolling lists of the list
+// dialog with their buttons and status bar, spinners that leave the text to
+// the dialog, the reason beside the definition's buttons, and the element
+// editor's pickers (the time picker in up-down style).
+TEST(DialogResource, VariableDialogs) {
+  const struct {
+    int id;
+    short cx, cy;
+    const wchar_t* title;
+  } kFrames[] = {
+      {IDD_VAR_LIST, 180, 260, L"Változók olvasása"},
+      {IDD_VAR_DEFINE, 215, 65, L"Változó megadása"},
+      {IDD_ELEMENT_NAME, 185, 50, L"Változó szerkesztése"},
+      {IDD_ELEMENT_VALUE, 160, 80, L"Változó szerkesztése"},
+  };
+  for (const auto& frame : kFrames) {
+    const DialogTemplate d = ExpectOkCancelDialog(frame.id, frame.cx, frame.cy, frame.title);
+    for (const TemplateItem& item : d.items) {
+      if (_wcsicmp(item.cls.c_str(), L"msctls_updown32") != 0) continue;
+      EXPECT_EQ(item.style & UDS_SETBUDDYINT, 0u) << "spinner " << item.id << ": the dialog writes the text";
+      EXPECT_TRUE(item.style & UDS_ALIGNRIGHT);
+    }
+  }
+
+  const DialogTemplate list = ReadDialog(IDD_VAR_LIST);
+  const struct {
+    int id;
+    short x, y, cx, cy;
+  } kLists[] = {{IDC_LIST_VARIABLES, 10, 10, 100, 100}, {IDC_LIST_ELEMENTS, 10, 120, 160, 100}};
+  for (const auto& l : kLists) {
+    const TemplateItem* box = Item(list, static_cast<DWORD>(l.id));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(IsClass(*box, L"#131", L"ListBox"));
+    const DWORD wanted = WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY;
+    EXPECT_EQ(box->style & wanted, wanted);
+    EXPECT_EQ(box->style & LBS_SORT, 0u) << "lines in table order";
+    EXPECT_EQ(box->x * 1000 + box->y, l.x * 1000 + l.y);
+    EXPECT_EQ(box->cx * 1000 + box->cy, l.cx * 1000 + l.cy);
+  }
+  const struct {
+    int id;
+    const wchar_t* text;
+  } kButtons[] = {{IDC_LIST_APPEND, L"&Hozzáfűz"}, {IDC_LIST_INSERT, L"&Beilleszt"}, {IDC_LIST_MODIFY, L"&Módosít"},
+                  {IDC_LIST_DELETE, L"&Töröl"},    {IDC_LIST_EDIT, L"&Szerkeszt"}};
+  for (const auto& b : kButtons) {
+    const TemplateItem* button = Item(list, static_cast<DWORD>(b.id));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text, b.text);
+    EXPECT_EQ(button->x >= 110, b.id != IDC_LIST_EDIT) << "beside the variable list, but for the edit button";
+  }
+  ASSERT_NE(Item(list, IDC_LIST_STATUS), nullptr);
+  EXPECT_EQ(_wcsicmp(Item(list, IDC_LIST_STATUS)->cls.c_str(), L"msctls_statusbar32"), 0);
+
+  const DialogTemplate define = ReadDialog(IDD_VAR_DEFINE);
+  for (int id : {IDC_DEFINE_TYPE, IDC_DEFINE_AREA}) {
+    ASSERT_NE(Item(define, static_cast<DWORD>(id)), nullptr);
+    EXPECT_EQ(Item(define, static_cast<DWORD>(id))->style & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
+  }
+  for (int field : {IDC_DEFINE_DB, IDC_DEFINE_ADDRESS, IDC_DEFINE_BIT, IDC_DEFINE_COUNT}) {
+    ASSERT_NE(Item(define, static_cast<DWORD>(field)), nullptr) << field;
+    ASSERT_NE(Item(define, static_cast<DWORD>(field + 1)), nullptr) << "the spinner of " << field;
+  }
+  const TemplateItem* reason = Item(define, IDC_DEFINE_REASON);
+  ASSERT_NE(reason, nullptr);
+  EXPECT_TRUE(IsStatic(*reason));
+  EXPECT_LE(reason->x + reason->cx, Item(define, IDOK)->x) << "left of the buttons";
+  EXPECT_GE(reason->cy, 16) << "two lines";
+
+  const DialogTemplate value = ReadDialog(IDD_ELEMENT_VALUE);
+  for (int id : {IDC_ELEMENT_DATE, IDC_ELEMENT_TIME}) {
+    const TemplateItem* picker = Item(value, static_cast<DWORD>(id));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(_wcsicmp(picker->cls.c_str(), L"SysDateTimePick32"), 0);
+    EXPECT_EQ((picker->style & DTS_UPDOWN) != 0, id == IDC_ELEMENT_TIME);
+  }
+  for (int dialog : {IDD_ELEMENT_NAME, IDD_ELEMENT_VALUE}) {
+    const DialogTemplate e = ReadDialog(dialog);
+    ASSERT_NE(Item(e, IDC_ELEMENT_NAME), nullptr);
+    EXPECT_TRUE(Item(e, IDC_ELEMENT_NAME)->style & ES_AUTOHSCROLL);
+    ASSERT_NE(Item(e, IDC_ELEMENT_MODE), nullptr);
+    EXPECT_EQ(Item(e, IDC_ELEMENT_MODE)->style & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
+  }
+  ASSERT_NE(Item(value, IDC_ELEMENT_VALUE), nullptr);
+  EXPECT_TRUE(Item(value, IDC_ELEMENT_VALUE)->style & ES_AUTOHSCROLL);
+  EXPECT_EQ(Item(ReadDialog(IDD_ELEMENT_NAME), IDC_ELEMENT_VALUE), nullptr) << "no value without the write list";
 }
 
 TEST(VersionResource, SaysOnePointZeroBuild69) {

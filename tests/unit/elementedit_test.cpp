@@ -6,6 +6,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/elementedit.h"
 #include "res/codepage.h"
@@ -118,6 +120,10 @@ TEST(ElementEdit, AnInvalidTextKeepsTheLastValidValue) {
   EXPECT_TRUE(s.e.invalid);
   EXPECT_EQ(s.Field(), "-5");
   EXPECT_FALSE(s.e.invalid) << "a field the dialog writes itself is valid";
+  // A letter code page 1250 lacks reaches the session as no text at all.
+  EXPECT_NE(ElementEdit_Typed(&s.e, nullptr), VAR_VALUE_OK);
+  EXPECT_TRUE(s.e.invalid);
+  EXPECT_EQ(s.t.Raw(0), 0xFFFBu);
 }
 
 TEST(ElementEdit, SpinnerSteps) {
@@ -163,6 +169,38 @@ TEST(ElementEdit, SpinnerSteps) {
   EXPECT_EQ(dword.e.controls.spin.accel[1].step, 1000);
   Session real(S7_TYPE_REAL, RL);
   EXPECT_FALSE(ElementEdit_Step(&real.e, 1)) << "no spinner in the Real mode";
+}
+
+// The number field's view of the spinner: the range in values (its 32-bit
+// positions are the values moved by the offset) and the steps, 1 only where
+// the element has no acceleration.
+TEST(ElementEdit, SpinnerAsTheNumberFieldTakesIt) {
+  struct Case {
+    int type, view;
+    std::int64_t min, max;
+    std::vector<std::pair<int, int>> steps;  // seconds, step
+  } cases[] = {
+      {S7_TYPE_DWORD, DEC, 0, 4294967295, {{0, 1}, {2, 1000}, {10, 1000000}}},
+      {S7_TYPE_DINT, SDEC, INT32_MIN, INT32_MAX, {{0, 1}, {2, 1000}, {10, 1000000}}},
+      {S7_TYPE_INT, SDEC, -32768, 32767, {{0, 1}, {2, 100}}},
+      {S7_TYPE_COUNTER, DEC, 0, 999, {{0, 1}, {2, 100}}},
+      {S7_TYPE_TIMER, DEC, 0, 9990000, {{0, 1}, {2, 1000}, {10, 100000}}},
+      {S7_TYPE_CHAR, CHR, 0, 255, {{0, 1}}},
+      {S7_TYPE_BIT, BIN, 0, 1, {{0, 1}}},
+  };
+  for (const Case& c : cases) {
+    Session s(c.type, c.view);
+    const auto what = ::testing::Message() << "type " << c.type << " view " << c.view;
+    ASSERT_TRUE(s.e.controls.spinner) << what;
+    const NumberSpec spec = ElementEdit_SpinnerSpec(&s.e);
+    EXPECT_EQ(spec.min, c.min) << what;
+    EXPECT_EQ(spec.max, c.max) << what;
+    std::vector<std::pair<int, int>> steps;
+    for (int i = 0; i < spec.stepCount; ++i) steps.emplace_back(spec.steps[i].seconds, spec.steps[i].step);
+    EXPECT_EQ(steps, c.steps) << what;
+    EXPECT_EQ(spec.min - s.e.controls.spin.offset, s.e.controls.spin.low) << what;
+    EXPECT_EQ(spec.max - s.e.controls.spin.offset, s.e.controls.spin.high) << what;
+  }
 }
 
 TEST(ElementEdit, ChoosingAModeStoresItAtOnce) {

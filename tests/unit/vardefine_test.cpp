@@ -163,6 +163,20 @@ TEST(VarDefine, TypingAndStepping) {
   EXPECT_EQ(VarDefine_FastStep(kDefineAddress), 100);
   EXPECT_EQ(VarDefine_FastStep(kDefineBit), 0);
   EXPECT_EQ(VarDefine_FastStep(kDefineCount), 10);
+
+  // What the dialog's number fields get: the range as it stands, 1 and,
+  // held for 2 s, the fast step.
+  const NumberSpec count = VarDefine_FieldSpec(&s, kDefineCount);
+  EXPECT_EQ(count.min, 1);
+  EXPECT_EQ(count.max, 100);
+  ASSERT_EQ(count.stepCount, 2);
+  EXPECT_EQ(count.steps[0].seconds * 1000 + count.steps[0].step, 1);
+  EXPECT_EQ(count.steps[1].seconds * 1000 + count.steps[1].step, 2010);
+  const NumberSpec bit = VarDefine_FieldSpec(&s, kDefineBit);
+  EXPECT_EQ(bit.max, 7);
+  ASSERT_EQ(bit.stepCount, 1) << "the bit number steps by 1 however long it is held";
+  EXPECT_EQ(bit.steps[0].step, 1);
+  EXPECT_EQ(VarDefine_FieldSpec(&s, kDefineAddress).steps[1].step, 100);
 }
 
 TEST(VarDefine, OpeningLoadsAnExistingVariableOrKeepsTheLast) {

@@ -51,7 +51,11 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys) {
   return Send(inputs);
 }
 
-bool MouseClick(HWND window, POINT client, bool right) {
+namespace {
+
+// The button pressed count times at the point: twice is a double click, its
+// presses in one batch so that nothing comes between them.
+bool MouseClicks(HWND window, POINT client, bool right, int count) {
   if (!Activate(GetAncestor(window, GA_ROOT))) return false;
   POINT at = client;
   ClientToScreen(window, &at);
@@ -74,10 +78,19 @@ bool MouseClick(HWND window, POINT client, bool right) {
     POINT now{};
     return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
   }, 2000);
-  std::vector<INPUT> press{event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
-                           event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)};
+  std::vector<INPUT> press;
+  for (int i = 0; i < count; ++i) {
+    press.push_back(event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN));
+    press.push_back(event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP));
+  }
   return Send(press);
 }
+
+}  // namespace
+
+bool MouseClick(HWND window, POINT client, bool right) { return MouseClicks(window, client, right, 1); }
+
+bool DoubleClick(HWND window, POINT client) { return MouseClicks(window, client, false, 2); }
 
 bool TypeText(HWND window, std::wstring_view text) {
   if (!Activate(window)) return false;

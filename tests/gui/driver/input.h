@@ -27,6 +27,8 @@ bool PressKeys(HWND window, std::initializer_list<WORD> keys);
 // window's client coordinates and clicks there with the left (or right)
 // button.
 bool MouseClick(HWND window, POINT client, bool right = false);
+// The same with two left clicks in a row: a double click.
+bool DoubleClick(HWND window, POINT client);
 
 // Activates window and types each character with the key (and Shift) that
 // the keyboard layout has for it, e.g. "?".
