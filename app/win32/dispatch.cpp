@@ -14,8 +14,6 @@
 
 // Every command has its dialog or window now; the menu asks all the same, so
 // that a command whose window is missing in some build stays greyed.
-bool Shell_CommandAvailable(int) { return true; }
-
 namespace {
 
 bool Applies(int id) {
@@ -25,7 +23,7 @@ bool Applies(int id) {
   // run inside the dialog's loop (a second dialog over it, the window
   // destroyed under it).
   if (!IsWindowEnabled(TheShell()->main)) return false;
-  return Shell_CommandAvailable(id) && Cmd_IsEnabled(TheAppState(), id);
+  return Cmd_IsEnabled(TheAppState(), id);
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ void Shell_UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveI
   MenuChange changes[kMenuChangeMax];
   const int n = Menu_Changes(TheAppState(), interfaceState, connectionState, save, changes);
   for (int i = 0; i < n; ++i) {
-    const bool enabled = changes[i].enabled && (changes[i].id < 0 || Shell_CommandAvailable(changes[i].id));
-    const UINT state = enabled ? MF_ENABLED : MF_GRAYED;
+    const UINT state = changes[i].enabled ? MF_ENABLED : MF_GRAYED;
     if (changes[i].id == kMenuConnectionPopup)
       EnableMenuItem(GetSubMenu(menu, 1), 1, MF_BYPOSITION | state);  // "&Kapcsolat" has no id of its own
     else

@@ -70,9 +70,6 @@ void Shell_SetStatusParts();
 void Shell_Layout(WPARAM sizeType);
 void Shell_MinMaxInfo(MINMAXINFO* info);
 
-// Whether the program has what command id needs (its dialog); a command
-// without stays greyed (dispatch.cpp).
-bool Shell_CommandAvailable(int id);
 // Runs menu command id (500-524), when it applies now (dispatch.cpp).
 void Shell_Command(int id);
 // After a variable table file was loaded: menu, status, title, and then the
