@@ -12,8 +12,6 @@
 #include "dialogs/dialogs.h"
 #include "dialogs/readwindow.h"
 
-// Every command has its dialog or window now; the menu asks all the same, so
-// that a command whose window is missing in some build stays greyed.
 namespace {
 
 bool Applies(int id) {
