@@ -13,18 +13,8 @@
 namespace gui {
 namespace {
 
-constexpr int kFileNameCombo = 0x47C;  // cmb13, the Explorer style's name field
-constexpr int kFileNameEdit = 0x480;   // edt1, the old style's
 constexpr wchar_t kLoadTitle[] = L"Változó tábla betöltése";
 constexpr wchar_t kSaveTitle[] = L"Változó tábla mentése";
-
-HWND FileNameField(HWND dialog) {
-  if (HWND combo = GetDlgItem(dialog, kFileNameCombo)) {
-    HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
-    return edit ? edit : combo;
-  }
-  return GetDlgItem(dialog, kFileNameEdit);
-}
 
 bool Click(HWND dialog, int id) {
   HWND button = GetDlgItem(dialog, id);
@@ -48,7 +38,7 @@ class FileCommandsTest : public TolvaneTest {
 
   // Types name into the dialog's name field and presses OK.
   void Choose(HWND dialog, const std::wstring& name) {
-    HWND field = FileNameField(dialog);
+    HWND field = FileDialogNameField(dialog);
     ASSERT_NE(field, nullptr);
     ASSERT_TRUE(Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str())).has_value());
     ASSERT_TRUE(Click(dialog, IDOK));
@@ -71,7 +61,7 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   HWND open = WaitForDialog(app.program->id, kLoadTitle);
   ASSERT_NE(open, nullptr);
   // Before there is a file: the program's own name with ".vat".
-  EXPECT_EQ(WindowText(FileNameField(open)), L"tolvane.vat");
+  EXPECT_EQ(WindowText(FileDialogNameField(open)), L"tolvane.vat");
   // Centred over the main window.
   RECT main{}, box{};
   GetWindowRect(app.main, &main);
@@ -90,7 +80,7 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   ASSERT_TRUE(PressKeys(app.main, {VK_CONTROL, 'S'}));
   HWND save = WaitForDialog(app.program->id, kSaveTitle);
   ASSERT_NE(save, nullptr);
-  EXPECT_EQ(WindowText(FileNameField(save)), L"demo.vat");
+  EXPECT_EQ(WindowText(FileDialogNameField(save)), L"demo.vat");
   Choose(save, L"másolat ő.vat");
   ASSERT_TRUE(Closed(save));
   Sync(app);
@@ -112,7 +102,7 @@ TEST_F(FileCommandsTest, LoadAndSaveThroughTheFileDialogs) {
   // Cancelled: nothing changes; the dialog starts from the current file.
   HWND cancelled = OpenFileDialog(app, 500, kLoadTitle);
   ASSERT_NE(cancelled, nullptr);
-  EXPECT_EQ(WindowText(FileNameField(cancelled)), L"másolat ő.vat");
+  EXPECT_EQ(WindowText(FileDialogNameField(cancelled)), L"másolat ő.vat");
   ASSERT_TRUE(Click(cancelled, IDCANCEL));
   ASSERT_TRUE(Closed(cancelled));
   Sync(app);
@@ -140,7 +130,7 @@ TEST_F(FileCommandsTest, AProgramInAFolderWithHungarianLettersStartsItsDialogsTh
 
   HWND open = OpenFileDialog(app, 500, kLoadTitle);
   ASSERT_NE(open, nullptr);
-  EXPECT_EQ(WindowText(FileNameField(open)), L"tolvane.vat");
+  EXPECT_EQ(WindowText(FileDialogNameField(open)), L"tolvane.vat");
   Choose(open, L"mpi.vat");  // relative to the folder the dialog starts in
   ASSERT_TRUE(Closed(open));
   const std::wstring loaded =

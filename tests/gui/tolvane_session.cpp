@@ -58,14 +58,7 @@ void TolvaneSession::CloseReadWindow() {
 }
 
 bool TolvaneSession::SetFileDialogName(HWND fileDialog, const std::wstring& path) {
-  // The explorer-style dialog's name field is a combo box (cmb13) with an
-  // edit inside, or a plain edit (edt1).
-  HWND field = GetDlgItem(fileDialog, 0x47C);
-  if (field) {
-    if (HWND edit = FindWindowExW(field, nullptr, L"Edit", nullptr)) field = edit;
-  } else {
-    field = GetDlgItem(fileDialog, 0x480);
-  }
+  HWND field = FileDialogNameField(fileDialog);
   return field && Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())).has_value();
 }
 

@@ -95,4 +95,12 @@ bool HoldMouse(HWND window, POINT client, DWORD ms, const std::function<void()>&
   return PostMessageW(window, WM_LBUTTONUP, 0, at) != 0;
 }
 
+HWND FileDialogNameField(HWND dialog) {
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) {
+    HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+    return edit ? edit : combo;
+  }
+  return GetDlgItem(dialog, 0x480);
+}
+
 }  // namespace gui

@@ -39,6 +39,11 @@ std::optional<int> SpinnerPosition(HWND spinner);
 // An edit control's selection as (start, end).
 std::optional<std::pair<int, int>> Selection(HWND edit);
 
+// The file name field of the system's open or save dialog: the Explorer
+// style's combo box (cmb13) with its edit inside, or the old style's edit
+// (edt1); null when the dialog has neither.
+HWND FileDialogNameField(HWND dialog);
+
 // The colour on screen at a point of window's client area, once the program
 // has painted.
 COLORREF ScreenPixel(HWND window, POINT client);
