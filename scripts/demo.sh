@@ -6,7 +6,9 @@
 # program to end the demo), else on a private Xvfb display, where a
 # screenshot of the window is saved and its path printed. Then tolvane-cli
 # shows the same PLC from a terminal. Build and install output goes to
-# build/demo.log. (Port 102 needs root or CAP_NET_BIND_SERVICE.)
+# build/demo.log. (Port 102 needs root or CAP_NET_BIND_SERVICE.) Without a
+# display the program also writes a value, typed as a user would, and a second
+# screenshot shows the write in the log and the value read back.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -42,6 +44,33 @@ sleep 0.5
 "$cli" --plc "$address" --name "Demo PLC" write "DB1.DBW0:3 (Int)=1500,-20,7" "MD4:1 (Real)=21.5" \
   "M8.0:8 (Bit)=1,0,1,1,0,0,0,1" >/dev/null
 
+# What a user would type after the load, as keys into the Wine desktop: close
+# the read window, "Írás" (Ctrl+W), the first variable, its first element,
+# "Szerkeszt" (Alt+S), 2500 for Speed, OK in the element editor, OK in the
+# list. The program writes the table and opens the read window on the values
+# read back. The pauses are longer than Wine needs to show each step's window.
+write_from_the_program() {
+  local desk
+  desk=$(xdotool search --name tolvane-demo 2>>"$log" | head -1) || true
+  [ -n "$desk" ] && xdotool windowfocus --sync "$desk" 2>>"$log" || true
+  # A click on the read window's caption (centred over the main window) gives
+  # it the keyboard.
+  xdotool mousemove 640 302 click 1
+  sleep 0.5
+  local step
+  for step in Escape ctrl+w Down "Tab Tab Tab Tab Tab" Down alt+s ctrl+a; do
+    # shellcheck disable=SC2086
+    xdotool key --delay 150 $step
+    sleep 0.8
+  done
+  xdotool type --delay 100 2500
+  sleep 0.5
+  xdotool key Return
+  sleep 0.8
+  xdotool key Return
+  sleep 2
+}
+
 table=$(winepath -w "$here/examples/demo.vat")
 if [ -n "${DISPLAY:-}" ]; then
   say "opening tolvane.exe with examples/demo.vat; close it to go on"
@@ -62,6 +91,11 @@ else
   # top left, three quarters of each side.
   import -window root -crop 960x768+160+128 +repage "$shot"
   say "screenshot of the main window: $shot"
+  say "writing Speed = 2500 from tolvane.exe (keys typed into the Wine desktop)"
+  write_from_the_program
+  shot="$here/build/tolvane-after-write.png"
+  import -window root -crop 960x768+160+128 +repage "$shot"
+  say "screenshot after the write: $shot"
   wineserver -k >/dev/null 2>&1 || true
 fi
 

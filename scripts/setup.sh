@@ -8,8 +8,8 @@
 # Safe to run again; it changes nothing when all is there.
 #   setup.sh        everything the tests need
 #   setup.sh main   only what the main job (scripts/demo.sh) needs: the two
-#                   compilers, wine with its fonts, Xvfb and ImageMagick for a
-#                   screenshot when there is no display
+#                   compilers, wine with its fonts, and for a run without a
+#                   display Xvfb, xdotool to type and ImageMagick for screenshots
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 profile=${1:-all}
@@ -17,7 +17,7 @@ profile=${1:-all}
 packages=(
   g++ cmake ninja-build python3
   g++-mingw-w64-x86-64 wine wine64
-  xvfb fonts-liberation2 fonts-wine imagemagick
+  xvfb xdotool fonts-liberation2 fonts-wine imagemagick
 )
 if [ "$profile" != main ]; then
   packages+=(pkg-config clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev)
