@@ -97,10 +97,9 @@ void PickerChanged(const NMDATETIMECHANGE* change) {
 }
 
 INT_PTR CALLBACK ClockProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* s = reinterpret_cast<ClockState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  auto* s = Dialog_State<ClockState>(dialog, message, lParam);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
       UseProgramFormat(dialog);
       for (int id : {IDC_CLOCK_PLC_DATE, IDC_CLOCK_PLC_TIME, IDC_CLOCK_PC_DATE})
         LimitToDateAndTime(GetDlgItem(dialog, id));

@@ -131,11 +131,9 @@ bool OnCommand(HWND dialog, ConnectionState* s, int id, int code, HWND control) 
 }
 
 INT_PTR CALLBACK ConnectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* s = reinterpret_cast<ConnectionState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  auto* s = Dialog_State<ConnectionState>(dialog, message, lParam);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-      s = reinterpret_cast<ConnectionState*>(lParam);
       Initialise(dialog, s);
       Dialog_Prepare(dialog);
       if (!s->tcp) return TRUE;

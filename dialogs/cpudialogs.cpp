@@ -56,11 +56,9 @@ void PasswordChanged(HWND dialog, LoginState* s) {
 }
 
 INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* s = reinterpret_cast<LoginState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  auto* s = Dialog_State<LoginState>(dialog, message, lParam);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-      s = reinterpret_cast<LoginState*>(lParam);
       s->writing = true;
       SetWindowTextCp(GetDlgItem(dialog, IDC_LOGIN_PASSWORD), g_password);
       s->writing = false;

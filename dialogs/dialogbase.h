@@ -9,6 +9,14 @@
 // For WM_INITDIALOG.
 void Dialog_Prepare(HWND dialog);
 
+// The record a dialog works on: the dialog's parameter, kept with the window
+// at WM_INITDIALOG. Null for the few messages that come before it.
+template <typename T>
+T* Dialog_State(HWND dialog, UINT message, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+  return reinterpret_cast<T*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+}
+
 // For EN_SETFOCUS of a text field: the whole text is selected once the
 // focus has arrived (posted, so that a mouse click placing the caret does
 // not undo it).

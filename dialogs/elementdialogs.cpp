@@ -167,11 +167,10 @@ bool OnNotify(HWND dialog, ElementDialog* d, const NMHDR* note) {
 }
 
 INT_PTR CALLBACK ElementProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* d = reinterpret_cast<ElementDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  auto* d = Dialog_State<ElementDialog>(dialog, message, lParam);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-      Initialise(dialog, reinterpret_cast<ElementDialog*>(lParam));
+      Initialise(dialog, d);
       Dialog_Prepare(dialog);
       return TRUE;
     case WM_COMMAND:

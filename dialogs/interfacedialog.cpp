@@ -13,11 +13,9 @@ constexpr int kFirstRadio = IDC_IF_TCP;
 constexpr int kLastRadio = IDC_IF_CP_L2_2;
 
 INT_PTR CALLBACK InterfaceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* kind = reinterpret_cast<int*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  auto* kind = Dialog_State<int>(dialog, message, lParam);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-      kind = reinterpret_cast<int*>(lParam);
       if (*kind < 0 || *kind > kLastRadio - kFirstRadio) *kind = 0;
       CheckRadioButton(dialog, kFirstRadio, kLastRadio, kFirstRadio + *kind);
       Dialog_Prepare(dialog);

@@ -133,11 +133,10 @@ bool OnCommand(HWND dialog, DefineDialog* d, int id, int code, HWND control) {
 }
 
 INT_PTR CALLBACK DefineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* d = reinterpret_cast<DefineDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  auto* d = Dialog_State<DefineDialog>(dialog, message, lParam);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-      Initialise(dialog, reinterpret_cast<DefineDialog*>(lParam));
+      Initialise(dialog, d);
       Dialog_Prepare(dialog);
       return TRUE;
     case WM_COMMAND:

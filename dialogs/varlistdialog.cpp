@@ -238,11 +238,10 @@ bool OnCommand(ListDialog* d, int id, int code) {
 }
 
 INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* d = reinterpret_cast<ListDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  auto* d = Dialog_State<ListDialog>(dialog, message, lParam);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-      Initialise(dialog, reinterpret_cast<ListDialog*>(lParam));
+      Initialise(dialog, d);
       Dialog_Prepare(dialog);
       return TRUE;
     case WM_COMMAND: return d && OnCommand(d, LOWORD(wParam), HIWORD(wParam));
