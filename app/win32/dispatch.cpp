@@ -50,7 +50,7 @@ void Shell_Command(int id) {
         Shell_UpdateTitle();
       }
       break;
-    case kCmdExit: DestroyWindow(TheShell()->main); break;
+    case kCmdExit: Shell_Close(); break;
     case kCmdInterfaceOpen: Dialog_OpenInterface(TheShell()->main); break;
     case kCmdInterfaceClose: Cmd_CloseInterface(app); break;
     case kCmdConnectionOpen: Dialog_Connection(TheShell()->main, false); break;

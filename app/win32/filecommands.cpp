@@ -88,8 +88,16 @@ bool TakePath(const std::wstring& chosen, int titleId, char* path) {
     lstrcpynA(path, narrow.c_str(), static_cast<int>(kShellPathSize));
     return true;
   }
+  Shell_LogUnholdableName(titleId, chosen);
+  return false;
+}
+
+}  // namespace
+
+void Shell_LogUnholdableName(int titleId, const std::wstring& path) {
+  // Shown with "?" for what cannot be held: the log is in the code page too.
   std::string shown;
-  for (wchar_t c : chosen) {
+  for (wchar_t c : path) {
     std::string one;
     shown += Narrow(&c, 1, &one) ? one : "?";
   }
@@ -97,10 +105,7 @@ bool TakePath(const std::wstring& chosen, int titleId, char* path) {
   const int n = FormatTextN(line, sizeof line, LoadText(IDS_LOG_FILE_FAILED), TextId(titleId),
                             Shell_NamePart(shown.c_str()), TextId(IDS_LOG_NAME_NOT_CP1250));
   LogWrite(MainLogPane(), line, static_cast<std::size_t>(n), LogOwnership::CallerKeeps);
-  return false;
 }
-
-}  // namespace
 
 bool Vat_Open() {
   Shell* shell = TheShell();

@@ -5,6 +5,8 @@
 // Threads: the user-interface thread.
 #pragma once
 
+#include <string>
+
 // true when a file was chosen and loaded; it is then the current file.
 bool Vat_Open();
 
@@ -12,3 +14,8 @@ enum class VatSaveResult { Cancelled, Saved, Failed };
 // Saved makes the chosen file the current one; Failed (logged) changes
 // nothing but the log.
 VatSaveResult Vat_Save();
+
+// Logs that the file named by path (chosen, or given on the command line) is
+// not loaded or saved because its name has letters the program's code page
+// cannot hold; titleId names the command.
+void Shell_LogUnholdableName(int titleId, const std::wstring& path);

@@ -9,6 +9,7 @@
 #include "app/win32/shell.h"
 #include "app/win32/winutil.h"
 #include "app/win32/wintext.h"
+#include "res/resource.h"
 
 namespace {
 constexpr int kLogFontPoints[3] = {9, 12, 15};
@@ -23,7 +24,7 @@ void Shell_UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveI
   for (int i = 0; i < n; ++i) {
     const UINT state = changes[i].enabled ? MF_ENABLED : MF_GRAYED;
     if (changes[i].id == kMenuConnectionPopup)
-      EnableMenuItem(GetSubMenu(menu, 1), 1, MF_BYPOSITION | state);  // "&Kapcsolat" has no id of its own
+      EnableMenuItem(GetSubMenu(menu, MENU_POS_OPERATION), MENU_POS_CONNECTION, MF_BYPOSITION | state);
     else
       EnableMenuItem(menu, static_cast<UINT>(changes[i].id), MF_BYCOMMAND | state);
   }
@@ -46,15 +47,15 @@ void Shell_UpdateTitle() {
 void Shell_SelectLogFont(int index) {
   Shell* shell = TheShell();
   if (index < 0 || index > 2) return;
-  shell->logFontIndex = index;
   // The new font is in place before the old one goes: the control never
   // holds a deleted font.
   HFONT font = CreatePointFont(shell->edit, kLogFontPoints[index], FW_NORMAL, L"Courier New");
   if (!font) return;
   // A check mark, as the menu starts with on "Normál" (CheckMenuRadioItem
   // would turn the items into radio items with a bullet).
-  for (int id = 521; id <= 523; ++id)
-    CheckMenuItem(GetMenu(shell->main), static_cast<UINT>(id), MF_BYCOMMAND | (id == 521 + index ? MF_CHECKED : MF_UNCHECKED));
+  for (int id = kCmdFontSmall; id <= kCmdFontLarge; ++id)
+    CheckMenuItem(GetMenu(shell->main), static_cast<UINT>(id),
+                  MF_BYCOMMAND | (id == kCmdFontSmall + index ? MF_CHECKED : MF_UNCHECKED));
   SendMessageW(shell->edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (shell->logFont) DeleteObject(shell->logFont);
   shell->logFont = font;

@@ -5,15 +5,18 @@
 #include <commctrl.h>
 
 #include "app/appstate.h"
+#include "app/menustate.h"
 #include "app/shelltext.h"
 #include "app/vatload.h"
 #include "app/win32/editview.h"
+#include "app/win32/filecommands.h"
 #include "app/win32/shell.h"
 #include "app/watchdog.h"
 #include "app/win32/winutil.h"
 #include "app/win32/wintext.h"
 #include "dialogs/readwindow.h"
 #include "res/codepage.h"
+#include "res/resource.h"
 #include "res/strings.h"
 #include "runtime/runtime.h"
 
@@ -62,12 +65,12 @@ bool RegisterMainClass(const std::wstring& className) {
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = MainWindowProc;
   wc.hInstance = g_shell.instance;
-  wc.hIcon = LoadIconW(g_shell.instance, MAKEINTRESOURCEW(100));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(g_shell.instance, MAKEINTRESOURCEW(100), IMAGE_ICON,
+  wc.hIcon = LoadIconW(g_shell.instance, MAKEINTRESOURCEW(IDI_TOLVANE));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(g_shell.instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszMenuName = MAKEINTRESOURCEW(100);
+  wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
   wc.lpszClassName = className.c_str();
   return RegisterClassExW(&wc) != 0;
 }
@@ -96,21 +99,6 @@ HWND CreateLog() {
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLogEditId)), g_shell.instance, nullptr);
 }
 
-// A start-up file whose name the program's code page cannot hold cannot be
-// loaded: said in the log rather than opened under a garbled name.
-void ReportUnloadable(const std::wstring& path) {
-  const std::u16string wide(path.begin(), path.end());
-  std::string lossy;
-  for (char16_t c : wide) {
-    std::string one;
-    lossy += Cp1250FromUtf16(&c, 1, &one) ? one : "?";
-  }
-  char line[512];
-  FormatTextN(line, sizeof line, LoadText(IDS_LOG_FILE_FAILED), TextId(IDS_FILE_LOAD_TITLE),
-              Shell_NamePart(lossy.c_str()), TextId(IDS_LOG_NAME_NOT_CP1250));
-  LogWrite(g_shell.log, line, 0, LogOwnership::CallerKeeps);
-}
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: return 0;
@@ -131,18 +119,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     }
     case WM_CLOSE:
-      // The read window's thread may be inside a read or a log write: it
-      // ends first, and its end message finishes the close.
-      if (ReadWindow_Running()) {
-        g_shell.closeAfterReadWindow = true;
-        ReadWindow_RequestClose();
-        return 0;
-      }
-      Shell_Command(502);
+      // Honoured even while the read window holds the main window disabled
+      // (taskbar, system menu of a hidden window, a posted WM_CLOSE).
+      if (ReadWindow_Running())
+        Shell_Close();
+      else
+        Shell_Command(kCmdExit);
       return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
-      if (id >= 500 && id <= 524) {
+      if (id >= kCmdFirst && id <= kCmdLast) {
         Shell_Command(id);
         return 0;
       }
@@ -237,13 +223,26 @@ int Shell_CreateMainWindow(const wchar_t* commandTail) {
   AppState* app = TheAppState();
   AppState_Reset(app);
   Shell_UpdateMenu(MenuState::Closed, MenuState::Closed, SaveItem::Refresh);
-  if (file.given && !file.representable) ReportUnloadable(file.wide);
+  // Said in the log rather than opened under a garbled name.
+  if (file.given && !file.representable) Shell_LogUnholdableName(IDS_FILE_LOAD_TITLE, file.wide);
   if (file.given && file.representable) {
     lstrcpynA(g_shell.fileName, file.path, sizeof g_shell.fileName);
     Vat_Load(file.path, app);
     Shell_AfterLoad();
   }
   return 0;
+}
+
+void Shell_Close() {
+  // The read window's thread may be inside a read or a log write, or still
+  // ending after it gave the main window back: it ends first, and its end
+  // message finishes the close.
+  if (ReadWindow_Running()) {
+    g_shell.closeAfterReadWindow = true;
+    ReadWindow_RequestClose();
+    return;
+  }
+  DestroyWindow(g_shell.main);
 }
 
 void Shell_Shutdown() {
@@ -267,10 +266,10 @@ void Shell_Shutdown() {
   // Nothing of the window is left behind, so a process can make it again
   // (the in-process GUI tests make one per test).
   UnregisterClassW(WideText(IDS_CLASS_NAME).c_str(), g_shell.instance);
-  g_shell.main = g_shell.status = g_shell.edit = nullptr;
-  g_shell.fileName[0] = '\0';
-  g_shell.fileNameFlag = false;
-  g_shell.minimumSizeFlag = false;
-  g_shell.minimised = false;
+  Rt_SetMainWindow(nullptr);
+  Shell fresh{};
+  fresh.instance = g_shell.instance;
+  lstrcpynA(fresh.modulePath, g_shell.modulePath, sizeof fresh.modulePath);
+  g_shell = fresh;
   Watchdog_Stop();
 }

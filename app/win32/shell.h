@@ -27,11 +27,9 @@ struct Shell {
   int statusHeight;
   LogPane* log;
   EditView* logView;
-  int logFontIndex;           // 0 small, 1 normal, 2 large
   HFONT logFont;
   HFONT listFont;             // the lists of the variable dialogs and the read window
   HBRUSH invalidBrush;        // red background of invalid fields
-  HACCEL accelerators;
   int clockSecond;
   bool minimumSizeFlag;
   bool minimised;
@@ -59,6 +57,9 @@ int Shell_CreateMainWindow(const wchar_t* commandTail);
 // After the message loop (or a fatal fault): closes the interface and
 // releases fonts, brush and log, under a watchdog.
 void Shell_Shutdown();
+// Closes the main window; with the read window running, once its thread has
+// ended.
+void Shell_Close();
 
 // The window procedure's handlers of the main window's looks (mainlook.cpp).
 void Shell_UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveItem save);

@@ -54,20 +54,23 @@ void UseArrowCursor(HWND window) {
   ShowCursor(TRUE);
 }
 
+SIZE TextExtent(HWND window, const std::wstring& text) {
+  SIZE size{};
+  HDC dc = GetDC(window);
+  if (!dc) return size;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return size;
+}
+
 int TimeStampWidth(HWND window, bool withDate, int precision, int extraLetters) {
   char text[64];
   int n = FormatTimeStamp({.withDate = withDate, .precision = precision}, nullptr, text);
   while (extraLetters-- > 0 && n < 63) text[n++] = 'w';
   text[n] = '\0';
-  const std::wstring wide = Wide(text);
-  HDC dc = GetDC(window);
-  if (!dc) return 0;
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(window, dc);
-  return size.cx;
+  return TextExtent(window, Wide(text)).cx;
 }
 
 // ---------------------------------------------------------------- popup of drawn items
@@ -108,13 +111,7 @@ void ReleaseCheckMark() {
 
 // Raises the item size to the text's extent in the owner's font.
 void MeasureText(HWND owner, const std::wstring& text) {
-  HDC dc = GetDC(owner);
-  if (!dc) return;
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(owner, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(owner, dc);
+  const SIZE size = TextExtent(owner, text);
   if (size.cx > g_popup.itemWidth) g_popup.itemWidth = size.cx;
   if (size.cy > g_popup.itemHeight) g_popup.itemHeight = size.cy;
 }
@@ -135,7 +132,8 @@ void TrackDrawnPopup(HWND owner, int x, int y, UINT trackFlags, int count, int b
     const std::wstring text = id ? WideText(base + id) : std::wstring();
     if (flags & MF_OWNERDRAW) {
       if (flags & MF_SEPARATOR) flags = (flags & ~MF_SEPARATOR) | MF_DISABLED;
-      const auto data = static_cast<ULONG_PTR>(static_cast<std::uint16_t>(base + id));
+      // The item's data is its text's id; 0 marks a separator, whatever base.
+      const auto data = id ? static_cast<ULONG_PTR>(static_cast<std::uint16_t>(base + id)) : ULONG_PTR{0};
       AppendMenuW(menu, flags, static_cast<UINT_PTR>(static_cast<std::uint16_t>(id)), reinterpret_cast<LPCWSTR>(data));
       if (!text.empty()) MeasureText(owner, text);
     } else {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // A font of size points (a positive number) at the vertical resolution of
 // window's screen (72 dpi without a window). The caller deletes it.
@@ -24,6 +25,8 @@ void UseArrowCursor(HWND window);
 // clock shows it (with the date when asked, precision 0-3 digits of
 // milliseconds) followed by extraLetters letters "w".
 int TimeStampWidth(HWND window, bool withDate, int precision, int extraLetters);
+// The size of text in the window's font.
+SIZE TextExtent(HWND window, const std::wstring& text);
 
 // A popup menu of program-drawn items at screen point (x, y) for owner.
 // Each word holds a command id in its low 16 bits (0: no text; with

@@ -4,6 +4,8 @@
 // other window, for a fault in one worker.
 #include <windows.h>
 
+#include <atomic>
+
 #include "runtime/messageloop.h"
 #include "runtime/runtime.h"
 
@@ -15,7 +17,13 @@ LONG WINAPI Filter(EXCEPTION_POINTERS* info) {
   const DWORD code = info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode : 0;
   if (Rt_EndWorkerFromFault(static_cast<int>(code))) ExitThread(code);
   ThreadContext* tc = ThreadContext_Find();
-  if (tc && tc->sequence == 0 && g_onMainThreadFault) g_onMainThreadFault(code);
+  if (tc && tc->sequence == 0 && g_onMainThreadFault) {
+    // Handling the fault shows a message box and shuts down: a fault on the
+    // way must not start that again (and again), it ends the process.
+    static std::atomic<bool> handling{false};
+    if (handling.exchange(true)) ExitProcess(code);
+    g_onMainThreadFault(code);
+  }
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
