@@ -253,7 +253,11 @@ void Rt_CloseThread(PlatThread thread) { Plat_CloseThread(thread); }
 bool Rt_EndWorkerFromFault(int exitCode) {
   ThreadContext* record = ThreadContext_Find();
   if (!record || record->sequence == 0) return false;  // the main thread, or none of ours
-  EndOfThread(record, record->sequence, exitCode);
+  // The fault may have struck inside the heap with its section held: the
+  // record is left allocated (one per faulted thread) rather than freed here.
+  const std::uint32_t sequence = record->sequence;
+  ThreadContext_Bind(nullptr);
+  PostToMainWindow(kWmThreadEnded, static_cast<std::uintptr_t>(exitCode), static_cast<std::intptr_t>(sequence));
   return true;
 }
 

@@ -31,8 +31,9 @@ void HeapText::Append(const char* bytes, std::size_t n) {
 
 void HeapText::Format(const char* format, ...) {
   // Formatted straight into the free room; a piece that filled it may have
-  // been cut, so the room grows and the piece is formatted again. No piece is
-  // ever cut, however long (a refused file line, a long path).
+  // been cut, so the room grows and the piece is formatted again: a long
+  // piece (a refused file line, a long path) is not cut, up to the engine's
+  // own bound for a "%s" without a width (32766 characters).
   for (std::size_t room = 256;; room *= 2) {
     if (failed_ || !Reserve(length_ + room)) {
       failed_ = true;

@@ -352,10 +352,15 @@ void Reindex(IniBuilder* b) {
 
 // Anything but an append: Ini_SetString does it, and the index starts over.
 std::ptrdiff_t Delegate(IniBuilder* b, const char* section, const char* key, const char* value) {
-  const bool hadNoMemory = CurrentThreadContext()->runtimeErrors & kRtErrOutOfMemory;
+  // The thread's out-of-memory mark tells whether this call failed: cleared
+  // for it, and what was marked before is marked again afterwards.
+  auto& errors = CurrentThreadContext()->runtimeErrors;
+  const auto before = errors & kRtErrOutOfMemory;
+  errors &= ~kRtErrOutOfMemory;
   b->length = static_cast<std::size_t>(Ini_SetString(&b->text, section, key, value));
   b->capacity = Rt_BlockSize(b->text);
-  if (!hadNoMemory && (CurrentThreadContext()->runtimeErrors & kRtErrOutOfMemory)) b->failed = true;
+  if (errors & kRtErrOutOfMemory) b->failed = true;
+  errors |= before;
   Reindex(b);
   return static_cast<std::ptrdiff_t>(b->length);
 }

@@ -8,11 +8,11 @@
 // so every thread that formats or reads must have been started by the runtime.
 //
 // Threads and ownership: nothing here takes a lock. Functions that work on a
-// record (HeapText, PlcVariable, VariableTable, IniIndex, IniBuilder,
-// FileHandle, the application record of the .vat functions) serve one thread
-// at a time per record; the others may run on any runtime thread at once. Texts come back in the caller's buffers, except
-// where a function hands over a runtime heap block: the caller then frees it
-// with Rt_Free.
+// record (HeapText, PlcVariable, VariableTable, PlcSettings, IniIndex,
+// IniBuilder, FileHandle) serve one thread at a time per record; the others
+// may run on any runtime thread at once. Texts come back in the caller's
+// buffers, except where a function hands over a runtime heap block: the
+// caller then frees it with Rt_Free.
 #pragma once
 
 #include <cstdarg>

@@ -14,9 +14,8 @@ constexpr std::uint8_t kDateTimeStart[8] = {0x90, 0x01, 0x01, 0x00, 0x00, 0x00, 
 int Min(int a, int b) { return a < b ? a : b; }
 
 // Copies the first kept elements of each region from the old block to the
-// new one. The old regions are reached through the old record's own pointers
-// and sizes, so a record whose sizes disagree with its count is never read
-// beyond its block.
+// new one, through the old record's own pointers. The value bytes are also
+// bounded by the old block's size; modes and names trust its count.
 void CopyRegions(const PlcVariable& from, PlcVariable* to, int kept) {
   if (!from.values || kept <= 0) return;
   const std::size_t slot = static_cast<std::size_t>(to->slotSize);

@@ -77,7 +77,8 @@ const char* InterfaceKindName(int kind) { return kind >= 0 && kind < 4 ? kKindNa
 void Vat_ReportKey(const char* text, const char* section, const char* key, const char* path) {
   char value[1024];
   Ini_GetString(text, section, key, value, sizeof value, nullptr);
-  // Whole, however long the value: a cut line would lose its line end.
+  // The value up to 1023 bytes, and the line whole: a line cut to a buffer
+  // would lose its line end.
   HeapText line;
   line.Format(LoadText(IDS_LOG_BAD_KEY), TextId(value[0] ? IDS_LOG_KEY_INVALID : IDS_LOG_KEY_MISSING),
               BaseName(path), section, key, value);

@@ -16,11 +16,9 @@ int RunMessageLoop(int* errorFlag) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) break;  // WM_QUIT
     if (got == -1) {
-      if (errorFlag) {
-        *errorFlag = 1;
-        return -1;
-      }
-      continue;
+      // Asking again would fail again at once: the loop would spin.
+      if (errorFlag) *errorFlag = 1;
+      return -1;
     }
     const auto dialog = static_cast<HWND>(tc->dialogWindow);
     if (dialog && IsDialogMessageW(dialog, &msg)) continue;
