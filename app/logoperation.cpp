@@ -163,7 +163,7 @@ void LogOperation(int operation, int value, const void* data) {
   for (int i = 0; i < items; ++i) {
     int code = 0;
     S7_GetVarResult(conn, i, &code);
-    char address[64] = "?";
+    char address[kVarAddressTextMax] = "?";
     if (i < app->table.count) Var_FormatAddress({.withCount = true, .withType = true}, 0, &app->table.vars[i], address, nullptr);
     entry.Format(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
   }

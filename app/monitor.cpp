@@ -38,23 +38,25 @@ void Emit(const MonitorLines* lines, const PlcVariable* v, int element, int inde
 
 void Monitor_BuildLines(MonitorLines* lines, VariableTable* table, LineSink* sink) {
   VarTable_ValueLineWidths(table, &lines->widths);
-  lines->variableCount = table->count;
+  const int count = VarTable_Count(table);
+  lines->variableCount = count;
   lines->lineCount = VarTable_LineCount(table);
   sink->Clear();
   int index = 0;
-  for (int i = 0; i < table->count; ++i) {
+  for (int i = 0; i < count; ++i) {
     const PlcVariable* v = &table->vars[i];
     for (int e = 0; e < v->count; ++e) Emit(lines, v, e, index++, sink);
   }
 }
 
 int Monitor_RefreshLines(MonitorLines* lines, VariableTable* table, int forcedLine, LineSink* sink) {
-  if (table->count != lines->variableCount || VarTable_LineCount(table) != lines->lineCount) {
+  const int count = VarTable_Count(table);
+  if (count != lines->variableCount || VarTable_LineCount(table) != lines->lineCount) {
     Monitor_BuildLines(lines, table, sink);
     return lines->lineCount;
   }
   int index = 0, written = 0;
-  for (int i = 0; i < table->count; ++i) {
+  for (int i = 0; i < count; ++i) {
     const PlcVariable* v = &table->vars[i];
     const std::uint8_t* shown = Var_ShownValues(v);
     for (int e = 0; e < v->count; ++e, ++index) {

@@ -5,7 +5,6 @@
 
 #include "app/commands.h"
 #include "app/frontend.h"
-#include "app/logoperation.h"
 #include "runtime/runtime.h"
 
 namespace {
@@ -59,14 +58,8 @@ int Vat_Load(const char* path, AppState* app) {
     }
     if (!useSaved) interfaceChange = connectionChange = false;
   }
-  if (connectionChange) {
-    app->conn = S7_Connection_Done(app->conn);
-    LogOperation(kLogOperationBase + S7_OP_CONNECTION_DONE, 0, nullptr);
-  }
-  if (interfaceChange) {
-    app->iface = S7_Interface_Done(app->iface);
-    LogOperation(kLogOperationBase + S7_OP_INTERFACE_DONE, 0, nullptr);
-  }
+  if (connectionChange) Cmd_DoneConnection(app);
+  if (interfaceChange) Cmd_DoneInterface(app);
   VarTable_Clear(&app->table);
   if (!app->iface) {
     app->plc.kind = loaded.kind;

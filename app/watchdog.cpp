@@ -33,7 +33,8 @@ void Watchdog_Start(std::uint32_t limitMs) {
 void Watchdog_Stop() {
   if (g_watch.done) Plat_EventSet(g_watch.done);
   if (g_watch.thread) {
-    Plat_WaitThread(g_watch.thread, 1000, nullptr);
+    // Ends at once: its event is set (or it has ended the process).
+    Plat_WaitThread(g_watch.thread, -1, nullptr);
     Rt_CloseThread(g_watch.thread);
   }
   Plat_EventDestroy(g_watch.done);

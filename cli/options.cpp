@@ -28,8 +28,6 @@ constexpr CommandName kCommands[] = {
     {"save", CommandKind::Save, 1, 1},
 };
 
-constexpr const char* kKinds[4] = {"TCP", "S7ONLINE", "CP_L2_1", "CP_L2_2"};
-
 const CommandName* FindCommand(const std::string& word) {
   for (const CommandName& c : kCommands)
     if (word == c.name) return &c;
@@ -81,7 +79,7 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t* i, CliOptio
       if (!value("--if", &v)) return false;
       o->kindGiven = false;
       for (int k = 0; k < 4; ++k)
-        if (CompareNoCase(v.c_str(), kKinds[k]) == 0) o->kind = k, o->kindGiven = true;
+        if (CompareNoCase(v.c_str(), InterfaceKindName(k)) == 0) o->kind = k, o->kindGiven = true;
       if (!o->kindGiven) return *why = "--if takes TCP, S7ONLINE, CP_L2_1 or CP_L2_2, not " + v, false;
     } else if (a == "--plc") {
       if (!value("--plc", &o->plc)) return false;

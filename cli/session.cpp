@@ -4,12 +4,14 @@
 // read-variables window shows them.
 #include "cli/session.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/commands.h"
+#include "app/dialogrules.h"
 #include "app/vatload.h"
 #include "res/codepage.h"
 #include "runtime/runtime.h"
@@ -27,9 +29,11 @@ class PrintedLines : public LineSink {
   void Line(int, const char* text, int length) override {
     if (!stamped_) stamp_(view_);
     stamped_ = true;
-    std::string line(text, static_cast<std::size_t>(length));
-    line += "\r\n";
-    view_->Print(line.c_str());
+    char line[kValueLineMax + 3];
+    const std::size_t n = std::min(static_cast<std::size_t>(length), sizeof line - 3);
+    std::memcpy(line, text, n);
+    std::memcpy(line + n, "\r\n", 3);
+    view_->Print(line);
   }
 
  private:
@@ -234,7 +238,7 @@ void CliSession::Open() {
       return;
     }
   } else if (plc.kind != S7_KIND_TCP && options_.vat.empty()) {
-    plc.address = 2;  // the usual CPU station on an MPI bus
+    plc.address = kDefaultStationAddress;  // the usual CPU station on an MPI bus
   }
   if (options_.rackGiven) plc.rack = options_.rack;
   if (options_.slotGiven) plc.slot = options_.slot;
