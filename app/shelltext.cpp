@@ -11,10 +11,7 @@ int Shell_StatusText(const AppState* app, char* out, std::size_t size) {
   const PlcSettings& plc = app->plc;
   if (app->conn) {
     char address[32];
-    if (plc.kind == static_cast<int>(S7_KIND_TCP))
-      FormatTextN(address, sizeof address, "%a", plc.address);
-    else
-      FormatTextN(address, sizeof address, "%d", static_cast<int>(plc.address));
+    Plc_AddressText(plc.kind, plc.address, address, sizeof address);
     char name[sizeof plc.name];
     Rt_StrCopyN(name, plc.name, sizeof name);  // bounded even if the record's name is not
     return FormatTextN(out, size, LoadText(IDS_STATUS_PLC), InterfaceKindName(plc.kind), address, plc.rack,

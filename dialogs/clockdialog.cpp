@@ -145,8 +145,7 @@ INT_PTR CALLBACK ClockProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 
 int Dialog_SetClock(HWND owner) {
   ClockState state{};
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CLOCK), owner, ClockProc,
-                                         reinterpret_cast<LPARAM>(&state));
+  const INT_PTR result = Dialog_Run(owner, IDD_CLOCK, ClockProc, reinterpret_cast<LPARAM>(&state));
   if (result != 1) return 0;
   Cmd_SetClock(TheAppState(), &g_clock);
   return 1;

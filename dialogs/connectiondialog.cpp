@@ -75,9 +75,7 @@ void ReadName(HWND dialog, ConnectionState* s) {
   std::string text;
   const bool representable = GetWindowTextCp(GetDlgItem(dialog, IDC_CONN_NAME), &text);
   if (representable) TrimCopyN(s->name, text.c_str(), sizeof s->name, kTrimBoth);
-  if (s->nameInvalid == !representable) return;
-  s->nameInvalid = !representable;
-  InvalidateRect(GetDlgItem(dialog, IDC_CONN_NAME), nullptr, TRUE);
+  Dialog_MarkInvalid(GetDlgItem(dialog, IDC_CONN_NAME), &s->nameInvalid, !representable);
 }
 
 void Initialise(HWND dialog, ConnectionState* s) {
@@ -173,8 +171,7 @@ int Dialog_Connection(HWND owner, bool modify) {
   else
     g_station = plc.address;
   TrimCopyN(state.name, plc.name, sizeof state.name, 0);
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CONNECTION), owner,
-                                         ConnectionProc, reinterpret_cast<LPARAM>(&state));
+  const INT_PTR result = Dialog_Run(owner, IDD_CONNECTION, ConnectionProc, reinterpret_cast<LPARAM>(&state));
   if (result != 1) return 0;
   g_station = state.station.value;
   g_ip = state.ip;

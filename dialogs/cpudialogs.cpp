@@ -50,9 +50,7 @@ void PasswordChanged(HWND dialog, LoginState* s) {
                      std::strlen(text.c_str()) == text.size();
   if (valid) std::memcpy(g_password, text.c_str(), text.size() + 1);
   EnableWindow(GetDlgItem(dialog, IDOK), valid);
-  if (s->invalid == !valid) return;
-  s->invalid = !valid;
-  InvalidateRect(field, nullptr, TRUE);
+  Dialog_MarkInvalid(field, &s->invalid, !valid);
 }
 
 INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,21 +83,17 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
-INT_PTR Run(HWND owner, int templateId, DLGPROC proc, LPARAM param) {
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, proc, param);
-}
-
 }  // namespace
 
 int Dialog_CpuStart(HWND owner) {
-  if (Run(owner, IDD_CPU_START, StartProc, 0) != 1) return 0;
+  if (Dialog_Run(owner, IDD_CPU_START, StartProc, 0) != 1) return 0;
   Cmd_CpuStart(TheAppState(), g_restartMode);
   return 1;
 }
 
 int Dialog_Login(HWND owner) {
   LoginState state{};
-  if (Run(owner, IDD_LOGIN, LoginProc, reinterpret_cast<LPARAM>(&state)) != 1) return 0;
+  if (Dialog_Run(owner, IDD_LOGIN, LoginProc, reinterpret_cast<LPARAM>(&state)) != 1) return 0;
   Cmd_Login(TheAppState(), g_password);
   return 1;
 }

@@ -6,6 +6,16 @@
 #include "app/win32/shell.h"
 #include "app/win32/winutil.h"
 
+void Dialog_MarkInvalid(HWND field, bool* flag, bool invalid) {
+  if (*flag == invalid) return;
+  *flag = invalid;
+  InvalidateRect(field, nullptr, TRUE);
+}
+
+INT_PTR Dialog_Run(HWND owner, int templateId, DLGPROC proc, LPARAM param) {
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, proc, param);
+}
+
 void Dialog_Prepare(HWND dialog) {
   CentreWindow(dialog, TheShell()->main);
   UseArrowCursor(dialog);

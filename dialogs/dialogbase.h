@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+// Runs the modal dialog of template templateId over owner; what it ended with.
+INT_PTR Dialog_Run(HWND owner, int templateId, DLGPROC proc, LPARAM param);
+
 // For WM_INITDIALOG.
 void Dialog_Prepare(HWND dialog);
 
@@ -25,6 +28,8 @@ void Dialog_SelectAll(HWND edit);
 // For WM_CTLCOLOREDIT / WM_CTLCOLORSTATIC of a field: black on the shared
 // red brush when invalid; null (the default colours) otherwise.
 HBRUSH Dialog_FieldColours(HDC dc, bool invalid);
+// Keeps a field's invalid flag; a change redraws the field in its colours.
+void Dialog_MarkInvalid(HWND field, bool* flag, bool invalid);
 
 // A date picker and a time picker write "yyyy.MM.dd" and "HH:mm:ss", as the
 // status bar's clock does, whatever the system's locale (which would add an

@@ -107,10 +107,7 @@ void NameChanged(HWND dialog, ElementDialog* d, HWND name) {
   std::string text;
   const bool representable = GetWindowTextCp(name, &text);
   if (representable) ElementEdit_SetName(&d->edit, text.c_str());
-  if (d->nameInvalid != !representable) {
-    d->nameInvalid = !representable;
-    InvalidateRect(name, nullptr, TRUE);
-  }
+  Dialog_MarkInvalid(name, &d->nameInvalid, !representable);
   DecideOk(dialog, d);
 }
 
@@ -194,7 +191,6 @@ int Dialog_EditElement(HWND owner, bool withValue, int element, PlcVariable* var
   ElementDialog d{};
   if (!ElementEdit_Open(&d.edit, var, element, withValue)) return 0;
   const INT_PTR result =
-      DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(withValue ? IDD_ELEMENT_VALUE : IDD_ELEMENT_NAME),
-                      owner, ElementProc, reinterpret_cast<LPARAM>(&d));
+      Dialog_Run(owner, withValue ? IDD_ELEMENT_VALUE : IDD_ELEMENT_NAME, ElementProc, reinterpret_cast<LPARAM>(&d));
   return ElementEdit_Close(&d.edit, result == 1);
 }

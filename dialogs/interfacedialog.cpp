@@ -14,6 +14,7 @@ constexpr int kLastRadio = IDC_IF_CP_L2_2;
 
 INT_PTR CALLBACK InterfaceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* kind = Dialog_State<int>(dialog, message, lParam);
+  if (!kind) return FALSE;
   switch (message) {
     case WM_INITDIALOG:
       if (*kind < 0 || *kind > kLastRadio - kFirstRadio) *kind = 0;
@@ -41,8 +42,7 @@ INT_PTR CALLBACK InterfaceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 int Dialog_OpenInterface(HWND owner) {
   AppState* app = TheAppState();
   int kind = app->plc.kind;
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INTERFACE), owner,
-                                         InterfaceProc, reinterpret_cast<LPARAM>(&kind));
+  const INT_PTR result = Dialog_Run(owner, IDD_INTERFACE, InterfaceProc, reinterpret_cast<LPARAM>(&kind));
   if (result != 1) return 0;
   app->plc.address = Plc_AddressAfterSwitch(app->plc.kind, kind, app->plc.address);
   app->plc.kind = kind;

@@ -29,11 +29,7 @@ void WriteText(NumberField* field, const std::wstring& text) {
   field->writing = false;
 }
 
-void MarkInvalid(NumberField* field, bool invalid) {
-  if (field->invalid == invalid) return;
-  field->invalid = invalid;
-  InvalidateRect(field->edit, nullptr, TRUE);
-}
+void MarkInvalid(NumberField* field, bool invalid) { Dialog_MarkInvalid(field->edit, &field->invalid, invalid); }
 
 std::int64_t Clamped(const NumberField* field, std::int64_t value) {
   return value < field->spec.min ? field->spec.min : value > field->spec.max ? field->spec.max : value;

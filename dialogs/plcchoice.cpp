@@ -5,6 +5,7 @@
 #include "app/win32/wintext.h"
 #include "dialogs/dialogbase.h"
 #include "res/resource.h"
+#include "runtime/runtime.h"
 #include "vars/vars.h"
 
 namespace {
@@ -15,12 +16,9 @@ int g_choice = 0;  // 0 the current PLC, 1 the saved one; kept for the next time
 // empty name stays.
 std::wstring Line(int labelId, int kind, std::uint32_t address, const char* name) {
   char addressText[32];
-  if (kind == static_cast<int>(S7_KIND_TCP))
-    FormatTextN(addressText, sizeof addressText, "%a", address);
-  else
-    FormatTextN(addressText, sizeof addressText, "%d", static_cast<int>(address));
+  Plc_AddressText(kind, address, addressText, sizeof addressText);
   char bounded[24];
-  lstrcpynA(bounded, name, sizeof bounded);
+  Rt_StrCopyN(bounded, name, sizeof bounded);
   const char* kindName = InterfaceKindName(kind);
   char line[256];
   FormatTextN(line, sizeof line, LoadText(IDS_DLG_CHOICE_LINE), TextId(labelId), kindName ? kindName : "?",
@@ -58,8 +56,7 @@ INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 bool Dialog_ChoosePlc(HWND owner, const PlcChoice& choice, int* useSaved) {
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PLC_CHOICE), owner,
-                                         ChoiceProc, reinterpret_cast<LPARAM>(&choice));
+  const INT_PTR result = Dialog_Run(owner, IDD_PLC_CHOICE, ChoiceProc, reinterpret_cast<LPARAM>(&choice));
   *useSaved = g_choice;
   return result == 1;
 }

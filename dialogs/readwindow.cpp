@@ -51,7 +51,6 @@ struct ReadSettings {
   std::uint32_t intervalMs = 1000;
   bool cyclic = false;
   bool readBack = false;
-  bool mainHidden = false;
   int lastSecond = -1;
   int menuLine = -1;  // the line whose display mode the open menu offers
   MonitorSchedule schedule{};
@@ -133,7 +132,6 @@ BOOL Open(HWND dialog) {
   FillIntervals(dialog);
   Button_SetCheck(Item(dialog, IDC_READ_REFRESH), g_read.cyclic ? BST_CHECKED : BST_UNCHECKED);
   EnableWindow(Item(dialog, IDC_READ_INTERVAL), g_read.cyclic);
-  g_read.mainHidden = false;
 
   HWND status = Item(dialog, IDC_READ_STATUS);
   int parts[2] = {TimeStampWidth(status, true, 0, 2), -1};
@@ -166,7 +164,6 @@ BOOL Open(HWND dialog) {
 // longer touches the connection, the table or the log.
 void Close(HWND dialog) {
   SendMessageW(TheShell()->main, kWmReadWindowClosing, 0, 0);
-  g_read.mainHidden = false;
   DestroyWindow(dialog);
 }
 
@@ -189,7 +186,8 @@ void ModeMenu(HWND dialog, HWND list, LPARAM position) {
   int count = 0;
   const int current = Var_ListViews(VarViewList::WithDefaultAndGap, element, &table->vars[varIndex], &count, views);
   std::uint32_t words[8] = {};
-  for (int i = 0; i < count && i < 8; ++i) {
+  if (count > 8) count = 8;
+  for (int i = 0; i < count; ++i) {
     UINT flags = MF_OWNERDRAW;
     if (views[i] == 0)
       flags |= MF_SEPARATOR;
@@ -229,8 +227,8 @@ void Command(HWND dialog, int id, int code) {
     }
     case IDC_READ_HIDE_MAIN:
       if (code != BN_CLICKED) return;
-      g_read.mainHidden = Button_GetCheck(Item(dialog, IDC_READ_HIDE_MAIN)) == BST_CHECKED;
-      ShowWindow(TheShell()->main, g_read.mainHidden ? SW_HIDE : SW_SHOW);
+      ShowWindow(TheShell()->main,
+                 Button_GetCheck(Item(dialog, IDC_READ_HIDE_MAIN)) == BST_CHECKED ? SW_HIDE : SW_SHOW);
       return;
     case IDC_READ_LIST:
       // The keyboard moves the selection too; a click reports through the

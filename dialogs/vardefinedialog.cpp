@@ -177,7 +177,6 @@ int Dialog_DefineVariable(HWND owner, Transfer kind, PlcVariable* var, bool isNe
   d.state = state;
   d.var = var;
   d.isNew = isNew;
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_VAR_DEFINE), owner, DefineProc,
-                  reinterpret_cast<LPARAM>(&d));
+  Dialog_Run(owner, IDD_VAR_DEFINE, DefineProc, reinterpret_cast<LPARAM>(&d));
   return d.result;
 }

@@ -116,11 +116,10 @@ void DecideButtons(const ListDialog* d) {
     bool enabled;
   } buttons[] = {{IDC_LIST_APPEND, b.append}, {IDC_LIST_INSERT, b.insert}, {IDC_LIST_MODIFY, b.modify},
                  {IDC_LIST_DELETE, b.remove}, {IDC_LIST_EDIT, b.edit},     {IDOK, b.ok}};
-  HWND focus = GetFocus();
   for (const auto& button : buttons) {
     HWND control = GetDlgItem(d->dialog, button.id);
+    if (!button.enabled && control == GetFocus()) SendMessageW(d->dialog, WM_NEXTDLGCTL, 0, FALSE);
     EnableWindow(control, button.enabled);
-    if (control == focus && !button.enabled) SendMessageW(d->dialog, WM_NEXTDLGCTL, 0, FALSE);
   }
 }
 
@@ -264,8 +263,7 @@ INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 int Dialog_VariableList(HWND owner, Transfer kind) {
   ListDialog d{};
   d.kind = kind;
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_VAR_LIST), owner, ListProc,
-                                         reinterpret_cast<LPARAM>(&d));
+  const INT_PTR result = Dialog_Run(owner, IDD_VAR_LIST, ListProc, reinterpret_cast<LPARAM>(&d));
   const int rc = result == 1 ? Cmd_Transfer(TheAppState(), kind) : -1;
   // The list may have changed whatever the user chose: "Ment" follows it.
   Shell_UpdateMenu(MenuState::Unchanged, MenuState::Unchanged, SaveItem::Refresh);

@@ -749,6 +749,9 @@ struct PlcSettings {
 // The names of the interface kinds, as the user interface and the files use
 // them ("TCP", "S7ONLINE", "CP_L2_1", "CP_L2_2"); null outside 0-3.
 const char* InterfaceKindName(int kind);
+// The PLC's address as the files and the user interface write it: dotted
+// IPv4 for TCP, else the station number. Returns the length.
+int Plc_AddressText(int kind, std::uint32_t address, char* out, std::size_t size);
 
 // The file's text for a PLC and its table, built in linear time; a heap
 // block the caller releases (Rt_Free), or null without memory.

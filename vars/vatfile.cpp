@@ -74,6 +74,11 @@ void ReadVariableExtras(IniIndex* index, const char* section, PlcVariable* var) 
 
 const char* InterfaceKindName(int kind) { return kind >= 0 && kind < 4 ? kKindNames[kind] : nullptr; }
 
+int Plc_AddressText(int kind, std::uint32_t address, char* out, std::size_t size) {
+  if (kind == S7_KIND_TCP) return FormatTextN(out, size, "%a", address);
+  return FormatTextN(out, size, "%d", static_cast<int>(address));
+}
+
 void Vat_ReportKey(const char* text, const char* section, const char* key, const char* path) {
   char value[1024];
   Ini_GetString(text, section, key, value, sizeof value, nullptr);
@@ -154,10 +159,7 @@ char* Vat_BuildText(const PlcSettings* plc, const VariableTable* table, std::ptr
   char value[128];
   Ini_BuildString(&b, kPlc, "IF", InterfaceKindName(plc->kind));
   Ini_BuildString(&b, kPlc, "Name", plc->name);
-  if (plc->kind == S7_KIND_TCP)
-    FormatTextN(value, sizeof value, "%a", plc->address);
-  else
-    FormatTextN(value, sizeof value, "%d", static_cast<int>(plc->address));
+  Plc_AddressText(plc->kind, plc->address, value, sizeof value);
   Ini_BuildString(&b, kPlc, "Address", value);
   Ini_BuildInt(&b, kPlc, "TimeOut", plc->timeoutMs);
   Ini_BuildInt(&b, kPlc, "Rack", plc->rack);
