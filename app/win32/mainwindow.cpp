@@ -24,7 +24,7 @@ namespace {
 
 Shell g_shell;
 
-// The first command-line argument, when it names something that exists; the
+// The first command-line argument, when it names a file that exists; the
 // path in code page 1250, or the reason it cannot be used.
 struct StartFile {
   bool given = false;
@@ -40,7 +40,9 @@ StartFile FindStartFile(const wchar_t* commandTail) {
   const int n = Shell_FirstArgument(tail.c_str(), first, kShellPathSize);
   if (n == 0) return file;
   file.wide.assign(first, first + n);
-  if (GetFileAttributesW(file.wide.c_str()) == INVALID_FILE_ATTRIBUTES) return file;
+  // A directory is no file to load (a path cut at the limit may end in one).
+  const DWORD attributes = GetFileAttributesW(file.wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return file;
   file.given = true;
   std::string narrow;
   file.representable = Cp1250FromUtf16(first, static_cast<std::size_t>(n), &narrow);

@@ -109,10 +109,12 @@ TEST_F(MainWindowTest, ASecondStartBringsTheFirstForwardUnlessItNamesAFile) {
   EXPECT_EQ(WaitForExit(*second, kDefaultWaitMs), std::optional<DWORD>(0));
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(first.main) && GetForegroundWindow() == first.main; }))
       << "the first instance was not restored and brought forward";
-  // A path that does not exist names no file.
-  const Program* third = Start(exe, {.args = {dir_.File(L"nincs ilyen.vat")}, .directory = dir_.Path()});
-  ASSERT_NE(third, nullptr);
-  EXPECT_EQ(WaitForExit(*third, kDefaultWaitMs), std::optional<DWORD>(0));
+  // A path that does not exist names no file, and neither does a directory.
+  for (const std::wstring& path : {dir_.File(L"nincs ilyen.vat"), dir_.Path()}) {
+    const Program* third = Start(exe, {.args = {path}, .directory = dir_.Path()});
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(WaitForExit(*third, kDefaultWaitMs), std::optional<DWORD>(0)) << path;
+  }
 
   // A file makes a full second instance (the path has blanks and is quoted).
   App fourth = StartTolvane({WriteVat(L"demo.vat", SimVat())});
