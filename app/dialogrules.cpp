@@ -81,3 +81,25 @@ void ClockPoll_Done(ClockPoll* poll, bool succeeded, std::uint32_t started, std:
   poll->failedAt = returned;
   poll->pauseMs = took > timeout ? took : timeout;
 }
+
+CalendarRecord Picked_Moment(const CalendarRecord& base, const CalendarRecord* date, const CalendarRecord* time) {
+  CalendarRecord moment = base;
+  if (date) {
+    CalendarRecord day{};
+    day.year = date->year;
+    day.month = date->month;
+    day.day = date->day;
+    Cal_DateFrom1990(Cal_DaysSince1990(&day), &day);
+    moment.year = day.year;
+    moment.month = day.month;
+    moment.day = day.day;
+    moment.weekday = day.weekday;
+  }
+  if (time) {
+    moment.hour = time->hour;
+    moment.minute = time->minute;
+    moment.second = time->second;
+  }
+  moment.milliseconds = 0;
+  return moment;
+}

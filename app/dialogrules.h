@@ -1,14 +1,17 @@
 // The rules behind the parameter dialogs, kept apart from any window so that
 // they are tested natively: when a number field's text counts, how its
 // spinner steps, what an interface switch does to the PLC address, how the
-// IPv4 field's value is stored, when the connection may be confirmed, and
-// when the clock dialog asks the CPU again after a read that failed.
+// IPv4 field's value is stored, when the connection may be confirmed, when
+// the clock dialog asks the CPU again after a read that failed, and how a
+// date picker and a time picker make one moment.
 //
 // Threads: any; nothing here keeps state of its own.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "s7lib/s7lib.h"
 
 // ---------------------------------------------------------------- number fields
 
@@ -99,3 +102,10 @@ bool ClockPoll_Due(const ClockPoll* poll, std::uint32_t now);
 // longer; a success ends any pause.
 void ClockPoll_Done(ClockPoll* poll, bool succeeded, std::uint32_t started, std::uint32_t returned,
                     int timeoutMs);
+
+// ---------------------------------------------------------------- date and time pickers
+
+// A date picker and a time picker each answer for their half of a moment:
+// base with the date of date (its weekday worked out) and the time of time
+// to the second (milliseconds 0); either may be null.
+CalendarRecord Picked_Moment(const CalendarRecord& base, const CalendarRecord* date, const CalendarRecord* time);

@@ -153,10 +153,7 @@ bool ElementEdit_PickersChanged(ElementEdit* edit, const CalendarRecord* date, c
   const ElementEditControls& c = edit->controls;
   // Each picker answers for its own half: the date picker's time of day and
   // the time picker's date are whatever they were set up with.
-  CalendarRecord moment = c.shown;
-  if (date) moment.year = date->year, moment.month = date->month, moment.day = date->day;
-  if (time) moment.hour = time->hour, moment.minute = time->minute, moment.second = time->second;
-  moment.milliseconds = 0;
+  const CalendarRecord moment = Picked_Moment(c.shown, date, time);
   const int wire = edit->var->wireSize;
   if (wire != 4 && (Compare(moment, c.first, wire == 8) < 0 || Compare(moment, c.last, wire == 8) > 0)) return false;
   if (!Var_PutElement(edit->element, edit->var, 0, &moment)) return false;

@@ -73,27 +73,14 @@ void Tick(HWND dialog, ClockState* s) {
   Show(dialog, IDC_CLOCK_PC_DATE, IDC_CLOCK_PC_TIME, &g_clock);
 }
 
-// The user's edit of the time to set: the date part with its weekday worked
-// out, or the time part to the second.
+// The user's edit of the time to set: the date part, or the time part.
 void PickerChanged(const NMDATETIMECHANGE* change) {
   if (g_followPc || change->dwFlags != GDT_VALID) return;
-  const SYSTEMTIME& t = change->st;
-  if (change->nmhdr.idFrom == IDC_CLOCK_PC_DATE) {
-    CalendarRecord date{};
-    date.year = t.wYear;
-    date.month = t.wMonth;
-    date.day = t.wDay;
-    Cal_DateFrom1990(Cal_DaysSince1990(&date), &date);
-    g_clock.year = date.year;
-    g_clock.month = date.month;
-    g_clock.day = date.day;
-    g_clock.weekday = date.weekday;
-  } else if (change->nmhdr.idFrom == IDC_CLOCK_PC_TIME) {
-    g_clock.hour = t.wHour;
-    g_clock.minute = t.wMinute;
-    g_clock.second = t.wSecond;
-    g_clock.milliseconds = 0;
-  }
+  const auto* picked = reinterpret_cast<const CalendarRecord*>(&change->st);
+  if (change->nmhdr.idFrom == IDC_CLOCK_PC_DATE)
+    g_clock = Picked_Moment(g_clock, picked, nullptr);
+  else if (change->nmhdr.idFrom == IDC_CLOCK_PC_TIME)
+    g_clock = Picked_Moment(g_clock, nullptr, picked);
 }
 
 INT_PTR CALLBACK ClockProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -22,38 +22,20 @@ std::uint32_t g_ip = Plc_DefaultIpAddress();
 
 constexpr int kNameMax = sizeof(PlcSettings{}.name) - 1;
 
+enum { kStation, kTimeout, kRack, kSlot, kFieldCount };
+
 struct ConnectionState {
   bool tcp;
-  NumberField station, timeout, rack, slot;
+  NumberField field[kFieldCount];
   std::uint32_t ip;   // network byte order; the last address with all four parts
   int ipParts;        // how many parts the field holds now
   char name[sizeof(PlcSettings{}.name)];
   bool nameInvalid;   // the field holds a letter code page 1250 lacks
 };
 
-NumberField* Fields(ConnectionState* s, int i) {
-  NumberField* fields[] = {&s->station, &s->timeout, &s->rack, &s->slot};
-  return fields[i];
-}
-constexpr int kFieldCount = 4;
-
-NumberField* FieldOfEdit(ConnectionState* s, HWND control) {
-  for (int i = 0; i < kFieldCount; ++i) {
-    if (NumberField_Owns(Fields(s, i), control)) return Fields(s, i);
-  }
-  return nullptr;
-}
-
-NumberField* FieldOfSpinner(ConnectionState* s, HWND spinner) {
-  for (int i = 0; i < kFieldCount; ++i) {
-    if (Fields(s, i)->spin == spinner) return Fields(s, i);
-  }
-  return nullptr;
-}
-
 void DecideOk(HWND dialog, ConnectionState* s) {
   ConnectionFields fields{};
-  for (int i = 0; i < kFieldCount; ++i) fields.numberInvalid = fields.numberInvalid || Fields(s, i)->invalid;
+  for (const NumberField& field : s->field) fields.numberInvalid = fields.numberInvalid || field.invalid;
   fields.nameInvalid = s->nameInvalid;
   fields.tcp = s->tcp;
   fields.ipPartsFilled = s->ipParts;
@@ -80,10 +62,11 @@ void ReadName(HWND dialog, ConnectionState* s) {
 
 void Initialise(HWND dialog, ConnectionState* s) {
   const PlcSettings& plc = TheAppState()->plc;
-  NumberField_Attach(&s->station, dialog, IDC_CONN_STATION, IDC_CONN_STATION_SPIN, kStationSpec, g_station);
-  NumberField_Attach(&s->timeout, dialog, IDC_CONN_TIMEOUT, IDC_CONN_TIMEOUT_SPIN, kTimeoutSpec, plc.timeoutMs);
-  NumberField_Attach(&s->rack, dialog, IDC_CONN_RACK, IDC_CONN_RACK_SPIN, kRackSpec, plc.rack);
-  NumberField_Attach(&s->slot, dialog, IDC_CONN_SLOT, IDC_CONN_SLOT_SPIN, kSlotSpec, plc.slot);
+  NumberField* f = s->field;
+  NumberField_Attach(&f[kStation], dialog, IDC_CONN_STATION, IDC_CONN_STATION_SPIN, kStationSpec, g_station);
+  NumberField_Attach(&f[kTimeout], dialog, IDC_CONN_TIMEOUT, IDC_CONN_TIMEOUT_SPIN, kTimeoutSpec, plc.timeoutMs);
+  NumberField_Attach(&f[kRack], dialog, IDC_CONN_RACK, IDC_CONN_RACK_SPIN, kRackSpec, plc.rack);
+  NumberField_Attach(&f[kSlot], dialog, IDC_CONN_SLOT, IDC_CONN_SLOT_SPIN, kSlotSpec, plc.slot);
   s->ip = g_ip;
   s->ipParts = 4;
   SendDlgItemMessageW(dialog, IDC_CONN_IP, IPM_SETADDRESS, 0, static_cast<LPARAM>(Ipv4_ToHostOrder(s->ip)));
@@ -97,9 +80,9 @@ void Initialise(HWND dialog, ConnectionState* s) {
 }
 
 bool OnCommand(HWND dialog, ConnectionState* s, int id, int code, HWND control) {
-  if (NumberField* field = FieldOfEdit(s, control)) {
+  if (const int i = NumberField_Find(s->field, kFieldCount, control); i >= 0) {
     if (code == EN_SETFOCUS) Dialog_SelectAll(control);
-    if (code == EN_CHANGE && NumberField_Changed(field)) DecideOk(dialog, s);
+    if (code == EN_CHANGE && NumberField_Changed(&s->field[i])) DecideOk(dialog, s);
     return true;
   }
   switch (id) {
@@ -142,17 +125,18 @@ INT_PTR CALLBACK ConnectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY: {
       const auto* note = reinterpret_cast<const NMHDR*>(lParam);
       if (!s || note->code != UDN_DELTAPOS) return FALSE;
-      NumberField* field = FieldOfSpinner(s, note->hwndFrom);
-      if (!field) return FALSE;
-      if (NumberField_Step(field, reinterpret_cast<const NMUPDOWN*>(lParam))) DecideOk(dialog, s);
+      const int i = NumberField_Find(s->field, kFieldCount, note->hwndFrom);
+      if (i < 0) return FALSE;
+      if (NumberField_Step(&s->field[i], reinterpret_cast<const NMUPDOWN*>(lParam))) DecideOk(dialog, s);
       SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);  // the field has moved the spinner itself
       return TRUE;
     }
     case WM_CTLCOLOREDIT: {
       if (!s) return FALSE;
       const auto control = reinterpret_cast<HWND>(lParam);
-      const NumberField* field = FieldOfEdit(s, control);
-      const bool invalid = field ? field->invalid : control == GetDlgItem(dialog, IDC_CONN_NAME) && s->nameInvalid;
+      const int i = NumberField_Find(s->field, kFieldCount, control);
+      const bool invalid =
+          i >= 0 ? s->field[i].invalid : control == GetDlgItem(dialog, IDC_CONN_NAME) && s->nameInvalid;
       return reinterpret_cast<INT_PTR>(Dialog_FieldColours(reinterpret_cast<HDC>(wParam), invalid));
     }
     default: return FALSE;
@@ -173,12 +157,12 @@ int Dialog_Connection(HWND owner, bool modify) {
   TrimCopyN(state.name, plc.name, sizeof state.name, 0);
   const INT_PTR result = Dialog_Run(owner, IDD_CONNECTION, ConnectionProc, reinterpret_cast<LPARAM>(&state));
   if (result != 1) return 0;
-  g_station = state.station.value;
+  g_station = state.field[kStation].value;
   g_ip = state.ip;
   TrimCopyN(plc.name, state.name, sizeof plc.name, 0);
-  plc.timeoutMs = static_cast<std::int32_t>(state.timeout.value);
-  plc.rack = static_cast<std::int32_t>(state.rack.value);
-  plc.slot = static_cast<std::int32_t>(state.slot.value);
+  plc.timeoutMs = static_cast<std::int32_t>(state.field[kTimeout].value);
+  plc.rack = static_cast<std::int32_t>(state.field[kRack].value);
+  plc.slot = static_cast<std::int32_t>(state.field[kSlot].value);
   plc.address = state.tcp ? g_ip : static_cast<std::uint32_t>(g_station);
   Cmd_OpenConnection(app, modify);
   return 1;

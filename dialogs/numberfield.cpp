@@ -99,6 +99,12 @@ bool NumberField_Changed(NumberField* field, const NumberJudge* judge) {
   return true;
 }
 
+int NumberField_Find(const NumberField* fields, int count, HWND control) {
+  for (int i = 0; control && i < count; ++i)
+    if (fields[i].edit == control || fields[i].spin == control) return i;
+  return -1;
+}
+
 bool NumberField_Step(NumberField* field, const NMUPDOWN* note) {
   const std::int64_t position = static_cast<std::int64_t>(note->iPos) + field->offset;
   const std::int64_t next = Number_Step(position, note->iDelta, field->spec.min, field->spec.max);

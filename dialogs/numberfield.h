@@ -74,3 +74,6 @@ bool NumberField_Step(NumberField* field, const NMUPDOWN* note);
 
 // Whether control is the field (for WM_CTLCOLOREDIT and the notifications).
 inline bool NumberField_Owns(const NumberField* field, HWND control) { return field->edit == control; }
+// Which of a dialog's count fields control is, as its text field or its
+// spinner; -1 for none.
+int NumberField_Find(const NumberField* fields, int count, HWND control);

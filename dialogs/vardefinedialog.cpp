@@ -29,18 +29,6 @@ struct DefineDialog {
 
 HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
-int FieldOfEdit(const DefineDialog* d, HWND control) {
-  for (int i = 0; i < kDefineFieldCount; ++i)
-    if (NumberField_Owns(&d->field[i], control)) return i;
-  return -1;
-}
-
-int FieldOfSpinner(const DefineDialog* d, HWND spinner) {
-  for (int i = 0; i < kDefineFieldCount; ++i)
-    if (d->field[i].spin == spinner) return i;
-  return -1;
-}
-
 // The state takes what the number field holds: its last valid value and
 // whether the text is one.
 void Took(DefineDialog* d, int i) {
@@ -100,7 +88,7 @@ void Initialise(HWND dialog, DefineDialog* d) {
 }
 
 bool OnCommand(HWND dialog, DefineDialog* d, int id, int code, HWND control) {
-  const int i = FieldOfEdit(d, control);
+  const int i = NumberField_Find(d->field, kDefineFieldCount, control);
   if (i >= 0) {
     if (code == EN_SETFOCUS) Dialog_SelectAll(control);
     if (code == EN_CHANGE && NumberField_Changed(&d->field[i])) {
@@ -144,7 +132,7 @@ INT_PTR CALLBACK DefineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NOTIFY: {
       const auto* note = reinterpret_cast<const NMHDR*>(lParam);
       if (!d || note->code != UDN_DELTAPOS) return FALSE;
-      const int i = FieldOfSpinner(d, note->hwndFrom);
+      const int i = NumberField_Find(d->field, kDefineFieldCount, note->hwndFrom);
       if (i < 0) return FALSE;
       if (NumberField_Step(&d->field[i], reinterpret_cast<const NMUPDOWN*>(lParam))) {
         Took(d, i);
@@ -157,7 +145,7 @@ INT_PTR CALLBACK DefineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     // stays red there.
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
-      const int i = d ? FieldOfEdit(d, reinterpret_cast<HWND>(lParam)) : -1;
+      const int i = d ? NumberField_Find(d->field, kDefineFieldCount, reinterpret_cast<HWND>(lParam)) : -1;
       if (i < 0) return FALSE;
       return reinterpret_cast<INT_PTR>(
           Dialog_FieldColours(reinterpret_cast<HDC>(wParam), d->state->field[i].invalid));

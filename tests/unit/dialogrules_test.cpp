@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "app/appstate.h"
 #include "app/dialogrules.h"
@@ -167,6 +168,23 @@ TEST(ClockPoll, AFailedReadWaitsItsTimeOutBeforeTheNext) {
   ClockPoll_Done(&poll, false, 0xFFFFFF00u, 0xFFFFFFF0u, 1000);
   EXPECT_FALSE(ClockPoll_Due(&poll, 100));
   EXPECT_TRUE(ClockPoll_Due(&poll, 0x3E0));
+}
+
+// Each picker gives its own half: the date with its weekday, the time to the
+// second; the other half stays as it was.
+TEST(PickedMoment, EachPickerGivesItsHalf) {
+  const CalendarRecord base{2026, 12, 4, 10, 13, 14, 15, 678};  // a Thursday
+  const CalendarRecord date{2027, 2, 0, 28, 1, 2, 3, 4};       // a Sunday, whatever its weekday says
+  const CalendarRecord time{1999, 1, 5, 1, 23, 59, 58, 999};
+  CalendarRecord m = Picked_Moment(base, &date, nullptr);
+  EXPECT_EQ(std::vector<int>({m.year, m.month, m.day, m.weekday, m.hour, m.minute, m.second, m.milliseconds}),
+            std::vector<int>({2027, 2, 28, 0, 13, 14, 15, 0}));
+  m = Picked_Moment(base, nullptr, &time);
+  EXPECT_EQ(std::vector<int>({m.year, m.month, m.day, m.weekday, m.hour, m.minute, m.second, m.milliseconds}),
+            std::vector<int>({2026, 12, 10, 4, 23, 59, 58, 0}));
+  m = Picked_Moment(base, &date, &time);
+  EXPECT_EQ(std::vector<int>({m.year, m.month, m.day, m.weekday, m.hour, m.minute, m.second}),
+            std::vector<int>({2027, 2, 28, 0, 23, 59, 58}));
 }
 
 }  // namespace
