@@ -103,3 +103,7 @@ CalendarRecord Picked_Moment(const CalendarRecord& base, const CalendarRecord* d
   moment.milliseconds = 0;
   return moment;
 }
+
+bool Password_Valid(const char* text, std::size_t length) {
+  return text && length <= kPasswordMax && std::memchr(text, '\0', length) == nullptr;
+}

@@ -82,6 +82,9 @@ bool Connection_CanConfirm(const ConnectionFields& fields);
 
 // The CPU takes a password of up to 8 characters.
 inline constexpr std::size_t kPasswordMax = 8;
+// Whether the login field's whole text (code page 1250; null when it holds a
+// letter the code page lacks) can be sent as the password.
+bool Password_Valid(const char* text, std::size_t length);
 
 // ---------------------------------------------------------------- clock dialog
 

@@ -46,8 +46,8 @@ void PasswordChanged(HWND dialog, LoginState* s) {
   if (s->writing) return;
   HWND field = GetDlgItem(dialog, IDC_LOGIN_PASSWORD);
   std::string text;
-  const bool valid = GetWindowTextCp(field, &text) && text.size() <= kPasswordMax &&
-                     std::strlen(text.c_str()) == text.size();
+  const bool representable = GetWindowTextCp(field, &text);
+  const bool valid = Password_Valid(representable ? text.c_str() : nullptr, text.size());
   if (valid) std::memcpy(g_password, text.c_str(), text.size() + 1);
   EnableWindow(GetDlgItem(dialog, IDOK), valid);
   Dialog_MarkInvalid(field, &s->invalid, !valid);

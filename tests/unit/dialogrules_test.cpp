@@ -170,6 +170,25 @@ TEST(ClockPoll, AFailedReadWaitsItsTimeOutBeforeTheNext) {
   EXPECT_TRUE(ClockPoll_Due(&poll, 0x3E0));
 }
 
+// The password is judged on the whole text the field holds.
+TEST(Password, UpToEightCharactersOfTheCodePage) {
+  const struct {
+    std::string text;
+    bool representable;
+    bool valid;
+  } cases[] = {
+      {"", true, true},
+      {"\xC1\xF5\xFB" "12345", true, true},  // Áőű and five digits: 8 bytes
+      {"123456789", true, false},
+      {std::string(5000, 'x'), true, false},
+      {"abc", false, false},
+      {std::string("ab\0cd", 5), true, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Password_Valid(c.representable ? c.text.c_str() : nullptr, c.text.size()), c.valid)
+        << c.text.size() << " bytes";
+}
+
 // Each picker gives its own half: the date with its weekday, the time to the
 // second; the other half stays as it was.
 TEST(PickedMoment, EachPickerGivesItsHalf) {
