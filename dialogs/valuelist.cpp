@@ -1,8 +1,9 @@
 // The value list box as the monitor's line sink: a changed line is replaced
 // in place (inserted at its index, the old one deleted after it), so lines
-// that did not change are never touched. Each line's width is kept, so the
-// horizontal extent needs no pass over lines that were not rewritten; in the
-// fixed-pitch list font a width is the line's length times one advance.
+// that did not change are never touched. Each line's width is kept, so no
+// line that was not rewritten is measured again (the extent is the largest
+// kept width); in the fixed-pitch list font a width is the line's length
+// times one advance.
 // The list does not draw while lines are replaced: each insertion and
 // deletion would otherwise repaint it and its scroll bars on the spot, which
 // costs far more than the change itself. A refresh that changes nothing
