@@ -111,11 +111,15 @@ TEST_F(DriverTest, ScreenshotShowsAnOpenMenu) {
   ASSERT_TRUE(PressKeys(window, {VK_MENU, 'P'}));
   // Popup menus are top-level windows of this class, owned by the program.
   ASSERT_NE(WaitForWindow(fixture_->id, L"#32768", nullptr), nullptr);
+  EXPECT_TRUE(InMenuMode(window));
   std::wstring error;
   EXPECT_FALSE(Screenshot(window, L"fixture-menu", &error).empty()) << Utf8(error);
-  ASSERT_TRUE(PressKeys(window, {VK_ESCAPE}));
+  // The first Esc closes the popup, the second leaves the menu bar.
   ASSERT_TRUE(PressKeys(window, {VK_ESCAPE}));
   EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(fixture_->id, L"#32768").empty(); }));
+  EXPECT_TRUE(InMenuMode(window));
+  ASSERT_TRUE(PressKeys(window, {VK_ESCAPE}));
+  EXPECT_TRUE(WaitUntil([&] { return !InMenuMode(window); }));
 }
 
 TEST_F(DriverTest, AMessageBoxLeftOpenIsReportedAndItsProgramEnded) {

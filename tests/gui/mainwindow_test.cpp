@@ -267,10 +267,13 @@ TEST_F(MainWindowTest, FontsAboutBoxAndEntriesArrivingWhileMinimised) {
   EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(app.program->id, L"#32768").size() == 2; }));
   std::wstring error;
   EXPECT_FALSE(Screenshot(app.main, L"menu-font", &error).empty()) << Utf8(error);
+  // Two Escs close the popups, the third leaves the menu bar: until it has
+  // been read, the about box posted below would open inside the menu's loop
+  // and that Esc would close it.
   ASSERT_TRUE(PressKeys(app.main, {VK_ESCAPE}));
   ASSERT_TRUE(PressKeys(app.main, {VK_ESCAPE}));
   ASSERT_TRUE(PressKeys(app.main, {VK_ESCAPE}));
-  EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(app.program->id, L"#32768").empty(); }));
+  EXPECT_TRUE(WaitUntil([&] { return TopLevelWindows(app.program->id, L"#32768").empty() && !InMenuMode(app.main); }));
 
   // The about box, over the middle of the main window.
   ASSERT_TRUE(PostCommand(app.main, 524));

@@ -23,6 +23,12 @@ bool Activate(HWND window, DWORD timeoutMs = 2000);
 // reverse: {VK_CONTROL, 'R'} is Ctrl+R, {VK_MENU, 'X'} is Alt+X.
 bool PressKeys(HWND window, std::initializer_list<WORD> keys);
 
+// Whether window's thread is tracking a menu (its menu bar, even with no
+// popup open, or a popup). A command posted meanwhile runs inside the menu's
+// loop, and keys still queued for the menu go to whatever that command opens:
+// after closing a menu with keys, wait for this to turn false.
+bool InMenuMode(HWND window);
+
 // Activates window's top-level window, moves the mouse to the point given in
 // window's client coordinates and clicks there with the left (or right)
 // button.
