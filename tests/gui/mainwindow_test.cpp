@@ -188,9 +188,14 @@ TEST_F(MainWindowTest, SizeLimitsLayoutFocusAndDialogsKeptOnTheWorkArea) {
   ASSERT_TRUE(WaitUntil([&] { return OpenDialogs(app.program->id).empty(); }));
 
   // Maximised, it fills the work area.
+  RECT restored{};
+  ASSERT_TRUE(GetWindowRect(app.main, &restored));
   ASSERT_TRUE(PostMessageW(app.main, WM_SYSCOMMAND, SC_MAXIMIZE, 0));
-  ASSERT_TRUE(WaitUntil([&] { return IsZoomed(app.main) != FALSE; }));
-  GetWindowRect(app.main, &r);
+  // The maximised style is set before the window is moved (in one step):
+  // wait for both.
+  EXPECT_TRUE(WaitUntil([&] {
+    return IsZoomed(app.main) && GetWindowRect(app.main, &r) && !EqualRect(&r, &restored);
+  }));
   EXPECT_EQ(r.left, work.left);
   EXPECT_EQ(r.top, work.top);
   EXPECT_EQ(r.right - r.left, w);
