@@ -51,10 +51,10 @@ bool TolvaneSession::Close(HWND dialog, int button) {
 }
 
 void TolvaneSession::CloseReadWindow() {
-  if (HWND window = WaitForWindow(program_->id, nullptr, L"Változók olvasása", 1500)) {
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window) && IsWindowEnabled(main_); }));
-  }
+  HWND window = WaitForWindow(program_->id, nullptr, L"Változók olvasása");
+  ASSERT_NE(window, nullptr) << "the load opened no read window";
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window) && IsWindowEnabled(main_); }));
 }
 
 bool TolvaneSession::SetFileDialogName(HWND fileDialog, const std::wstring& path) {

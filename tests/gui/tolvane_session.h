@@ -38,8 +38,9 @@ class TolvaneSession : public GuiTest {
   // Presses OK or Cancel and waits for the dialog to close.
   bool Close(HWND dialog, int button);
 
-  // A table file that leaves a connection opens the read window: closed
-  // here when it appears, so that the main window takes commands again.
+  // A table file that leaves a connection opens the read window: waited
+  // for (its absence fails the test) and closed, so that the main window
+  // takes commands again.
   void CloseReadWindow();
   // Puts a path into a file dialog's name field.
   bool SetFileDialogName(HWND fileDialog, const std::wstring& path);

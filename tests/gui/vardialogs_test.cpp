@@ -163,7 +163,9 @@ class VarDialogsTest : public TolvaneSession {
   // here). The dialog is cancelled.
   bool SaveOffered() {
     if (!PressKeys(main_, {VK_CONTROL, 'S'})) return false;
-    HWND save = WaitForDialog(program_->id, L"Változó tábla mentése", 1500);
+    // A file dialog lists its folder first: on a busy machine that takes
+    // seconds, so the usual wait.
+    HWND save = WaitForDialog(program_->id, L"Változó tábla mentése");
     if (!save) return false;
     PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
     return WaitClosed(save);
