@@ -83,26 +83,31 @@ TEST_F(ConnectionDialogTest, SpinnersStepClampAndAccelerateWhenHeld) {
   HWND timeout = GetDlgItem(dialog, IDC_CONN_TIMEOUT);
   HWND spinner = GetDlgItem(dialog, IDC_CONN_TIMEOUT_SPIN);
   auto textBecomes = [&](const wchar_t* text) {
-    return WaitUntil([&] { return WindowText(timeout) == text; }, 3000);
+    return WaitUntil([&] { return WindowText(timeout) == text; });
   };
 
-  // Each key is one first step of 50; the ends hold.
+  // Each key is one first step of 50; the ends hold. Every row ends on a
+  // text that differs from the one before it: a wait for a text already
+  // shown would not prove the key was read, and a key still queued would
+  // then step the next row's start (1000 became 1100).
   struct Keys {
     const wchar_t* start;
-    WORD key;
-    std::vector<const wchar_t*> after;
+    std::vector<WORD> keys;
+    std::vector<const wchar_t*> after;  // after each key
   } keys[] = {
-      {L"150", VK_DOWN, {L"100", L"100"}},
-      {L"29950", VK_UP, {L"30000", L"30000"}},
-      {L"1000", VK_UP, {L"1050", L"1100"}},
+      {L"150", {VK_DOWN, VK_DOWN, VK_UP}, {L"100", nullptr, L"150"}},
+      {L"29950", {VK_UP, VK_UP, VK_DOWN}, {L"30000", nullptr, L"29950"}},
+      {L"1000", {VK_UP, VK_UP}, {L"1050", L"1100"}},
   };
   for (const Keys& k : keys) {
     SCOPED_TRACE(Utf8(k.start));
     ASSERT_TRUE(SetText(dialog, IDC_CONN_TIMEOUT, k.start));
     ASSERT_TRUE(FocusControl(dialog, timeout));
-    for (const wchar_t* expected : k.after) {
-      ASSERT_TRUE(PressKeys(dialog, {k.key}));
-      EXPECT_TRUE(textBecomes(expected)) << "got " << Utf8(WindowText(timeout)) << ", want " << Utf8(expected);
+    for (std::size_t i = 0; i < k.keys.size(); ++i) {
+      ASSERT_TRUE(PressKeys(dialog, {k.keys[i]}));
+      if (const wchar_t* expected = k.after[i]) {
+        EXPECT_TRUE(textBecomes(expected)) << "got " << Utf8(WindowText(timeout)) << ", want " << Utf8(expected);
+      }
     }
   }
   // What the spinner writes is selected whole, ready to be typed over.
