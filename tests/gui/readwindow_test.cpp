@@ -91,8 +91,12 @@ class ReadWindowTest : public GuiTest {
     const auto lines = Lines();
     return index < static_cast<int>(lines.size()) ? lines[static_cast<std::size_t>(index)] : L"";
   }
-  bool WaitForLine(int index, const std::wstring& text, DWORD timeoutMs = kDefaultWaitMs) {
-    return WaitUntil([&] { return Line(index) == text; }, timeoutMs);
+  // Failing, says what the line shows and what the log holds (a read that
+  // failed stops the refreshing for good, and says so there).
+  ::testing::AssertionResult WaitForLine(int index, const std::wstring& text, DWORD timeoutMs = kDefaultWaitMs) {
+    if (WaitUntil([&] { return Line(index) == text; }, timeoutMs)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "line " << index << " shows \"" << Utf8(Line(index)) << "\"; the log:\n"
+                                         << Utf8(Log());
   }
   std::wstring Log() { return ControlText(main_, kLogEditId); }
   bool WaitForLog(const std::wstring& part, DWORD timeoutMs = kDefaultWaitMs) {
