@@ -15,7 +15,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 exe=${1:?usage: gui-run.sh EXE [ARGS...]}
 shift
 export WINEPREFIX=${WINEPREFIX:-$here/build/win/wineprefix-gui}
-export WINEDEBUG=${WINEDEBUG:--all}
+# Wine's error lines stay on: they are few, and the only word on a program
+# that dies while Wine starts it (CreateProcessW's error 1359).
+export WINEDEBUG=${WINEDEBUG:-fixme-all}
 limit=${TOLVANE_GUI_TIMEOUT:-300}
 
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -30,6 +32,10 @@ cleanup() {
   if [ -n "$run_pid" ]; then kill "$run_pid" 2>/dev/null || true; fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
+  if [ -s "$work/wineserver.log" ]; then
+    echo "gui-run: the Wine server wrote:" >&2
+    cat "$work/wineserver.log" >&2
+  fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -58,10 +64,11 @@ export DISPLAY=":$display"
 
 # A fresh server for this run (nothing of a former one left), kept up until
 # the end so that the programs start quickly; away from our output, which a
-# test runner may be waiting on.
+# test runner may be waiting on. What it says (a protocol error that ends a
+# process) is shown at the end.
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
-wineserver -p </dev/null >/dev/null 2>&1 {lock}>&-
+wineserver -p </dev/null >"$work/wineserver.log" 2>&1 {lock}>&-
 
 # Windows-side paths: Wine's drive Z: is the Unix root.
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
