@@ -1,11 +1,11 @@
 // Status, title and file-name texts of the main window, kept apart from the
 // window code so that their arithmetic and bounds are tested natively.
-#include "app/shelltext.h"
+#include "app/maintexts.h"
 
 #include "res/strings.h"
 #include "runtime/runtime.h"
 
-int Shell_StatusText(const AppState* app, char* out, std::size_t size) {
+int Status_PlcText(const AppState* app, char* out, std::size_t size) {
   if (!out || size == 0) return 0;
   out[0] = '\0';
   const PlcSettings& plc = app->plc;
@@ -21,40 +21,41 @@ int Shell_StatusText(const AppState* app, char* out, std::size_t size) {
   return 0;
 }
 
-const char* Shell_NamePart(const char* path) {
+const char* Path_NamePart(const char* path) {
   const char* name = path;
   for (const char* p = path; *p; ++p)
     if (*p == '\\' || *p == '/') name = p + 1;
   return name;
 }
 
-int Shell_Title(bool withFile, const char* path, char* out, std::size_t size) {
+int Title_Text(TitleFile file, const char* path, char* out, std::size_t size) {
+  const bool withFile = file == TitleFile::With;
   if (!out || size == 0) return 0;
-  if (size > kShellTitleSize) size = kShellTitleSize;
-  if (withFile && path && *path) return FormatTextN(out, size, "%s - %s", TextId(IDS_TITLE), Shell_NamePart(path));
+  if (size > kTitleSize) size = kTitleSize;
+  if (withFile && path && *path) return FormatTextN(out, size, "%s - %s", TextId(IDS_TITLE), Path_NamePart(path));
   return static_cast<int>(Rt_StrCopyN(out, LoadText(IDS_TITLE), size));
 }
 
-int Shell_DefaultFileName(const char* programPath, char* out, std::size_t size) {
+int Path_DefaultTableFile(const char* programPath, char* out, std::size_t size) {
   if (!out || size == 0) return 0;
   out[0] = '\0';
   if (!programPath) return 0;
   // Only the name part's dot counts: a directory such as "C:\Tools.v2\" has
   // one too.
-  const char* name = Shell_NamePart(programPath);
+  const char* name = Path_NamePart(programPath);
   const char* dot = nullptr;
   for (const char* p = name; *p; ++p)
     if (*p == '.') dot = p;
   const std::size_t stem = dot ? static_cast<std::size_t>(dot - programPath) : Rt_StrLen(programPath);
   constexpr char kExtension[] = ".vat";
-  if (size > kShellPathSize) size = kShellPathSize;
+  if (size > kPathSize) size = kPathSize;
   if (stem + sizeof kExtension > size) return 0;  // cut, it would name another file
   Rt_Copy(out, programPath, stem);
   Rt_Copy(out + stem, kExtension, sizeof kExtension);
   return static_cast<int>(stem + sizeof kExtension - 1);
 }
 
-const char16_t* Shell_CommandTail(const char16_t* commandLine) {
+const char16_t* CommandLine_Tail(const char16_t* commandLine) {
   if (!commandLine) return u"";
   const char16_t* p = commandLine;
   bool quoted = false;
@@ -64,7 +65,7 @@ const char16_t* Shell_CommandTail(const char16_t* commandLine) {
   return p;
 }
 
-int Shell_FirstArgument(const char16_t* tail, char16_t* out, std::size_t size) {
+int CommandLine_FirstArgument(const char16_t* tail, char16_t* out, std::size_t size) {
   if (!out || size == 0) return 0;
   std::size_t n = 0;
   if (tail) {

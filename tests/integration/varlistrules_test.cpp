@@ -39,7 +39,7 @@ class VarDialogsTest : public ShellTest {
   }
   // The count field after the definition dialog opened for type.
   VarDefineField CountFor(int type, Transfer kind) {
-    VarDefine_PrepareRequest(app_, kind, &state_);
+    VarDefine_PrepareRequest(app_, kind, &selection_, &state_);
     VarDefine_SelectType(&state_, type);
     VarDefine_ApplyTypeAndArea(&state_, VarDefine_AskCapacity(app_, &state_));
     return state_.field[kDefineCount];
@@ -92,7 +92,7 @@ TEST_F(VarDialogsTest, AVariableBeingChangedCountsWithItsOwnRoom) {
   EXPECT_EQ(count.max, 240 - 32);
   EXPECT_EQ(count.value, 200);
   ASSERT_TRUE(VarDefine_Typed(&state_, kDefineCount, "205"));
-  EXPECT_EQ(VarDefine_Confirm(&state_, &held.var, false), VAR_DEFINITION_CHANGED);
+  EXPECT_EQ(VarDefine_Confirm(&state_, &held.var, VarRecord::Existing), VAR_DEFINITION_CHANGED);
   EXPECT_EQ(VarList_PutBack(&selection_, &app_->table, &held), 1);
   EXPECT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_), S7_OK);
   EXPECT_EQ(Lines(), (std::vector<std::string>{" MB0:10 (Byte)", " DB1.DBB0:205 (Byte)"}));
@@ -142,25 +142,22 @@ TEST_F(VarDialogsTest, APreparationKeepsTheSelectionOnItsVariable) {
 
 // Changing the last variable while its definition dialog's preparation
 // drops another: it goes back at the end of the shrunken table, and the
-// definition dialog's preparation kept the program's selection too.
+// definition dialog's preparation kept the list's selection too.
 TEST_F(VarDialogsTest, ChangeWhileAnotherIsDropped) {
   Define({"MW0:1 (Word)", "DB1.DBB0:300 (Byte)", "MW4:1 (Word)", "MW6:1 (Word)"});
-  VarListSelection& selection = *TheVarListSelection();
-  VarList_ClearSelection(&selection);
+  VarListSelection& selection = selection_;
   VarList_SelectVariable(&selection, &app_->table, 3);
   VarListHeld held;
   ASSERT_TRUE(VarList_TakeOut(&selection, &app_->table, &held));
   VarDefine_Open(&state_, &held.var);
-  VarDefine_PrepareRequest(app_, Transfer::Write, &state_);
+  VarDefine_PrepareRequest(app_, Transfer::Write, &selection, &state_);
   VarDefine_ApplyTypeAndArea(&state_, VarDefine_AskCapacity(app_, &state_));
   ASSERT_TRUE(VarDefine_Typed(&state_, kDefineCount, "2"));
-  ASSERT_EQ(VarDefine_Confirm(&state_, &held.var, false), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(VarDefine_Confirm(&state_, &held.var, VarRecord::Existing), VAR_DEFINITION_CHANGED);
   EXPECT_EQ(VarList_PutBack(&selection, &app_->table, &held), 2);
   ASSERT_EQ(VarList_PrepareRequest(app_, Transfer::Write, &selection), S7_OK);
   EXPECT_EQ(Lines(), (std::vector<std::string>{" MW0:1 (Word)", " MW4:1 (Word)", " MW6:2 (Word)"}));
   EXPECT_EQ(selection.variable, 2);
-
-  VarList_ClearSelection(&selection);
 }
 
 // Inserting before the selected variable after a definition dialog whose
@@ -168,20 +165,18 @@ TEST_F(VarDialogsTest, ChangeWhileAnotherIsDropped) {
 // variable, not before the one that moved into its old place.
 TEST_F(VarDialogsTest, InsertWhileAnotherIsDropped) {
   Define({"MW0:1 (Word)", "DB1.DBB0:300 (Byte)", "MW4:1 (Word)", "MW6:1 (Word)"});
-  VarListSelection& selection = *TheVarListSelection();
-  VarList_ClearSelection(&selection);
+  VarListSelection& selection = selection_;
   VarList_SelectVariable(&selection, &app_->table, 3);
   PlcVariable scratch{};
   VarDefine_Open(&state_, nullptr);
-  VarDefine_PrepareRequest(app_, Transfer::Read, &state_);
+  VarDefine_PrepareRequest(app_, Transfer::Read, &selection, &state_);
   EXPECT_EQ(selection.variable, 2) << "still on MW6";
   VarDefine_ApplyTypeAndArea(&state_, VarDefine_AskCapacity(app_, &state_));
   ASSERT_TRUE(VarDefine_Typed(&state_, kDefineAddress, "100"));
-  ASSERT_EQ(VarDefine_Confirm(&state_, &scratch, true), VAR_DEFINITION_CHANGED);
-  EXPECT_EQ(VarList_Add(&selection, &app_->table, &scratch, true), 2);
+  ASSERT_EQ(VarDefine_Confirm(&state_, &scratch, VarRecord::New), VAR_DEFINITION_CHANGED);
+  EXPECT_EQ(VarList_Add(&selection, &app_->table, &scratch, AddPlace::Insert), 2);
   EXPECT_EQ(Lines(), (std::vector<std::string>{" MW0:1 (Word)", " MW4:1 (Word)", " MW100:1 (Word)",
                                                " MW6:1 (Word)"}));
-  VarList_ClearSelection(&selection);
 }
 
 TEST_F(VarDialogsTest, StatusTextsAfterAPreparation) {

@@ -5,49 +5,49 @@
 #include <cstring>
 #include <string>
 
-#include "app/shelltext.h"
+#include "app/maintexts.h"
 
 namespace {
 
-TEST(ShellText, StatusShowsWhatTheRecordHolds) {
+TEST(MainTexts, StatusShowsWhatTheRecordHolds) {
   AppState app{};
   AppState_Reset(&app);
   char text[128];
-  EXPECT_EQ(Shell_StatusText(&app, text, sizeof text), 0) << "nothing open";
+  EXPECT_EQ(Status_PlcText(&app, text, sizeof text), 0) << "nothing open";
   EXPECT_STREQ(text, "");
   int dummy = 0;
   app.iface = reinterpret_cast<S7Interface*>(&dummy);  // only its presence is looked at
   app.plc.kind = 1;
-  Shell_StatusText(&app, text, sizeof text);
+  Status_PlcText(&app, text, sizeof text);
   EXPECT_STREQ(text, "S7ONLINE");
   app.conn = reinterpret_cast<S7Connection*>(&dummy);
   app.plc.address = 2;
-  Shell_StatusText(&app, text, sizeof text);
+  Status_PlcText(&app, text, sizeof text);
   EXPECT_STREQ(text, " S7ONLINE : 2, Rack : 0, Slot : 2");
   app.plc.kind = 0;
   AppState_Reset(&app);
   app.iface = reinterpret_cast<S7Interface*>(&dummy);
   app.conn = reinterpret_cast<S7Connection*>(&dummy);
   std::strcpy(app.plc.name, "Press 1");
-  Shell_StatusText(&app, text, sizeof text);
+  Status_PlcText(&app, text, sizeof text);
   EXPECT_STREQ(text, " TCP : 192.168.1.1, Rack : 0, Slot : 2 (Press 1)");
   std::memset(app.plc.name, 'x', sizeof app.plc.name);  // no terminating zero
-  Shell_StatusText(&app, text, sizeof text);
+  Status_PlcText(&app, text, sizeof text);
   EXPECT_EQ(std::string(text), " TCP : 192.168.1.1, Rack : 0, Slot : 2 (" + std::string(23, 'x') + ")");
 }
 
-TEST(ShellText, TitleAndNamePart) {
-  char title[kShellTitleSize];
-  Shell_Title(false, "C:\\x\\demo.vat", title, sizeof title);
+TEST(MainTexts, TitleAndNamePart) {
+  char title[kTitleSize];
+  Title_Text(TitleFile::Without, "C:\\x\\demo.vat", title, sizeof title);
   EXPECT_STREQ(title, "Tolvane");
-  Shell_Title(true, "C:\\Program Files\\T\xF5zsde\\demo.vat", title, sizeof title);
+  Title_Text(TitleFile::With, "C:\\Program Files\\T\xF5zsde\\demo.vat", title, sizeof title);
   EXPECT_STREQ(title, "Tolvane - demo.vat");
   const std::string longName = "C:\\" + std::string(400, 'n') + ".vat";
-  EXPECT_EQ(Shell_Title(true, longName.c_str(), title, sizeof title), 255) << "within 255 characters";
-  EXPECT_STREQ(Shell_NamePart("/tmp/a/b.vat"), "b.vat");
+  EXPECT_EQ(Title_Text(TitleFile::With, longName.c_str(), title, sizeof title), 255) << "within 255 characters";
+  EXPECT_STREQ(Path_NamePart("/tmp/a/b.vat"), "b.vat");
 }
 
-TEST(ShellText, DefaultFileNameReplacesOnlyTheNamesExtension) {
+TEST(MainTexts, DefaultFileNameReplacesOnlyTheNamesExtension) {
   struct Case {
     std::string program;
     std::string expected;
@@ -61,12 +61,12 @@ TEST(ShellText, DefaultFileNameReplacesOnlyTheNamesExtension) {
   };
   for (const Case& c : cases) {
     char out[400];
-    Shell_DefaultFileName(c.program.c_str(), out, sizeof out);
+    Path_DefaultTableFile(c.program.c_str(), out, sizeof out);
     EXPECT_EQ(out, c.expected) << c.program;
   }
 }
 
-TEST(ShellText, FirstArgumentOfTheCommandLine) {
+TEST(MainTexts, FirstArgumentOfTheCommandLine) {
   struct Case {
     const char16_t* line;
     const char16_t* first;
@@ -78,12 +78,12 @@ TEST(ShellText, FirstArgumentOfTheCommandLine) {
   };
   for (const Case& c : cases) {
     char16_t out[260];
-    Shell_FirstArgument(Shell_CommandTail(c.line), out, 260);
+    CommandLine_FirstArgument(CommandLine_Tail(c.line), out, 260);
     EXPECT_EQ(std::u16string(out), std::u16string(c.first));
   }
   const std::u16string longArgument(400, u'x');
   char16_t out[260];
-  EXPECT_EQ(Shell_FirstArgument(longArgument.c_str(), out, 260), 259);
+  EXPECT_EQ(CommandLine_FirstArgument(longArgument.c_str(), out, 260), 259);
 }
 
 }  // namespace
