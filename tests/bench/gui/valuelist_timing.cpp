@@ -14,8 +14,9 @@
 #include <span>
 #include <vector>
 
-#include "app/win32/winutil.h"
-#include "dialogs/valuelist.h"
+#include "app/monitor.h"
+#include "win32/toolkit/listlines.h"
+#include "win32/toolkit/winutil.h"
 #include "runtime/runtime.h"
 #include "tests/support/value_tables.h"
 #include "tests/gui/support/exitcode.h"
@@ -95,12 +96,11 @@ int Measure(int argc, wchar_t** argv) {
     for (const char* definition : c.definitions)
       if (!Var_ParseDefinition(definition, &table.vars[table.count++])) return 2;
     valuetables::FillValues(&table, 1);
-    ValueList values;
-    values.list = list;
-    values.font = font;
-    ValueList_Build(&values, &table);
-    values.selected = 3;  // a selection to keep, as a user's would be
-    SendMessageW(list, LB_SETCURSEL, 3, 0);
+    ListBoxLines values;
+    MonitorLines shown{};
+    values.Attach(list, font);
+    Monitor_BuildLines(&shown, &table, &values);
+    values.Select(3);  // a selection to keep, as a user's would be
     Pump();
     std::vector<double> rewrite, paint, format;
     int lines = 0;
@@ -112,11 +112,11 @@ int Measure(int argc, wchar_t** argv) {
       char text[kValueLineMax];
       for (int i = 0; i < table.count; ++i)
         for (int e = 0; e < table.vars[i].count; ++e)
-          Var_FormatValueLine(&values.lines.widths, e, &table.vars[i], text);
+          Var_FormatValueLine(&shown.widths, e, &table.vars[i], text);
       QueryPerformanceCounter(&t1);
       format.push_back(Ms(t1.QuadPart - t0.QuadPart, frequency.QuadPart));
       QueryPerformanceCounter(&t0);
-      lines = ValueList_Refresh(&values, &table, false);
+      lines = Monitor_RefreshLines(&shown, &table, -1, &values);
       QueryPerformanceCounter(&t1);
       UpdateWindow(list);
       QueryPerformanceCounter(&t2);

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/logpane.h"
-#include "app/win32/shell.h"
+#include "win32/shell.h"
 #include "runtime/runtime.h"
 #include "tests/gui/driver/driver.h"
 #include "tests/gui/support/exitcode.h"
