@@ -56,8 +56,7 @@ struct S7Connection {
   char name[24];
   std::int32_t timeoutMs;
   std::uint32_t address;
-  std::int32_t rack;
-  std::int32_t slot;
+  S7Tsaps tsaps;                     // of the connection request (TCP only)
   SocketRecord sock;
   std::int32_t connected;
   std::int32_t scpOpen;
@@ -113,7 +112,7 @@ bool IsoTcp_AllocateBuffer(S7Connection* conn);
 int IsoTcp_Connect(S7Connection* conn, std::int32_t* ext);
 int IsoTcp_Disconnect(S7Connection* conn, std::int32_t* ext);
 void IsoTcp_CloseSocket(SocketRecord* sock);
-void IsoTcp_BuildConnectFrame(std::uint8_t* frame, int rack, int slot, std::uint8_t tpduCode);
+void IsoTcp_BuildConnectFrame(std::uint8_t* frame, S7Tsaps tsaps, std::uint8_t tpduCode);
 
 // PDUs.
 int S7_BeginPdu(S7Connection* conn, int messageType, int function, int argument, int needConnected);

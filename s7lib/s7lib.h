@@ -176,8 +176,66 @@ S7Interface* S7_Interface_Done(S7Interface* iface);  // always null
 // address: kind 0 the IPv4 address in network byte order; kinds 1-3 the
 // MPI/PROFIBUS station address. The new connection is connected at once; it
 // is returned also when that fails (then S7_GetLastError tells why).
+// Over TCP it asks the CPU at rack and slot for a PG connection, the way an
+// S7-300/400 is reached; S7_Connection_InitTsaps reaches the other families.
 S7Connection* S7_Connection_Init(S7Interface* iface, const char* name, int timeoutMs,
                                  std::uint32_t address, int rack, int slot, int fallbackPduSize);
+
+// ---------------------------------------------------------------- PLC families (TCP)
+//
+// Over ISO-on-TCP a PLC is named by the two TSAPs of the connection request:
+// the calling (local) one and the called (remote) one. S7-300/400, S7-1200,
+// S7-1500 and S7-200 SMART derive the called TSAP from the connection type
+// (its high byte) and the CPU's rack and slot (its low byte, rack x 32 +
+// slot); LOGO! and S7-200 with a CP 243-1 take the TSAPs configured in the
+// PLC. The access points of kinds 1-3 address a station by its bus address
+// and use no TSAPs: these settings change nothing there.
+
+struct S7Tsaps {
+  std::uint16_t local;   // calling TSAP
+  std::uint16_t remote;  // called TSAP
+};
+
+// What a CPU is asked for; each kind has its own connection resources (an
+// S7-300 keeps one for PG by default).
+enum class S7ConnectionType : std::uint8_t { PG = 1, OP = 2, Basic = 3 };
+
+enum class S7Family : std::uint8_t { S7_300, S7_1200, S7_1500, Logo, S7_200, S7_200Smart, Custom };
+inline constexpr int kS7FamilyCount = 7;
+
+enum class S7Addressing : std::uint8_t {
+  RackSlot,  // the called TSAP comes from connection type, rack and slot
+  Tsaps,     // both TSAPs as configured in the PLC
+};
+
+// A family's defaults, as the program offers them before the user changes
+// anything: rack and slot and the connection type for the rack/slot
+// families, the two TSAPs for the others.
+struct S7FamilyProfile {
+  S7Addressing addressing;
+  int rack;
+  int slot;
+  S7ConnectionType type;
+  S7Tsaps tsaps;
+};
+
+// The family's row of a constant table (never null for the seven families;
+// null for any other value). Any thread.
+const S7FamilyProfile* S7_GetFamilyProfile(S7Family family);
+
+// The TSAPs of a rack/slot family: local 0x0100, remote type x 256 + rack x
+// 32 + slot. PG at rack 0, slot 2 gives 0x0100 / 0x0102, the request
+// S7_Connection_Init sends.
+S7Tsaps S7_RackSlotTsaps(S7ConnectionType type, int rack, int slot);
+
+// As S7_Connection_Init, with the TSAPs of the connection request given.
+S7Connection* S7_Connection_InitTsaps(S7Interface* iface, const char* name, int timeoutMs,
+                                      std::uint32_t address, S7Tsaps tsaps, int fallbackPduSize);
+// The TSAPs a connection asks for (its last S7_Connect uses them). 0 or the
+// handle check's error.
+int S7_GetTsaps(S7Connection* conn, S7Tsaps* tsaps);
+
+// ---------------------------------------------------------------- connections
 S7Connection* S7_Connection_Done(S7Connection* conn);  // always null
 int S7_Connect(S7Connection* conn);
 int S7_Disconnect(S7Connection* conn);

@@ -48,7 +48,7 @@ void BM_RawSocketExchange(benchmark::State& state) {
   Plat_SockConnect(s, b.sim.Address(), 102, 2000, &wsa);
   Plat_SockNoDelay(s);
   std::uint8_t cr[22];
-  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
+  IsoTcp_BuildConnectFrame(cr, S7_RackSlotTsaps(S7ConnectionType::PG, 0, 2), 0xE0);
   std::uint8_t in[600];
   const std::vector<std::uint8_t> request = {0x03, 0x00, 0x00, 0x19, 0x02, 0xF0, 0x80, 0x32, 0x01,
                                              0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0xF0,

@@ -82,7 +82,7 @@ void BM_RawSocketMultiRead20(benchmark::State& state) {
   Plat_SockConnect(s, b.sim.Address(), 102, 2000, &wsa);
   Plat_SockNoDelay(s);
   std::uint8_t cr[22];
-  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
+  IsoTcp_BuildConnectFrame(cr, S7_RackSlotTsaps(S7ConnectionType::PG, 0, 2), 0xE0);
   std::uint8_t in[600];
   if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), in, 22)) state.SkipWithError("no CC");
   for (auto _ : state) {
