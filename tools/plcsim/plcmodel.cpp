@@ -41,7 +41,7 @@ PlcModel::PlcModel(const ModelConfig& config) : config_(config), running_(config
   areas_.push_back({kAreaTimers, 0, Bytes(2 * static_cast<std::size_t>(config.timers))});
   areas_.push_back({kAreaCounters, 0, Bytes(2 * static_cast<std::size_t>(config.counters))});
   for (const DataBlockSpec& db : config.dataBlocks)
-    areas_.push_back({kAreaDataBlock, db.number, Bytes(static_cast<std::size_t>(db.size))});
+    areas_.push_back({kAreaDataBlock, db.number, Bytes(static_cast<std::size_t>(db.size)), db.access});
   clockAnchor_ = std::chrono::steady_clock::now();
   clockBaseMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(
                      std::chrono::system_clock::now().time_since_epoch())
@@ -64,6 +64,12 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
   if (10 + static_cast<std::size_t>(paramLength) + static_cast<std::size_t>(dataLength) > request.size() ||
       paramLength < 1) {
     *reply = AckHeader(request, 2, 0x84, 0x01);  // a request whose lengths do not add up
+    FinishLengths(reply, 12, 0);
+    return true;
+  }
+  const bool job = type == 1 && (request[10] == kFunctionRead || request[10] == kFunctionWrite);
+  if (job && !config_.putGet) {
+    *reply = AckHeader(request, 2, 0x81, 0x04);  // no parameter, no data
     FinishLengths(reply, 12, 0);
     return true;
   }

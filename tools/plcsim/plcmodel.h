@@ -24,9 +24,15 @@ enum : std::uint8_t {
   kAreaCounters = 0x1C,
 };
 
+// How an S7-1200/1500 lets a client at a data block: a global DB with
+// optimized block access off reads as any S7-300 DB; with it on, or behind
+// the CPU's protection, items are refused with the code such a CPU gives.
+enum class DbAccess { Standard, Optimized, Protected };
+
 struct DataBlockSpec {
   int number;
   int size;  // bytes
+  DbAccess access = DbAccess::Standard;
 };
 
 struct ModelConfig {
@@ -39,6 +45,9 @@ struct ModelConfig {
   std::vector<DataBlockSpec> dataBlocks = {{1, 512}, {2, 64}, {10, 1024}};
   std::string password;  // not empty: writes are refused until a login with it
   bool running = true;
+  // S7-1200/1500 "permit access with PUT/GET": off, every read and write job
+  // is answered with the header error 0x8104.
+  bool putGet = true;
 };
 
 // A date and time of the CPU clock; weekday 0 = Sunday.
@@ -80,6 +89,7 @@ class PlcModel {
     std::uint8_t code;
     int number;  // data block number, else 0
     Bytes bytes;
+    DbAccess access = DbAccess::Standard;
   };
 
   Area* FindArea(std::uint8_t code, int db);
