@@ -8,10 +8,14 @@
 
 #include "app/appstate.h"
 #include "app/frontend.h"
+#include "app/loghints.h"
 #include "app/logpane.h"
 #include "res/strings.h"
 
 namespace {
+
+// A request holds at most 20 items.
+constexpr int kMaxHintItems = 20;
 
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -160,13 +164,18 @@ void LogOperation(int operation, int value, const void* data) {
   // results a connection kept from its last request.
   const bool readOrWrite = op >= S7_OP_SIMPLE_READ && op <= S7_OP_MULTI_WRITE;
   const int items = error != S7_OK && readOrWrite ? S7_GetVarCount(conn) : 0;
+  std::uint8_t codes[kMaxHintItems];
   for (int i = 0; i < items; ++i) {
     int code = 0;
     S7_GetVarResult(conn, i, &code);
+    if (i < kMaxHintItems) codes[i] = static_cast<std::uint8_t>(code);
     char address[kVarAddressTextMax] = "?";
     if (i < app->table.count) Var_FormatAddress({.withCount = true, .withType = true}, 0, &app->table.vars[i], address, nullptr);
     entry.Format(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
   }
+  // What the refusal most likely means, after the entry as it always was.
+  const int hinted = items < kMaxHintItems ? items : kMaxHintItems;
+  Log_AppendHints({op, error, ext, codes, hinted}, &entry);
   std::size_t length = 0;
   char* text = entry.Take(&length);
   if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);

@@ -34,6 +34,13 @@ class CliSimTest : public ::testing::Test {
 
 const std::string kOpen = "S7_Interface_Init : OK.\nS7_Connection_Init : OK.\n\tPDU méret : 240\n";
 const std::string kOpenNamed = "S7_Interface_Init : OK.\nPress 1 - S7_Connection_Init : OK.\n\tPDU méret : 240\n";
+// The hint lines after refusals, as a user reads them.
+const std::string kHintNoListener =
+    "\tTipp : Ezen a címen senki sem fogad kapcsolatot a 102-es porton. Jó az IP cím? Be van kapcsolva a PLC, és "
+    "elérhető a hálózaton?\n";
+const std::string kHintNoDb = "\tTipp : A DB nem létezik a PLC-ben: ellenőrizze a DB számát, és hogy le van-e töltve.\n";
+const std::string kHintAccess =
+    "\tTipp : A hozzáférést a PLC védelmi szintje vagy jelszava tiltja (Login), vagy a DB védett.\n";
 
 TEST_F(CliSimTest, StateStopStartAndConnection) {
   CliResult r = RunCli(Plc({"--name", "Press 1", "state", "stop", "state", "start", "warm", "disconnect",
@@ -149,8 +156,8 @@ TEST_F(CliSimTest, ExitStatusIsTheFirstFailure) {
   EXPECT_EQ(r.out, kOpen +
                        "S7_MultiRead : Adat hiba. Kiegészítő hibakód : 2(0x0002).\n"
                        "\tDB1.DBW0:1 (Word) : Sikeres\n"
-                       "\tDB99.DBW0:1 (Word) : Az objektum nem létezik\n"
-                       "S7_GetCpuState : OK.\n\tCPU : Run\n")
+                       "\tDB99.DBW0:1 (Word) : Az objektum nem létezik\n" +
+                       kHintNoDb + "S7_GetCpuState : OK.\n\tCPU : Run\n")
       << "the commands after a failure still run";
 
   sim_.Inject({plcsim::FaultKind::RewriteReply});  // the setup communication goes through
@@ -166,8 +173,8 @@ TEST_F(CliSimTest, ExitStatusIsTheFirstFailure) {
   r = RunCli(Plc({"state"}));
   EXPECT_EQ(r.status, 10);
   EXPECT_EQ(r.out,
-            "S7_Interface_Init : OK.\nS7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\n"
-            "S7_GetCpuState : A PLC kapcsolat bontva.\n");
+            "S7_Interface_Init : OK.\nS7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\n" +
+                kHintNoListener + "S7_GetCpuState : A PLC kapcsolat bontva.\n");
 }
 
 TEST_F(CliSimTest, LoginGatesWrites) {
@@ -179,8 +186,8 @@ TEST_F(CliSimTest, LoginGatesWrites) {
   EXPECT_EQ(r.status, 27);
   EXPECT_EQ(r.out, kOpen +
                        "S7_SimpleWrite : Adat hiba. Kiegészítő hibakód : 1(0x0001).\n"
-                       "\tMB0:1 (Byte) : A hozzáférés nem engedélyezett\n"
-                       "S7_SessionLogin : OK.\n"
+                       "\tMB0:1 (Byte) : A hozzáférés nem engedélyezett\n" +
+                       kHintAccess + "S7_SessionLogin : OK.\n"
                        "S7_SimpleWrite : OK.\n MB0 = 0x12 \n"
                        "S7_SessionLogout : OK.\n");
 }
