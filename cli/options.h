@@ -2,6 +2,7 @@
 // commands with their arguments, run in order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct CliCommand {
   std::vector<std::string> args;  // code page 1250, file paths too
   int intervalMs = 1000;          // monitor
   int count = 0;                  // monitor: reads to do, 0 = until Ctrl+C
+  bool reconnect = false;         // monitor: ride out a lost connection
 };
 
 struct CliOptions {
@@ -25,6 +27,12 @@ struct CliOptions {
   bool rackGiven = false, slotGiven = false, timeoutGiven = false;
   std::string name;          // code page 1250
   bool nameGiven = false;
+  int family = 0;            // S7Family (--family; --tsap alone means custom)
+  bool familyGiven = false;
+  std::uint16_t localTsap = 0, remoteTsap = 0;
+  bool tsapGiven = false;
+  int connType = 1;          // S7ConnectionType
+  bool connTypeGiven = false;
   std::string vat;           // --vat FILE, code page 1250
   bool raw = false;
   bool help = false;

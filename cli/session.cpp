@@ -221,7 +221,8 @@ void CliSession::TakeFilePlc() {
 void CliSession::Open() {
   PlcSettings& plc = app_->plc;
   const bool namesPlc = options_.kindGiven || !options_.plc.empty() || options_.rackGiven || options_.slotGiven ||
-                        options_.timeoutGiven || options_.nameGiven;
+                        options_.timeoutGiven || options_.nameGiven || options_.familyGiven || options_.tsapGiven ||
+                        options_.connTypeGiven;
   if (!options_.vat.empty() && !namesPlc) {
     if (!Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
     return;
@@ -240,6 +241,14 @@ void CliSession::Open() {
   } else if (plc.kind != S7_KIND_TCP && options_.vat.empty()) {
     plc.address = kDefaultStationAddress;  // the usual CPU station on an MPI bus
   }
+  // The family's defaults first; the options that name its parts refine them.
+  if (options_.familyGiven) Plc_SetFamily(&plc, options_.family);
+  else if (options_.tsapGiven) Plc_SetFamily(&plc, static_cast<int>(S7Family::Custom));
+  if (options_.tsapGiven) {
+    plc.localTsap = options_.localTsap;
+    plc.remoteTsap = options_.remoteTsap;
+  }
+  if (options_.connTypeGiven) plc.connType = options_.connType;
   if (options_.rackGiven) plc.rack = options_.rack;
   if (options_.slotGiven) plc.slot = options_.slot;
   if (options_.timeoutGiven) plc.timeoutMs = options_.timeoutMs;
