@@ -6,7 +6,8 @@
 #include "platform/platform.h"
 #include "res/strings.h"
 #include "s7lib/s7lib.h"
-#include "vars/vars.h"
+#include "vars/format.h"
+#include "vars/heaptext.h"
 
 namespace {
 

@@ -1,7 +1,9 @@
 // The PLC family, connection type and TSAPs of a PLC description: their
 // names in files and on the command line, the TSAPs as hex text, and the
 // TSAPs a connection asks for.
-#include "vars/vars.h"
+#include "vars/format.h"
+#include "vars/plcsettings.h"
+#include "vars/texthelp.h"
 
 namespace {
 
