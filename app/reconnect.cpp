@@ -99,6 +99,27 @@ void Reconnect_LogBack(const AppState* app, std::uint32_t outageMs) {
   LogLine(app, IDS_LOG_LINK_BACK, (outageMs + 50) / 100);
 }
 
+bool Reconnect_AfterFailure(Reconnect* r, AppState* app, int result, std::uint32_t now) {
+  if (r->state != LinkState::Up) return true;
+  if (!Reconnect_ReadFailed(r, result, now)) return false;
+  Reconnect_LogLost(app);
+  return true;
+}
+
+ReconnectTick Reconnect_Tick(Reconnect* r, AppState* app, std::uint32_t now) {
+  if (r->state == LinkState::Up) return ReconnectTick::Up;
+  if (!Reconnect_Due(r, now)) return ReconnectTick::Down;
+  // The attempt may take seconds: its end is when the next pause starts,
+  // and when the outage ended.
+  const std::uint32_t started = Plat_TickCount();
+  const int rc = Reconnect_Attempt(app);
+  const std::uint32_t end = now + (Plat_TickCount() - started);
+  std::uint32_t outage = 0;
+  if (!Reconnect_Ended(r, rc, end, &outage)) return ReconnectTick::Down;
+  Reconnect_LogBack(app, outage);
+  return ReconnectTick::Back;
+}
+
 int Reconnect_StatusText(const Reconnect* r, std::uint32_t now, char* out, std::size_t size) {
   const int outage = static_cast<int>((now - r->lostAt) / 1000);
   switch (r->state) {

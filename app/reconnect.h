@@ -71,6 +71,18 @@ bool Reconnect_Pause(const Reconnect* r, PlatEvent cancel, std::uint32_t maxMs);
 void Reconnect_LogLost(const AppState* app);
 void Reconnect_LogBack(const AppState* app, std::uint32_t outageMs);
 
+// What a monitor does with the record on its tick, in two calls around its
+// read. Reconnect_AfterFailure takes a failed read's result: an outage
+// begins (its first line is logged) when it is a link failure; true while
+// the monitor should go on (in an outage), false for a failure that
+// reconnecting would not mend. Reconnect_Tick, while the link is down, makes
+// the attempt that is due: Back when it succeeded (the outage's last line is
+// logged; the monitor reads again at once), Down while it is still down, Up
+// when there is no outage (the monitor reads as scheduled).
+enum class ReconnectTick { Up, Down, Back };
+bool Reconnect_AfterFailure(Reconnect* r, AppState* app, int result, std::uint32_t now);
+ReconnectTick Reconnect_Tick(Reconnect* r, AppState* app, std::uint32_t now);
+
 // The state for a status bar: "Kapcsolat rendben", or the outage so far and
 // when the next attempt comes. Returns the length.
 int Reconnect_StatusText(const Reconnect* r, std::uint32_t now, char* out, std::size_t size);

@@ -170,7 +170,8 @@ void Simulator::GoAway(int ms, Outage how) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return stop_.load() || live_.empty() || live_.begin()->first >= current; });
   lock.unlock();
-  while (!stop_ && how == Outage::Refuse && Away() && !portClosed_.load()) Plat_Sleep(5);
+  // Likewise the port: closed for a refusing outage, open again on return.
+  while (!stop_ && portClosed_.load() != RefusingNow()) Plat_Sleep(5);
 }
 
 bool Simulator::Away() const {

@@ -97,8 +97,9 @@ class Simulator {
   PlcModel& Model() { return *model_; }
 
   // Closes every open connection and stays away for ms (0: only the
-  // connections are dropped), then serves again at the same address. When
-  // it returns, the connections are closed and, for Refuse, the port too.
+  // connections are dropped, or an outage ends), then serves again at the
+  // same address. When it returns, the connections are closed and the port
+  // is closed (Refuse) or open again (back).
   void GoAway(int ms, Outage how = Outage::Refuse);
   bool Away() const;
 
