@@ -23,7 +23,7 @@ class LogHintsTest : public ShellTest {
     app_->plc.address = sim_.Address();
     app_->plc.slot = config.slot;
     Cmd_OpenInterface(app_);
-    Cmd_OpenConnection(app_, false);
+    Cmd_OpenConnection(app_, ConnectionOpen::New);
     AppState_ClearVariables(app_);
     for (const char* d : definitions) ASSERT_EQ(Var_ParseDefinition(d, &app_->table.vars[app_->table.count++]), 1) << d;
     TakeLog();
@@ -67,7 +67,7 @@ plcsim::Fault ItemCode(std::uint8_t code) {
 
 TEST_F(LogHintsTest, EachRefusalOfTheSimulatorIsExplained) {
   using Action = std::function<void(AppState*, plcsim::Simulator&)>;
-  const Action connect = []([[maybe_unused]] AppState* app, [[maybe_unused]] plcsim::Simulator& sim) { Cmd_OpenConnection(app, true); };
+  const Action connect = []([[maybe_unused]] AppState* app, [[maybe_unused]] plcsim::Simulator& sim) { Cmd_OpenConnection(app, ConnectionOpen::Replace); };
   const Action read = []([[maybe_unused]] AppState* app, [[maybe_unused]] plcsim::Simulator& sim) { Cmd_Transfer(app, Transfer::Read); };
   const Action write = []([[maybe_unused]] AppState* app, [[maybe_unused]] plcsim::Simulator& sim) { Cmd_Transfer(app, Transfer::Write); };
   struct Case {
@@ -88,7 +88,7 @@ TEST_F(LogHintsTest, EachRefusalOfTheSimulatorIsExplained) {
        "S7_Connection_Init : Visszautas\xEDtott", IDS_HINT_REFUSED},
       // A second connection beside the first, which keeps the PG slot.
       {"the one PG connection is taken", plcsim::FamilyConfig(plcsim::Family::S7_300), {}, nullptr,
-       [](AppState* app, plcsim::Simulator&) { Cmd_OpenConnection(app, false); },
+       [](AppState* app, plcsim::Simulator&) { Cmd_OpenConnection(app, ConnectionOpen::New); },
        "S7_Connection_Init : Visszautas\xEDtott", IDS_HINT_REFUSED},
       {"PUT/GET off, read", WithoutPutGet(), {"MW0:1 (Word)"}, nullptr, read, "S7_SimpleRead : PDU hiba",
        IDS_HINT_PUT_GET},

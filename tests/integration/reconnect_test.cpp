@@ -15,7 +15,7 @@ class ReconnectTest : public ShellTest {
     iface_ = S7_Interface_Done(iface_);
     app_->plc.address = sim_.Address();
     Cmd_OpenInterface(app_);
-    Cmd_OpenConnection(app_, false);
+    Cmd_OpenConnection(app_, ConnectionOpen::New);
     ASSERT_EQ(Var_ParseDefinition("MW0:1 (Word)", &app_->table.vars[0]), 1);
     app_->table.count = 1;
     Reconnect_Reset(&r_);
@@ -71,7 +71,7 @@ TEST_F(ReconnectTest, RefusalsThatReconnectingWouldNotMend) {
 TEST_F(ReconnectTest, TheOutageLinesCarryTheConnectionsName) {
   Cmd_CloseConnection(app_);
   Rt_StrCopyN(app_->plc.name, "Press 1", sizeof app_->plc.name);
-  Cmd_OpenConnection(app_, false);
+  Cmd_OpenConnection(app_, ConnectionOpen::New);
   TakeLog();
   sim_.GoAway(600000);
   EXPECT_TRUE(Reconnect_AfterFailure(&r_, app_, Cmd_ReadTable(app_), 100));
