@@ -83,16 +83,6 @@ int Reconnect_Attempt(AppState* app) {
   return S7_Connect(app->conn);
 }
 
-bool Reconnect_Pause(const Reconnect* r, PlatEvent cancel, std::uint32_t maxMs) {
-  std::uint32_t wait = Reconnect_WaitMs(r, Plat_TickCount());
-  if (wait > maxMs) wait = maxMs;
-  if (!cancel) {
-    Plat_Sleep(wait);
-    return true;
-  }
-  return !Plat_EventWait(cancel, static_cast<int>(wait));
-}
-
 void Reconnect_LogLost(const AppState* app) { LogLine(app, IDS_LOG_LINK_LOST, 0); }
 
 void Reconnect_LogBack(const AppState* app, std::uint32_t outageMs) {

@@ -61,10 +61,6 @@ bool Reconnect_Ended(Reconnect* r, int result, std::uint32_t now, std::uint32_t*
 // Blocks as S7_Connect does (up to the TCP connect's 2 s and the time-out).
 int Reconnect_Attempt(AppState* app);
 
-// Waits until the next attempt is due or the event is set (cancel: closing,
-// Ctrl+C), without using the processor; at most maxMs. false when cancelled.
-bool Reconnect_Pause(const Reconnect* r, PlatEvent cancel, std::uint32_t maxMs);
-
 // The two lines of an outage, with the connection's name as its entries
 // have it: "A kapcsolat megszakadt..." and "A kapcsolat helyreállt,
 // kiesés : 5.2 mp".

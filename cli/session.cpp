@@ -334,16 +334,25 @@ void CliSession::RunCommand(const CliCommand& c) {
 // time it was read.
 void CliSession::Monitor(const CliCommand& c) {
   g_interrupted.store(false);
+  Reconnect reconnect;
+  Reconnect_Reset(&reconnect);
   MonitorRun run{};
   run.cyclic = true;
+  if (c.reconnect) run.reconnect = &reconnect;
   Monitor_Restart(&run.schedule, static_cast<std::uint32_t>(c.intervalMs), Plat_TickCount());
   int reads = 0;
   while (!g_interrupted.load() && (c.count == 0 || reads < c.count)) {
     // A fresh printer per step: each block gets its own time stamp.
     PrintedLines printer(&view_, Stamp);
     const MonitorStepResult step = Monitor_Step(&run, app_, Plat_TickCount(), &printer);
-    if (step == MonitorStepResult::NotDue) {
+    // Between reads, and through an outage's pauses: short sleeps, so that
+    // Ctrl+C ends the wait at once (a signal cannot safely wake a waiter).
+    if (step == MonitorStepResult::NotDue || step == MonitorStepResult::Down) {
       Plat_Sleep(50);
+      continue;
+    }
+    if (step == MonitorStepResult::Lost) {
+      Note(run.lastResult);  // the exit status still tells that a read failed
       continue;
     }
     if (step == MonitorStepResult::Failed) {

@@ -3,6 +3,7 @@
 // one loss line and one recovery line per outage, whatever the attempts in
 // between, and reading again afterwards.
 #include "app/commands.h"
+#include "app/monitor.h"
 #include "app/reconnect.h"
 #include "tests/integration/shell_fixture.h"
 
@@ -55,8 +56,37 @@ TEST_F(ReconnectTest, OneLossAndOneRecoveryPerOutage) {
     EXPECT_EQ(Count(log, "PLC - "), 0) << "no name, no dash";
     EXPECT_EQ(Count(log, "A kapcsolat megszakadt, \xFAjrakapcsol\xF3" "d\xE1s folyamatban.\r\n"), 1) << log;
     EXPECT_EQ(Count(log, "A kapcsolat helyre\xE1llt, kies\xE9s : "), 1) << log;
-    EXPECT_EQ(Count(log, "S7_Connect"), 0) << "attempts are not logged: " << log;
+    EXPECT_EQ(Count(log, "S7_Connect :"), 0) << "attempts are not logged: " << log;
   }
+}
+
+// The monitor step with reconnection on: the failed read is Lost, not
+// Failed, the outage's ticks are Down, and the tick that finds the
+// connection back reads at once.
+TEST_F(ReconnectTest, MonitorStepGoesOnAfterAnOutage) {
+  struct NoLines : LineSink {
+    void Clear() override {}
+    void Line(int, const char*, int) override {}
+  } sink;
+  MonitorRun run{};
+  run.cyclic = true;
+  run.reconnect = &r_;
+  Monitor_Restart(&run.schedule, 100, 0);
+  EXPECT_EQ(Monitor_Step(&run, app_, 0, &sink), MonitorStepResult::Read);
+  sim_.GoAway(600000);
+  EXPECT_EQ(Monitor_Step(&run, app_, 100, &sink), MonitorStepResult::Lost);
+  EXPECT_TRUE(run.cyclic) << "reading is not switched off";
+  EXPECT_EQ(Monitor_Step(&run, app_, 200, &sink), MonitorStepResult::Down) << "no read while the link is down";
+  EXPECT_EQ(Monitor_Step(&run, app_, 1100, &sink), MonitorStepResult::Down) << "the attempt failed";
+  sim_.GoAway(0);
+  EXPECT_EQ(Monitor_Step(&run, app_, 3200, &sink), MonitorStepResult::Read) << "back, and read at once";
+  EXPECT_EQ(Monitor_Step(&run, app_, 3250, &sink), MonitorStepResult::NotDue);
+  EXPECT_EQ(Monitor_Step(&run, app_, 3300, &sink), MonitorStepResult::Read);
+
+  run.reconnect = nullptr;
+  sim_.GoAway(600000);
+  EXPECT_EQ(Monitor_Step(&run, app_, 3400, &sink), MonitorStepResult::Failed) << "without it, as always";
+  EXPECT_FALSE(run.cyclic);
 }
 
 TEST_F(ReconnectTest, RefusalsThatReconnectingWouldNotMend) {
