@@ -389,7 +389,7 @@ TEST(DialogResource, ParameterDialogs) {
     const wchar_t* title;
   } kFrames[] = {
       {IDD_INTERFACE, 135, 65, L"Illesztő kiválasztása"},
-      {IDD_CONNECTION, 180, 100, L"PLC kapcsolat"},
+      {IDD_CONNECTION, 180, 126, L"PLC kapcsolat"},
       {IDD_CPU_START, 175, 50, L"Start CPU"},
       {IDD_CLOCK, 140, 80, L"Óra beállítása"},
       {IDD_LOGIN, 130, 50, L"Login"},
@@ -432,6 +432,19 @@ TEST(DialogResource, ParameterDialogs) {
   EXPECT_EQ(_wcsicmp(Item(connection, IDC_CONN_IP)->cls.c_str(), L"SysIPAddress32"), 0);
   EXPECT_EQ(Item(connection, IDC_CONN_STATION_LABEL)->text, L"&MPI/PB :");
   EXPECT_EQ(Item(connection, IDC_CONN_TIMEOUT_LABEL)->text, L"&Időhiba :");
+  // The family and type lists and the TSAP fields, each after its label.
+  for (int id : {IDC_CONN_FAMILY, IDC_CONN_TYPE, IDC_CONN_LOCAL_TSAP, IDC_CONN_REMOTE_TSAP}) {
+    SCOPED_TRACE(id);
+    const TemplateItem* control = Item(connection, static_cast<DWORD>(id));
+    const TemplateItem* label = Item(connection, static_cast<DWORD>(id + 1));
+    ASSERT_TRUE(control && label);
+    EXPECT_LT(label->x, control->x);
+    const bool list = id == IDC_CONN_FAMILY || id == IDC_CONN_TYPE;
+    if (list) EXPECT_EQ(control->style & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
+    else EXPECT_TRUE(control->style & ES_UPPERCASE) << "hex digits as the PLC's documents write them";
+  }
+  EXPECT_EQ(Item(connection, IDC_CONN_FAMILY_LABEL)->text, L"&Család :");
+  EXPECT_EQ(Item(connection, IDC_CONN_LOCAL_TSAP_LABEL)->text, L"&Helyi TSAP :");
 
   const DialogTemplate clock = ReadDialog(IDD_CLOCK);
   for (int id : {IDC_CLOCK_PLC_DATE, IDC_CLOCK_PLC_TIME, IDC_CLOCK_PC_DATE, IDC_CLOCK_PC_TIME}) {
@@ -458,7 +471,7 @@ TEST(DialogResource, ParameterDialogs) {
 // to right, the separator, the close button and the status bar.
 TEST(DialogResource, ReadWindow) {
   const DialogTemplate d = ReadDialog(IDD_READ_WINDOW);
-  ExpectFrame(d, 180, 205, L"Változók olvasása");
+  ExpectFrame(d, 180, 219, L"Változók olvasása");
   EXPECT_TRUE(d.style & WS_THICKFRAME) << "a sizing border";
   const TemplateItem* list = Item(d, IDC_READ_LIST);
   const TemplateItem* refresh = Item(d, IDC_READ_REFRESH);
@@ -488,7 +501,13 @@ TEST(DialogResource, ReadWindow) {
   EXPECT_LE(interval->x + interval->cx, hide->x);
   EXPECT_EQ(hide->x + hide->cx, list->x + list->cx) << "and ends at its right edge";
   for (const TemplateItem* row : {refresh, interval, hide}) EXPECT_GE(row->y, list->y + list->cy);
-  EXPECT_GE(line->y, refresh->y + refresh->cy);
+  const TemplateItem* reconnect = Item(d, IDC_READ_RECONNECT);
+  ASSERT_NE(reconnect, nullptr);
+  EXPECT_EQ(reconnect->style & BS_TYPEMASK, static_cast<DWORD>(BS_AUTOCHECKBOX));
+  EXPECT_EQ(reconnect->text, L"Ú&jrakapcsolódás");
+  EXPECT_EQ(reconnect->x, list->x) << "below the bottom row, at the margin";
+  EXPECT_GE(reconnect->y, refresh->y + refresh->cy);
+  EXPECT_GE(line->y, reconnect->y + reconnect->cy);
   EXPECT_GE(close->y, line->y + line->cy);
   EXPECT_EQ(close->x * 2 + close->cx, d.cx) << "the close button centred";
   EXPECT_LE(close->y + close->cy, d.cy);
