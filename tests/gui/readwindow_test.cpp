@@ -289,8 +289,7 @@ TEST_F(ReadWindowTest, AFailedReadStopsRefreshingAndTheMainWindowComesBack) {
 // ends the window.
 TEST_F(ReadWindowTest, ReconnectionRidesOutAFiveSecondOutage) {
   Memory(plcsim::kAreaDataBlock, 1, 0, {0x00, 0x01, 0x00, 0x02, 0x00, 0x03});
-  VatFile vat(sim_.AddressText(), 1000, kTable);
-  ASSERT_TRUE(Open(vat));
+  ASSERT_TRUE(Open(WriteTable(1000, kTable)));
   ASSERT_EQ(Line(2), L" DB1.DBW4  : Hőfok        = 3 ");
   EXPECT_FALSE(Checked(IDC_READ_RECONNECT)) << "off unless chosen";
   HWND status = GetDlgItem(read_, IDC_READ_STATUS);
@@ -299,19 +298,20 @@ TEST_F(ReadWindowTest, ReconnectionRidesOutAFiveSecondOutage) {
     return parts && parts->size() > 1 ? (*parts)[1] : std::wstring(L"?");
   };
   EXPECT_EQ(link(), L"");
-  Press(IDC_READ_RECONNECT);
+  ClickButton(IDC_READ_RECONNECT);
   ASSERT_TRUE(WaitUntil([&] { return link() == L"Kapcsolat rendben"; })) << Utf8(link());
 
   sim_.GoAway(5000);
   Memory(plcsim::kAreaDataBlock, 1, 4, {0x00, 0x2A});
-  ASSERT_TRUE(WaitForLog(L"Sim - A kapcsolat megszakadt, újrakapcsolódás folyamatban."));
+  ASSERT_NE(LogSince(0, L"Sim - A kapcsolat megszakadt, újrakapcsolódás folyamatban.").find(L"megszakadt"),
+            std::wstring::npos);
   EXPECT_TRUE(WaitUntil([&] { return link().rfind(L"Kiesés ", 0) == 0; })) << Utf8(link());
-  Shot(L"readwindow-reconnecting");
-  ASSERT_TRUE(WaitForLog(L"Sim - A kapcsolat helyreállt, kiesés : ", 15000));
+  Shot(read_, L"readwindow-reconnecting");
+  ASSERT_NE(LogSince(0, L"Sim - A kapcsolat helyreállt, kiesés : ", 15000).find(L"helyreállt"), std::wstring::npos);
   EXPECT_TRUE(WaitForLine(2, L" DB1.DBW4  : Hőfok        = 42 ")) << "the reading went on";
   EXPECT_TRUE(WaitUntil([&] { return link() == L"Kapcsolat rendben"; })) << Utf8(link());
   EXPECT_TRUE(Checked(IDC_READ_REFRESH) && Enabled(IDC_READ_REFRESH)) << "refreshing stays on";
-  Shot(L"readwindow-reconnected");
+  Shot(read_, L"readwindow-reconnected");
   const std::wstring log = Log();
   auto count = [&](const std::wstring& part) {
     int n = 0;
@@ -324,17 +324,17 @@ TEST_F(ReadWindowTest, ReconnectionRidesOutAFiveSecondOutage) {
 
   // The choice is kept: the next window rides out an outage too, and
   // closing it during a pause lets it go.
-  Press(IDC_READ_CLOSE);
+  ClickButton(IDC_READ_CLOSE);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read_) && IsWindowEnabled(main_); }));
   PostCommand(main_, IDM_FILE_OPEN);
-  HWND load = WaitForDialog(program_->id, L"Változó tábla betöltése");
+  HWND load = WaitForDialog(program_->id, kLoadTitle);
   ASSERT_NE(load, nullptr);
   PostMessageW(load, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitForReadWindow());
+  ASSERT_TRUE(TakeReadWindow());
   EXPECT_TRUE(Checked(IDC_READ_RECONNECT));
   sim_.GoAway(60000);
   ASSERT_TRUE(WaitUntil([&] { return Log().find(L"A kapcsolat megszakadt", log.size()) != std::wstring::npos; }));
-  Press(IDC_READ_CLOSE);
+  ClickButton(IDC_READ_CLOSE);
   EXPECT_TRUE(ReadWindowGone()) << "closed while waiting to reconnect";
   sim_.GoAway(0);
   CloseProgram();
