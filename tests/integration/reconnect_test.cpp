@@ -90,7 +90,9 @@ TEST_F(ReconnectTest, MonitorStepGoesOnAfterAnOutage) {
 }
 
 TEST_F(ReconnectTest, RefusalsThatReconnectingWouldNotMend) {
+  AppState_ClearVariables(app_);
   ASSERT_EQ(Var_ParseDefinition("DB99.DBW0:1 (Word)", &app_->table.vars[0]), 1);
+  app_->table.count = 1;
   const int rc = Cmd_ReadTable(app_);
   EXPECT_EQ(rc, S7_ERR_DATA);
   EXPECT_FALSE(Reconnect_AfterFailure(&r_, app_, rc, 0));
