@@ -173,8 +173,11 @@ TEST_F(MainMenuTest, AConnectionThatCannotConnectOffersConnecting) {
   ASSERT_NE(Create(WriteVat(L"demo.vat", spec)), nullptr);
   // Refused on the loopback address: the socket error with its code; the
   // read window, which a file that leaves a connection opens, cannot read.
+  // The refusal is followed by the line saying what it most likely means.
   EXPECT_EQ(Log(), L"S7_Interface_Init : OK.\r\n"
                    L"Présgép ő ű Á - S7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\r\n"
+                   L"\tTipp : Ezen a címen senki sem fogad kapcsolatot a 102-es porton. Jó az IP cím? "
+                   L"Be van kapcsolva a PLC, és elérhető a hálózaton?\r\n"
                    L"Présgép ő ű Á - S7_SimpleRead : A PLC kapcsolat bontva.\r\n");
   EXPECT_EQ(Enabled(), Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_CLOSE,
                                IDM_CONNECTION_MODIFY, IDM_CONNECT}));
