@@ -389,7 +389,7 @@ TEST(DialogResource, ParameterDialogs) {
     const wchar_t* title;
   } kFrames[] = {
       {IDD_INTERFACE, 135, 65, L"Illesztő kiválasztása"},
-      {IDD_CONNECTION, 180, 126, L"PLC kapcsolat"},
+      {IDD_CONNECTION, 196, 126, L"PLC kapcsolat"},
       {IDD_CPU_START, 175, 50, L"Start CPU"},
       {IDD_CLOCK, 140, 80, L"Óra beállítása"},
       {IDD_LOGIN, 130, 50, L"Login"},

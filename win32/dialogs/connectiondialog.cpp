@@ -59,26 +59,45 @@ void EnableFamilyFields(HWND dialog, const ConnectionState* s) {
     EnableWindow(GetDlgItem(dialog, id), tcp && typed);
 }
 
+int ConnType(const ConnectionEntry& e) { return e.connType >= 1 && e.connType <= 3 ? e.connType : 1; }
+
+// The TSAPs the connection request will carry: the typed ones, or, greyed,
+// those that type, rack and slot make, so that the user sees what is asked
+// for rather than a value left from another family.
+void ShowTsaps(HWND dialog, ConnectionState* s) {
+  const ConnectionEntry& e = s->entry;
+  S7Tsaps tsaps{e.localTsap, e.remoteTsap};
+  if (!Plc_TypedTsaps(e.family))
+    tsaps = S7_RackSlotTsaps(static_cast<S7ConnectionType>(ConnType(e)), static_cast<int>(s->field[kRack].value),
+                             static_cast<int>(s->field[kSlot].value));
+  const std::uint16_t shown[2] = {tsaps.local, tsaps.remote};
+  for (int i : {kLocal, kRemote}) {
+    char text[8];
+    FormatTextN(text, sizeof text, "%04X", static_cast<unsigned>(shown[i]));
+    SetWindowTextCp(GetDlgItem(dialog, kTsapIds[i]), text);
+  }
+}
+
 // What the family fields show for the entry: its family, type and TSAPs.
 void ShowFamily(HWND dialog, ConnectionState* s) {
   const ConnectionEntry& e = s->entry;
   ComboBox_SetCurSel(GetDlgItem(dialog, IDC_CONN_FAMILY), e.family);
-  const int type = e.connType >= 1 && e.connType <= 3 ? e.connType : 1;
-  ComboBox_SetCurSel(GetDlgItem(dialog, IDC_CONN_TYPE), type - 1);
-  const std::uint16_t tsaps[2] = {e.localTsap, e.remoteTsap};
-  for (int i : {kLocal, kRemote}) {
-    char text[8];
-    FormatTextN(text, sizeof text, "%04X", static_cast<unsigned>(tsaps[i]));
-    SetWindowTextCp(GetDlgItem(dialog, kTsapIds[i]), text);
-  }
+  ComboBox_SetCurSel(GetDlgItem(dialog, IDC_CONN_TYPE), ConnType(e) - 1);
+  ShowTsaps(dialog, s);
   EnableFamilyFields(dialog, s);
 }
 
 // A TSAP field's whole text: 1-4 hex digits replace the entry's TSAP; else
-// the field turns red and the entry keeps its last valid one.
+// the field turns red and the entry keeps its last valid one. The greyed
+// fields of a rack/slot family only show what is derived, and count for
+// nothing.
 void ReadTsap(HWND dialog, ConnectionState* s, int which) {
   std::string text;
   HWND field = GetDlgItem(dialog, kTsapIds[which]);
+  if (!Plc_TypedTsaps(s->entry.family)) {
+    Dialog_MarkInvalid(field, &s->tsapInvalid[which], false);
+    return;
+  }
   std::uint16_t value = 0;
   const bool valid = GetWindowTextCp(field, &text) && Plc_ParseTsap(text.c_str(), &value);
   if (valid) (which == kLocal ? s->entry.localTsap : s->entry.remoteTsap) = value;
@@ -167,7 +186,10 @@ bool OnCommand(HWND dialog, ConnectionState* s, int id, int code, HWND control) 
       }
       return true;
     case IDC_CONN_TYPE:
-      if (code == CBN_SELCHANGE) s->entry.connType = ComboBox_GetCurSel(control) + 1;
+      if (code == CBN_SELCHANGE) {
+        s->entry.connType = ComboBox_GetCurSel(control) + 1;
+        ShowTsaps(dialog, s);
+      }
       return true;
     case IDC_CONN_LOCAL_TSAP:
     case IDC_CONN_REMOTE_TSAP:
@@ -196,6 +218,7 @@ INT_PTR CALLBACK ConnectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   if (!s) return FALSE;
   if (const FieldMessage m = NumberFields_Message(s->field, kFieldCount, *s->host, dialog, message, wParam, lParam);
       m.handled) {
+    if (m.changed == kRack || m.changed == kSlot) ShowTsaps(dialog, s);
     if (m.changed >= 0) DecideOk(dialog, s);
     return m.result;
   }
