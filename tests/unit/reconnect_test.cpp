@@ -130,7 +130,7 @@ TEST(Reconnect, StatusText) {
   Reconnect_Due(&r, 2000);
   Reconnect_Ended(&r, S7_ERR_SOCKET, 2000, nullptr);
   Reconnect_StatusText(&r, 3500, text, sizeof text);
-  EXPECT_STREQ(text, "Kies\xE9s 2 mp, \xFAjra 1 mp m\xFAlva");
+  EXPECT_STREQ(text, "Kies\xE9s 2 mp, \xFAjra: 1 mp");
   Reconnect_Due(&r, 4000);
   Reconnect_StatusText(&r, 4000, text, sizeof text);
   EXPECT_STREQ(text, "Kies\xE9s 3 mp, kapcsol\xF3" "d\xE1s...");
