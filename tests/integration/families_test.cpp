@@ -182,4 +182,49 @@ TEST_F(FamiliesTest, GoesAwayAndComesBack) {
   }
 }
 
+// A connection request of another length than the usual 22 bytes: one cut
+// short (7-9 bytes, less than its references) is refused with a DR whose
+// references are zero, read from nothing beyond the bytes that came; one
+// with a parameter more is taken. Either answer is a whole frame of the
+// length its header gives.
+TEST_F(FamiliesTest, ConnectionRequestsOfOtherLengthsGetAWholeAnswer) {
+  const struct {
+    Bytes request;
+    std::uint8_t tpdu;
+    std::uint8_t reference0, reference1;
+  } cases[] = {
+      {{0x03, 0x00, 0x00, 0x07, 0x02, 0xE0, 0x00}, 0x80, 0x00, 0x00},
+      {{0x03, 0x00, 0x00, 0x09, 0x04, 0xE0, 0x00, 0x00, 0x00}, 0x80, 0x00, 0x00},
+      {{0x03, 0x00, 0x00, 0x19, 0x14, 0xE0, 0x00, 0x00, 0x00, 0x07, 0x00, 0xC0, 0x01,
+        0x09, 0xC1, 0x02, 0x01, 0x00, 0xC2, 0x02, 0x01, 0x02, 0xC6, 0x01, 0x00},
+       0xD0, 0x00, 0x07},
+  };
+  int wsa = 0;
+  ASSERT_EQ(Plat_SockStartup(&wsa), 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.request.size());
+    PlatSocket s = Plat_SockTcp();
+    int error = 0;
+    ASSERT_EQ(Plat_SockConnect(s, sim_.Address(), 102, 1000, &error), PlatConnect::Connected);
+    Plat_SockSetTimeouts(s, 2000, 2000);
+    const int size = static_cast<int>(c.request.size());
+    ASSERT_EQ(Plat_SockSend(s, c.request.data(), size), size);
+    Bytes answer(22);
+    int got = 0;
+    while (got < 22) {
+      const int n = Plat_SockRecv(s, answer.data() + got, 22 - got);
+      if (n <= 0) break;
+      got += n;
+    }
+    Plat_SockClose(s);
+    ASSERT_EQ(got, 22);
+    EXPECT_EQ((answer[2] << 8) | answer[3], 22) << "the TPKT length of what came";
+    EXPECT_EQ(answer[4], 17) << "the COTP header length";
+    EXPECT_EQ(answer[5], c.tpdu);
+    EXPECT_EQ(answer[6], c.reference0);
+    EXPECT_EQ(answer[7], c.reference1);
+  }
+  Plat_SockCleanup();
+}
+
 }  // namespace

@@ -276,11 +276,17 @@ bool Simulator::AnswerConnect(PlatSocket s, const Bytes& frame, bool* pg) {
   // resources used up refuses the next as it refuses a wrong TSAP.
   if (accept && type == 1 && !*pg) accept = *pg = TakePgSlot();
   if (!accept) ++refused_;
+  // The answer is the request's first 22 bytes (its parameters echoed),
+  // padded with zeros: the references of a request cut short read as zero,
+  // not from beyond it, and its lengths are those of what is sent.
   Bytes answer = frame;
   answer.resize(22);
+  answer[2] = 0x00;
+  answer[3] = 22;
+  answer[4] = 22 - 5;
   answer[5] = accept ? kTpduCC : kTpduDR;
-  answer[6] = frame[8];  // destination reference = the client's source reference
-  answer[7] = frame[9];
+  answer[6] = answer[8];  // destination reference = the client's source reference
+  answer[7] = answer[9];
   answer[8] = 0x00;
   answer[9] = 0x01;
   return SendReply(s, answer, faulty ? &fault : nullptr);
