@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tools/plcsim/plcsim.h"
 
@@ -13,10 +14,12 @@ void Usage() {
   std::fprintf(stderr,
                "usage: tolvane-plcsim [--address A.B.C.D] [--rack N] [--slot N] [--pdu BYTES]\n"
                "                      [--db NUMBER:BYTES]... [--password TEXT] [--stopped]\n"
-               "                      [--seconds N]\n"
+               "                      [--seconds N] [--szl-silent] [--refuse-szl ID]...\n"
                "Simulates an S7 CPU on ISO-on-TCP at the address (default 127.0.0.2), port 102,\n"
                "until stopped or for the given number of seconds. Without --db it has DB1 (512\n"
-               "bytes), DB2 (64) and DB10 (1024); a password refuses writes until a login.\n");
+               "bytes), DB2 (64) and DB10 (1024); a password refuses writes until a login.\n"
+               "--szl-silent leaves system status list reads unanswered (as a LOGO! does), but\n"
+               "the state's; --refuse-szl refuses list ID (0x001C or 28) as a CPU without it.\n");
 }
 
 bool IntArg(const char* text, int low, int high, int* out) {
@@ -34,11 +37,19 @@ int main(int argc, char** argv) {
   config.address = plcsim::ParseIpv4("127.0.0.2");
   int seconds = 0;
   bool ownBlocks = false;
+  bool szlSilent = false;
+  std::vector<int> refusedLists;
   for (int i = 1; i < argc; i += 2) {
     const char* arg = argv[i];
+    // Flags without a value.
     if (!std::strcmp(arg, "--stopped")) {
       config.model.running = false;
-      --i;  // a flag without a value
+      --i;
+      continue;
+    }
+    if (!std::strcmp(arg, "--szl-silent")) {
+      szlSilent = true;
+      --i;
       continue;
     }
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -64,6 +75,11 @@ int main(int argc, char** argv) {
       }
     } else if (!std::strcmp(arg, "--password") && value) {
       config.model.password = value;
+    } else if (!std::strcmp(arg, "--refuse-szl") && value) {
+      char* end = nullptr;
+      const long id = std::strtol(value, &end, 0);
+      ok = end && !*end && id >= 0 && id <= 0xFFFF;
+      if (ok) refusedLists.push_back(static_cast<int>(id));
     } else if (!std::strcmp(arg, "--seconds") && value) {
       ok = IntArg(value, 1, 86400, &seconds);
     } else {
@@ -81,6 +97,8 @@ int main(int argc, char** argv) {
                  plcsim::Ipv4Text(config.address).c_str(), wsa);
     return 1;
   }
+  if (szlSilent) sim.Model().SetSzlBehaviour(plcsim::SzlBehaviour::Silent);
+  for (int id : refusedLists) sim.Model().RefuseSzl(static_cast<std::uint16_t>(id));
   std::printf("tolvane-plcsim: S7 CPU (rack %d, slot %d, PDU %d) listening on %s:102\n", config.rack,
               config.slot, config.model.pduSize, sim.AddressText().c_str());
   std::fflush(stdout);
