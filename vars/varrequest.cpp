@@ -2,7 +2,11 @@
 // library refuses variables that cannot be sent (bad definition, no room left
 // in the PDU); those are dropped from the table with a log line, so that the
 // rest can still be read or written.
-#include "vars/vars.h"
+#include "res/strings.h"
+#include "vars/format.h"
+#include "vars/logsink.h"
+#include "vars/varaddress.h"
+#include "vars/varmodel.h"
 
 int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write) {
   const int rc = write ? S7_MultiWrite_Begin(conn) : S7_MultiRead_Begin(conn);

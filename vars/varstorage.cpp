@@ -4,7 +4,7 @@
 // Applying a new definition decides what of the old elements survives.
 #include <cstring>
 
-#include "vars/vars.h"
+#include "vars/varmodel.h"
 
 namespace {
 
