@@ -234,10 +234,13 @@ int S7_ReadSzl(S7Connection* conn, unsigned id, unsigned index, std::uint8_t* re
 // lacks what the decoder needs (record too short, no record of the kind).
 // Texts are the CPU's bytes up to the first zero, trailing blanks cut.
 
-// A version as the module identification carries it: 'V', major, minor, patch.
+// A version as the module identification carries it: 'V', major, minor,
+// patch. Records without the 'V' (an S7-300's hardware release) keep their
+// two words as they came.
 struct S7Version {
-  std::uint8_t present;  // 1 when the record carried a version
+  std::uint8_t present;  // 1 when the record carried a 'V' version
   std::uint8_t major, minor, patch;
+  std::uint16_t word1, word2;
 };
 
 // List 0x0011 (or 0x0111): the module (index 1), its hardware (6), firmware

@@ -59,7 +59,7 @@ int S7_DecodeModuleIdentity(const S7SzlList* list, S7ModuleIdentity* out) {
       CopyText(r + 2, 20, out->orderNumber, sizeof out->orderNumber);
     S7Version* version = index == 6 ? &out->hardware : index == 7 ? &out->firmware
                        : index == 0x82 ? &out->bootLoader : nullptr;
-    if (version && r[24] == kVersionMark) *version = S7Version{1, r[25], r[26], r[27]};
+    if (version) *version = S7Version{r[24] == kVersionMark, r[25], r[26], r[27], GetBE16(r + 24), GetBE16(r + 26)};
   }
   return any ? S7_OK : S7_ERR_BAD_REPLY;
 }

@@ -38,8 +38,8 @@ S7SzlList List(std::uint16_t id, std::uint16_t length, const Bytes& records) {
 }
 
 std::string VersionText(const S7Version& v) {
-  return v.present ? "V" + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch)
-                   : "-";
+  if (v.present) return "V" + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.patch);
+  return v.word1 || v.word2 ? std::to_string(v.word1) + " " + std::to_string(v.word2) : "-";
 }
 
 TEST(SzlListTest, ModuleIdentity) {
@@ -51,11 +51,11 @@ TEST(SzlListTest, ModuleIdentity) {
     const char* firmware;
     const char* bootLoader;
   } cases[] = {
-      {"S7-300",
-       Cat({{0x00, 0x01}, Text("6ES7 315-2EH14-0AB0", 20, ' '), {0x00, 0x00, 0x00, 0x00, 0x00, 0x01},
-            {0x00, 0x06}, Text("6ES7 315-2EH14-0AB0", 20, ' '), {0x00, 0x00, 'V', 0x01, 0x00, 0x00},
-            {0x00, 0x07}, Text("", 20, ' '), {0x00, 0x00, 'V', 0x03, 0x02, 0x06}}),
-       "6ES7 315-2EH14-0AB0", "V1.0.0", "V3.2.6", "-"},
+      {"S7-300: its hardware release is two plain words",
+       Cat({{0x00, 0x01}, Text("6ES7 315-2EH14-0AB0", 20, ' '), {0x00, 0xC0, 0x00, 0x04, 0x00, 0x01},
+            {0x00, 0x06}, Text("6ES7 315-2EH14-0AB0", 20, ' '), {0x00, 0xC0, 0x00, 0x04, 0x00, 0x01},
+            {0x00, 0x07}, Text("", 20, ' '), {0x00, 0xC0, 'V', 0x03, 0x02, 0x06}}),
+       "6ES7 315-2EH14-0AB0", "4 1", "V3.2.6", "-"},
       {"S7-1500 with its boot loader",
        Cat({{0x00, 0x01}, Text("6ES7 511-1AK02-0AB0", 20, ' '), {0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
             {0x00, 0x06}, Text("6ES7 511-1AK02-0AB0", 20, ' '), {0x00, 0x00, 'V', 0x02, 0x00, 0x00},
@@ -67,7 +67,7 @@ TEST(SzlListTest, ModuleIdentity) {
        Cat({{0x00, 0x06}, Text("6ES7 214-1AG40-0XB0", 20, ' '), {0x00, 0x00, 'V', 0x01, 0x00, 0x00}}),
        "6ES7 214-1AG40-0XB0", "V1.0.0", "-", "-"},
       {"a version word without its mark is no version",
-       Cat({{0x00, 0x07}, Text("", 20, ' '), {0x00, 0x00, 0x20, 0x03, 0x02, 0x06}}), "", "-", "-", "-"},
+       Cat({{0x00, 0x07}, Text("", 20, ' '), {0x00, 0x00, 0x20, 0x03, 0x02, 0x06}}), "", "-", "8195 518", "-"},
   };
   for (const Case& c : cases) {
     const S7SzlList list = List(0x0011, 28, c.records);
