@@ -7,7 +7,7 @@
 // fragments a list. A list longer than one PDU is cut at the PDU and sent
 // as the last fragment with its full record count (0x0002 and 0x0017 at any
 // PDU, 0x001C and the list of lists at 240 too); the library refuses those
-// as inconsistent (28). Its diagnostic buffer is ten entries of zeros.
+// as inconsistent (28). Its diagnostic buffer is ten entries of its own, from 1994.
 #include <gtest/gtest.h>
 
 #include <cstdio>
