@@ -256,13 +256,16 @@ TEST_F(CliSimTest, MonitorShowsWhatChanges) {
 
 TEST(CliAccessPoint, BusServicesAndACpuOverMpi) {
   CliResult r = RunCliWithAccessPoint({"--if", "CP_L2_1", "--plc", "2", "--name", "MPI", "partners", "state",
-                                       "write", "MB0:1 (Byte)=0x5a", "buspars"});
+                                       "write", "MB0:1 (Byte)=0x5a", "diag", "--count", "2", "buspars"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find("\tHSA")),
             "S7_Interface_Init : OK.\nMPI - S7_Connection_Init : OK.\n\tPDU méret : 240\n"
             "S7_OnLine_Partners : OK.\n\t  0 : active\n\t  2 : active\n"
             "MPI - S7_GetCpuState : OK.\n\tCPU : Run\n"
             "MPI - S7_SimpleWrite : OK.\n MB0 = 0x5a \n"
+            "MPI - S7_ReadSzl : OK.\n\tBejegyzések : 2\n"
+            "2024.03.01 08:00:00.000  16#4302  Üzemmódváltás: INDULÁS -> RUN\n"
+            "2024.03.01 07:22:46.875  16#4301  Üzemmódváltás: STOP -> INDULÁS\n"
             "S7_OnLine_BusPars : OK.\n");
   EXPECT_NE(r.out.find("\tIdent\t\t: Tolvane stand-in MPI\n"), std::string::npos);
 

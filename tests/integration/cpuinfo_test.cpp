@@ -3,10 +3,10 @@
 // breaks stops the command where it broke, a time-out disconnects, and the
 // buffer's text file holds the window's lines in the program's code page.
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
+#include <random>
 
 #include "app/cpuinfo.h"
 #include "res/codepage.h"
@@ -85,9 +85,11 @@ TEST_F(ConnectedCpuInfoTest, DiagnosticBufferAndItsTextFile) {
   ASSERT_EQ(list.count, 30);
   EXPECT_EQ(Log(), "Press 1 - S7_ReadSzl : OK.\r\n\tBejegyzések : 30\r\n");
 
-  char dir[] = "/tmp/tolvane-diag-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string path = std::string(dir) + "/puffer.txt";
+  // A folder of its own: test runs of other trees may run beside this one.
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("tolvane-diag-" + std::to_string(std::random_device{}()));
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "puffer.txt").string();
   EXPECT_EQ(DiagList_Save(&list, path.c_str()), 0u);
   EXPECT_EQ(Log(), "Diagnosztikai puffer mentése : " + path + " - mentve.\r\n");
   std::ifstream file(path, std::ios::binary);
@@ -101,11 +103,11 @@ TEST_F(ConnectedCpuInfoTest, DiagnosticBufferAndItsTextFile) {
       << "code page 1250 and CR LF, as the program's other files";
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 30);
 
-  const std::string nowhere = std::string(dir) + "/no/such/dir/puffer.txt";
+  const std::string nowhere = (dir / "no" / "such" / "puffer.txt").string();
   EXPECT_NE(DiagList_Save(&list, nowhere.c_str()), 0u);
   EXPECT_EQ(Log(), "Diagnosztikai puffer mentése : " + nowhere + " - can't save. :-(\r\n");
-  unlink(path.c_str());
-  rmdir(dir);
+  file.close();
+  std::filesystem::remove_all(dir);
   DiagList_Free(&list);
   EXPECT_EQ(list.entries, nullptr);
 
