@@ -7,8 +7,6 @@
 
 namespace {
 
-VarListSelection g_selection;
-
 int Elements(const VariableTable* table, int index) {
   if (index < 0 || index >= VarTable_Count(table)) return 0;
   const int count = table->vars[index].count;
@@ -20,8 +18,6 @@ int BoundLine(const VariableTable* table, int variable, int line) {
 }
 
 }  // namespace
-
-VarListSelection* TheVarListSelection() { return &g_selection; }
 
 void VarList_ClearSelection(VarListSelection* selection) {
   if (selection) *selection = VarListSelection{};
@@ -49,10 +45,10 @@ void VarList_SelectElement(VarListSelection* selection, const VariableTable* tab
   if (selection->element >= 0) selection->lastElement = selection->element;
 }
 
-int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, bool doubleClick) {
+int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, EditAsk ask) {
   if (!selection) return -1;
   VarList_Clamp(selection, table);
-  if (selection->element < 0 && doubleClick) selection->element = selection->lastElement;
+  if (selection->element < 0 && ask == EditAsk::DoubleClick) selection->element = selection->lastElement;
   return selection->element;
 }
 
@@ -64,9 +60,9 @@ VarListButtons VarList_Buttons(const VarListSelection* selection, const Variable
   return {room, selected && room, selected, selected, element, count > 0};
 }
 
-int VarList_Add(VarListSelection* selection, VariableTable* table, PlcVariable* var, bool insert) {
+int VarList_Add(VarListSelection* selection, VariableTable* table, PlcVariable* var, AddPlace place) {
   if (!var) return -1;
-  const int before = insert && selection ? selection->variable : -1;
+  const int before = place == AddPlace::Insert && selection ? selection->variable : -1;
   const int index = VarTable_Insert(table, before, var);
   if (index < 0) {
     Var_FreeBlock(var);

@@ -26,7 +26,7 @@ install(FILES ${TOLVANE_VARS_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/va
 install(FILES res/strings.h ${PROJECT_BINARY_DIR}/res/string_ids.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/res)
 install(FILES runtime/runtime.h runtime/threadctx.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/runtime)
-install(FILES platform/platform.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/platform)
+install(FILES platform/platform.h platform/messages.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/platform)
 
 install(EXPORT tolvane-targets NAMESPACE tolvane:: DESTINATION ${TOLVANE_CMAKE_DIR})
 

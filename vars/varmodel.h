@@ -156,7 +156,11 @@ struct VarDefinition {
 };
 void Var_GetDefinition(const PlcVariable* var, VarDefinition* definition);
 
-// Applies a definition to a record. A new record (isNew) gets fresh storage
+// Which record a definition is applied to: one of the table, or a new one
+// (an empty record, or one whose content belongs elsewhere).
+enum class VarRecord { Existing, New };
+
+// Applies a definition to a record. A new record gets fresh storage
 // (its earlier content is not freed). For an existing one: a new type starts
 // every element afresh (value 0, view Default, no name); a new count alone
 // keeps the first min(old, new) elements; otherwise the storage is
@@ -170,7 +174,7 @@ enum : int {
   VAR_DEFINITION_SAME = 0,       // an existing record's definition, unchanged
   VAR_DEFINITION_CHANGED = 1,    // a new record, or one whose definition changed
 };
-int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, bool isNew);
+int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, VarRecord record);
 
 // ---------------------------------------------------------------- the table
 
