@@ -21,6 +21,17 @@ const std::uint8_t* Record(const S7SzlList* list, int n, int need) {
 
 int Records(const S7SzlList* list) { return list ? list->recordCount : 0; }
 
+// The record whose first word is index (lists answered for one index), with
+// `need` bytes of it there; null when a record is short or none has it.
+const std::uint8_t* IndexedRecord(const S7SzlList* list, std::uint16_t index, int need) {
+  for (int i = 0; i < Records(list); ++i) {
+    const std::uint8_t* r = Record(list, i, need);
+    if (!r) return nullptr;
+    if (GetBE16(r) == index) return r;
+  }
+  return nullptr;
+}
+
 // A text field of `width` bytes: up to the first zero, trailing blanks cut.
 void CopyText(const std::uint8_t* field, int width, char* out, int outSize) {
   int n = 0;
@@ -110,14 +121,10 @@ int S7_DecodeProtection(const S7SzlList* list, S7Protection* out) {
   constexpr int kRecord = 12;  // the fields up to the start-up switch
   if (!out) return S7_ERR_BAD_REPLY;
   *out = S7Protection{};
-  for (int i = 0; i < Records(list); ++i) {
-    const std::uint8_t* r = Record(list, i, kRecord);
-    if (!r) return S7_ERR_BAD_REPLY;
-    if (GetBE16(r) != 4) continue;
-    *out = S7Protection{GetBE16(r + 2), GetBE16(r + 4), GetBE16(r + 6), GetBE16(r + 8), GetBE16(r + 10)};
-    return S7_OK;
-  }
-  return S7_ERR_BAD_REPLY;
+  const std::uint8_t* r = IndexedRecord(list, 4, kRecord);
+  if (!r) return S7_ERR_BAD_REPLY;
+  *out = S7Protection{GetBE16(r + 2), GetBE16(r + 4), GetBE16(r + 6), GetBE16(r + 8), GetBE16(r + 10)};
+  return S7_OK;
 }
 
 int S7_DecodeCpuMode(const S7SzlList* list, S7CpuMode* out) {
@@ -138,14 +145,10 @@ int S7_DecodeCommLimits(const S7SzlList* list, S7CommLimits* out) {
   constexpr int kRecord = 14;  // the fields up to the backplane rate
   if (!out) return S7_ERR_BAD_REPLY;
   *out = S7CommLimits{};
-  for (int i = 0; i < Records(list); ++i) {
-    const std::uint8_t* r = Record(list, i, kRecord);
-    if (!r) return S7_ERR_BAD_REPLY;
-    if (GetBE16(r) != 1) continue;
-    *out = S7CommLimits{GetBE16(r + 2), GetBE16(r + 4), GetBE32(r + 6), GetBE32(r + 10)};
-    return S7_OK;
-  }
-  return S7_ERR_BAD_REPLY;
+  const std::uint8_t* r = IndexedRecord(list, 1, kRecord);
+  if (!r) return S7_ERR_BAD_REPLY;
+  *out = S7CommLimits{GetBE16(r + 2), GetBE16(r + 4), GetBE32(r + 6), GetBE32(r + 10)};
+  return S7_OK;
 }
 
 int S7_DecodeDiagEntry(const S7SzlList* list, int n, S7DiagEntry* out) {

@@ -77,14 +77,9 @@ void BM_RawSocketMultiRead20(benchmark::State& state) {
   const int replyFrame = kIsoHeader + conn->expectedReply;
   S7_Connection_Done(conn);
 
-  PlatSocket s = Plat_SockTcp();
-  int wsa = 0;
-  Plat_SockConnect(s, b.sim.Address(), 102, 2000, &wsa);
-  Plat_SockNoDelay(s);
-  std::uint8_t cr[22];
-  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
+  PlatSocket s = RawConnect(b.sim.Address());
+  if (s == kNoSocket) state.SkipWithError("no CC");
   std::uint8_t in[600];
-  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), in, 22)) state.SkipWithError("no CC");
   for (auto _ : state) {
     if (!RawRoundTrip(s, request, in, replyFrame)) state.SkipWithError("exchange failed");
   }
