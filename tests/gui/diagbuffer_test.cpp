@@ -12,13 +12,13 @@
 
 #include "res/resource.h"
 #include "tests/gui/support/tempfiles.h"
-#include "tests/gui/tolvane_session.h"
+#include "tests/gui/tolvane_fixture.h"
 
 namespace gui {
 namespace {
 
 constexpr wchar_t kDiagTitle[] = L"Diagnosztikai puffer";
-constexpr wchar_t kSaveTitle[] = L"Diagnosztikai puffer mentése";
+constexpr wchar_t kDiagSaveTitle[] = L"Diagnosztikai puffer mentése";
 
 // What the clipboard holds as text, read as any other program would.
 std::wstring ClipboardText() {
@@ -47,7 +47,7 @@ RECT WindowRect(HWND window) {
   return r;
 }
 
-using DiagBufferTest = TolvaneSession;
+using DiagBufferTest = TolvaneTest;
 
 TEST_F(DiagBufferTest, CpuIdentityAndStateAsOneEntry) {
   ASSERT_TRUE(StartTolvane());
@@ -86,7 +86,6 @@ TEST_F(DiagBufferTest, CpuIdentityAndStateAsOneEntry) {
 }
 
 TEST_F(DiagBufferTest, WindowListsTheEntriesNewestFirstCopiesAndSaves) {
-  TempDir dir;
   ASSERT_TRUE(StartTolvane());
   ASSERT_TRUE(ConnectToSimulator());
   ASSERT_TRUE(EmptyTheClipboard());
@@ -131,13 +130,12 @@ TEST_F(DiagBufferTest, WindowListsTheEntriesNewestFirstCopiesAndSaves) {
   EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == all; })) << Utf8(ClipboardText());
 
   // "Mentés": the lines in the program's code page, the window stays open.
-  const std::wstring path = dir.File(L"puffer ő.txt");
+  const std::wstring path = dir_.File(L"puffer ő.txt");
   mark = LogMark();
-  ASSERT_TRUE(PostCommand(window, IDC_DIAG_SAVE));  // posted: the file dialog is modal
-  HWND save = WaitForDialog(program_->id, kSaveTitle);
+  ASSERT_TRUE(Press(window, IDC_DIAG_SAVE));
+  HWND save = WaitForDialog(program_->id, kDiagSaveTitle);
   ASSERT_NE(save, nullptr);
-  ASSERT_TRUE(SetFileDialogName(save, path));
-  ASSERT_TRUE(Click(GetDlgItem(save, IDOK)));
+  ASSERT_TRUE(ChooseFile(save, path));
   ASSERT_TRUE(WaitClosed(save));
   std::optional<std::string> bytes;
   ASSERT_TRUE(WaitUntil([&] { return (bytes = ReadBytes(path)).has_value() && !bytes->empty(); }));
