@@ -6,30 +6,22 @@
 
 #include <vector>
 
-#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
-#include "tools/plcsim/plcsim.h"
+#include "tests/bench/sim_bench.h"
 
 namespace {
 
 constexpr int kVariables = 20;
 
-struct Bench {
-  plcsim::Simulator sim;
-  S7Interface* iface = nullptr;
-  Bench() {
-    Rt_Init();
-    plcsim::Config config;
-    config.model.pduSize = 512;
-    sim.Start(config);
-    iface = S7_Interface_Init(S7_KIND_TCP);
-  }
-  ~Bench() { S7_Interface_Done(iface); }
-};
+plcsim::Config Pdu512() {
+  plcsim::Config config;
+  config.model.pduSize = 512;
+  return config;
+}
 
-Bench& Shared() {
-  static Bench b;
+SimBench& Shared() {
+  static SimBench b(Pdu512());
   return b;
 }
 
@@ -51,7 +43,7 @@ bool BuildRead(S7Connection* conn, Request* r) {
 }
 
 void BM_LibraryMultiRead20(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "bench", 1000, b.sim.Address(), 0, 2, 240);
   Request r;
   if (!BuildRead(conn, &r)) state.SkipWithError("request refused");
@@ -66,7 +58,7 @@ BENCHMARK(BM_LibraryMultiRead20)->UseRealTime()->Unit(benchmark::kMicrosecond);
 // The same request frame, built once by the library, and its reply, with
 // nothing but send and recv: the floor the library is measured against.
 void BM_RawSocketMultiRead20(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "template", 1000, b.sim.Address(), 0, 2, 240);
   Request r;
   if (!BuildRead(conn, &r)) state.SkipWithError("request refused");

@@ -7,39 +7,32 @@
 #include <vector>
 
 #include "app/szltext.h"
-#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
-#include "tools/plcsim/plcsim.h"
+#include "tests/bench/sim_bench.h"
 
 namespace {
 
 constexpr int kEntries = 100;
 constexpr int kCapacity = 4096;
 
-struct Bench {
-  plcsim::Simulator sim;
-  S7Interface* iface = nullptr;
-  Bench() {
-    Rt_Init();
-    sim.Start(plcsim::Config{});
+// The simulator with a buffer of kEntries events, 1.5 s apart, newest first.
+SimBench& Shared() {
+  static SimBench b;
+  static const bool filled = [] {
     std::vector<plcsim::DiagEvent> events;
     for (int i = 0; i < kEntries; ++i)
       events.push_back({static_cast<std::uint16_t>(i % 3 ? 0x4302 : 0x6523), 0xFF, 0x84, 0, 0, 0,
                         plcsim::SimDateTimeFromMs(plcsim::SimDateTimeToMs({2024, 3, 1, 8, 0, 0, 0, 0}) - i * 1500)});
-    sim.Model().SetDiagnostics(events);
-    iface = S7_Interface_Init(S7_KIND_TCP);
-  }
-  ~Bench() { S7_Interface_Done(iface); }
-};
-
-Bench& Shared() {
-  static Bench b;
+    b.sim.Model().SetDiagnostics(events);
+    return true;
+  }();
+  (void)filled;
   return b;
 }
 
 void BM_LibraryDiagBuffer100(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "bench", 1000, b.sim.Address(), 0, 2, 240);
   std::vector<std::uint8_t> records(kCapacity);
   S7SzlList list{};
@@ -76,7 +69,7 @@ std::vector<std::uint8_t> Frame(std::vector<std::uint8_t> pdu) {
 // least a client must read of each reply: "more follows", the sequence
 // number and the data unit reference its follow-up repeats.
 void BM_RawSocketDiagBuffer100(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   PlatSocket s = RawConnect(b.sim.Address());
   if (s == kNoSocket) state.SkipWithError("no CC");
   std::uint8_t in[600];
@@ -112,7 +105,7 @@ BENCHMARK(BM_RawSocketDiagBuffer100)->UseRealTime()->Unit(benchmark::kMicrosecon
 
 // The joined list once, then only what the program does with it.
 std::vector<std::uint8_t> JoinedList(S7SzlList* list) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "list", 1000, b.sim.Address(), 0, 2, 240);
   std::vector<std::uint8_t> records(kCapacity);
   S7_ReadSzl(conn, 0x00A0, 0, records.data(), kCapacity, list);
