@@ -25,13 +25,24 @@ constexpr CommandName kCommands[] = {
     {"set-clock", CommandKind::SetClock, 1, 1}, {"login", CommandKind::Login, 1, 1},
     {"logout", CommandKind::Logout, 0, 0},     {"read", CommandKind::Read, 0, -1},
     {"write", CommandKind::Write, 1, -1},      {"monitor", CommandKind::Monitor, 0, 0},
-    {"save", CommandKind::Save, 1, 1},
+    {"save", CommandKind::Save, 1, 1},         {"info", CommandKind::Info, 0, 0},
+    {"diag", CommandKind::Diag, 0, 0},         {"szl", CommandKind::Szl, 2, 2},
 };
 
 const CommandName* FindCommand(const std::string& word) {
   for (const CommandName& c : kCommands)
     if (word == c.name) return &c;
   return nullptr;
+}
+
+// A list id or index as C writes numbers: 0x0011, 17 or 021.
+bool ListNumber(const std::string& text, unsigned* out) {
+  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+  char* end = nullptr;
+  const unsigned long v = std::strtoul(text.c_str(), &end, 0);
+  if (*end != '\0' || v > 0xFFFF) return false;
+  *out = static_cast<unsigned>(v);
+  return true;
 }
 
 bool Number(const std::string& text, long low, long high, int* out) {
@@ -157,7 +168,8 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
   CliCommand cmd{c->kind};
   for (++*i; *i < args.size() && !FindCommand(args[*i]); ++*i) {
     const std::string& a = args[*i];
-    if (c->kind == CommandKind::Monitor && (a == "--interval" || a == "--count" || a == "--reconnect")) {
+    if ((c->kind == CommandKind::Monitor && (a == "--interval" || a == "--count" || a == "--reconnect")) ||
+        (c->kind == CommandKind::Diag && a == "--count")) {
       if (!ParseMonitorOption(args, i, &cmd, why)) return false;
       continue;
     }
@@ -170,6 +182,11 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
   if (static_cast<int>(cmd.args.size()) < c->minArgs) return *why = std::string(c->name) + " needs an argument", false;
   if (c->kind == CommandKind::Start && cmd.args[0] != "warm" && cmd.args[0] != "cold")
     return *why = "start takes warm or cold", false;
+  if (c->kind == CommandKind::Diag && cmd.count > 0xFFFF) return *why = "diag --count takes 1-65535", false;
+  if (c->kind == CommandKind::Szl && (!ListNumber(cmd.args[0], &cmd.szlId) || !ListNumber(cmd.args[1], &cmd.szlIndex)))
+    return *why = "szl takes a list id and an index, 0-0xFFFF each (0x0011 or 17), not " + cmd.args[0] + " " +
+                  cmd.args[1],
+           false;
   // The table holds 20 variables: more would be dropped without a word.
   if ((c->kind == CommandKind::Read || c->kind == CommandKind::Write) &&
       cmd.args.size() > static_cast<std::size_t>(kVarTableSize))
@@ -202,6 +219,7 @@ commands:  connect | disconnect | partners | buspars | state | start warm|cold |
            clock | set-clock now|"YYYY-MM-DD hh:mm:ss[.mmm]" | login PASSWORD | logout
            read [DEFINITION]... | write DEFINITION=VALUE[,VALUE]...
            monitor [--interval MS] [--count N] [--reconnect] | save FILE
+           info | diag [--count N] | szl ID INDEX
 
 Opens the interface and creates the connection (defaults: TCP, 192.168.1.1, rack 0, slot 2,
 1000 ms), or loads them with the variables from a variable table file (--vat), then runs the
@@ -225,6 +243,11 @@ changed, for N reads or until Ctrl+C; with --reconnect a lost connection is made
 1, 2, 5, 10, then every 30 s, and the reading goes on. save writes the variables and the PLC
 to a .vat file.
 
+info shows which CPU it is (order number, versions, names, serial number), its mode, LEDs,
+protection, PDU and connections; diag its diagnostic buffer, newest entry first (--count: the
+newest N); szl any system status list as records in hex (ID and INDEX as 0x0011 or 17). Some
+small PLCs (LOGO!) stop answering when asked for these: nothing asks unless you do.
+
 exit status: 0 when every operation succeeded; else the library error code (1-29) of the first
 that failed; 64 bad usage or a refused value; 65 a variable table file that cannot be loaded;
 74 a variable table file that cannot be written.
@@ -237,5 +260,7 @@ examples:
   tolvane-cli --plc 192.168.0.20 --family S7-1200 read "DB1.DBD0:2 (Real)"
   tolvane-cli --plc 192.168.0.30 --family LOGO --tsap 0300:0200 monitor --reconnect
   tolvane-cli --if S7ONLINE --plc 2 partners buspars state
+  tolvane-cli --plc 192.168.0.10 info diag --count 10
+  tolvane-cli --plc 192.168.0.10 szl 0x0011 0
 )USAGE";
 }

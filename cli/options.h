@@ -8,15 +8,16 @@
 
 enum class CommandKind {
   Connect, Disconnect, Partners, BusPars, State, Start, Stop, Clock, SetClock, Login, Logout,
-  Read, Write, Monitor, Save,
+  Read, Write, Monitor, Save, Info, Diag, Szl,
 };
 
 struct CliCommand {
   CommandKind kind;
   std::vector<std::string> args;  // code page 1250, file paths too
   int intervalMs = 1000;          // monitor
-  int count = 0;                  // monitor: reads to do, 0 = until Ctrl+C
   bool reconnect = false;         // monitor: ride out a lost connection
+  int count = 0;                  // monitor: reads to do, 0 = until Ctrl+C; diag: newest entries, 0 = all
+  unsigned szlId = 0, szlIndex = 0;  // szl
 };
 
 struct CliOptions {

@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "app/commands.h"
+#include "app/cpuinfo.h"
+#include "app/szltext.h"
 #include "app/dialogrules.h"
 #include "app/vatload.h"
 #include "res/codepage.h"
@@ -323,6 +325,9 @@ void CliSession::RunCommand(const CliCommand& c) {
       break;
     }
     case CommandKind::Monitor: Monitor(c); break;
+    case CommandKind::Info: Note(Cmd_CpuInfo(app_)); break;
+    case CommandKind::Diag: Diagnostics(c); break;
+    case CommandKind::Szl: List(c); break;
     case CommandKind::Save:
       if (!Vat_Write(c.args[0].c_str(), &app_->plc, &app_->table)) NoteFailure(kExitCantSave);
       break;
@@ -361,4 +366,37 @@ void CliSession::Monitor(const CliCommand& c) {
     }
     ++reads;
   }
+}
+
+// The diagnostic buffer's lines under its log entry, as the window lists them.
+void CliSession::Diagnostics(const CliCommand& c) {
+  DiagList list{};
+  Note(Cmd_ReadDiagnostics(app_, c.count, &list));
+  for (int i = 0; i < list.count; ++i) {
+    char line[kDiagLineMax + 3];
+    const int n = Diag_FormatLine(&list.entries[i], line, kDiagLineMax);
+    std::memcpy(line + n, "\r\n", 3);
+    view_.Print(line);
+  }
+  DiagList_Free(&list);
+}
+
+// Any list: its log entry, then each record as its bytes in hex.
+void CliSession::List(const CliCommand& c) {
+  constexpr int kCapacity = 65536;
+  auto* records = static_cast<std::uint8_t*>(Rt_Alloc(0, kCapacity));
+  S7SzlList list{};
+  Note(Cmd_ReadSzl(app_, c.szlId, c.szlIndex, records, records ? kCapacity : 0, &list));
+  const int length = list.recordLength;
+  for (int r = 0; length > 0 && (r + 1) * length <= list.bytes; ++r) {
+    char line[16];
+    FormatTextN(line, sizeof line, "%4d:", r + 1);
+    view_.Print(line);
+    for (int b = 0; b < length; ++b) {
+      FormatTextN(line, sizeof line, " %02x", list.records[r * length + b]);
+      view_.Print(line);
+    }
+    view_.Print("\r\n");
+  }
+  Rt_Free(records);
 }

@@ -35,8 +35,10 @@
 #define IDM_FONT_NORMAL 522
 #define IDM_FONT_LARGE 523
 #define IDM_ABOUT 524
+#define IDM_CPU_INFO 525
+#define IDM_DIAG_BUFFER 526
 #define IDM_FIRST IDM_FILE_OPEN
-#define IDM_LAST IDM_ABOUT
+#define IDM_LAST IDM_DIAG_BUFFER
 
 // Positions in the menu bar and in "Művelet" that UpdateMenu addresses: the
 // "Kapcsolat" popup has no command id of its own.
@@ -160,3 +162,11 @@
 #define IDC_READ_CLOSE 1164
 #define IDC_READ_STATUS 1165
 #define IDC_READ_RECONNECT 1166
+
+// Diagnostic buffer window (modal, resizable): the entries' list, and along
+// the bottom edge the copy, save and close buttons.
+#define IDD_DIAG_BUFFER 240
+#define IDC_DIAG_LIST 1250
+#define IDC_DIAG_COPY 1251
+#define IDC_DIAG_SAVE 1252
+#define IDC_DIAG_CLOSE 1253

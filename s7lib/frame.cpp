@@ -82,7 +82,9 @@ int S7_GetRequestSize(S7Connection* conn) {
 }
 
 int S7_GetReplySize(S7Connection* conn) {
-  return S7_CheckConnection(conn, 0, 0) == S7_OK ? conn->expectedReply : 0;
+  if (S7_CheckConnection(conn, 0, 0) != S7_OK) return 0;
+  // A list read takes whatever length the CPU gives, at most the PDU.
+  return conn->expectedReply == kReplyLengthVaries ? conn->pduSize : conn->expectedReply;
 }
 
 int S7_GetVarCount(S7Connection* conn) {

@@ -256,6 +256,128 @@ int S7_CpuStop(S7Connection* conn);
 int S7_SessionLogin(S7Connection* conn, const char* password);
 int S7_SessionLogout(S7Connection* conn);
 
+// ---------------------------------------------------------------- system status lists
+
+// One system status list as the CPU sent it, its fragments joined. The
+// records are the caller's buffer (records points into it); id and index are
+// the ones the CPU answered with.
+struct S7SzlList {
+  std::uint16_t id;
+  std::uint16_t index;
+  std::uint16_t recordLength;   // bytes per record
+  std::uint16_t recordCount;    // records in the list (for a header-only
+                                // list, id 0x0Fxx, as claimed: no bytes come)
+  const std::uint8_t* records;
+  std::int32_t bytes;           // record bytes in the buffer
+  std::int32_t fragments;       // replies the list took, one request each
+};
+
+// Reads list `id` with `index` into records (capacity bytes; may be null with
+// capacity 0). Follow-up requests fetch the further fragments until the CPU
+// marks the last one, at most S7_SZL_MAX_FRAGMENTS. Results beyond the
+// usual ones: 26 the CPU refused the list (extended code: its error code, e.g.
+// 0xD401 no such list, 0xD402 no such index); 27 the reply's return code was
+// not 0xFF (extended code: that return code); 15 a fragment that is not an
+// answer to the request, cut short, or too many fragments; 28 the list's
+// record length and count disagree with its bytes (extended code 0), or the
+// list does not fit the buffer (extended code: the record bytes it has; the
+// buffer then holds the first capacity bytes). Never call this on a PLC the
+// user did not ask about: some small PLCs (LOGO!) stop answering.
+inline constexpr int S7_SZL_MAX_FRAGMENTS = 1024;
+int S7_ReadSzl(S7Connection* conn, unsigned id, unsigned index, std::uint8_t* records, int capacity,
+               S7SzlList* list);
+
+// Decoders of the lists the program shows. Each reads only the list's own
+// bytes, whatever its header claims, and returns 0, or 15 when the list
+// lacks what the decoder needs (record too short, no record of the kind).
+// Texts are the CPU's bytes up to the first zero, trailing blanks cut.
+
+// A version as the module identification carries it: 'V', major, minor,
+// patch. Records without the 'V' (an S7-300's hardware release) keep their
+// two words as they came.
+struct S7Version {
+  std::uint8_t present;  // 1 when the record carried a 'V' version
+  std::uint8_t major, minor, patch;
+  std::uint16_t word1, word2;
+};
+
+// List 0x0011 (or 0x0111): the module (index 1), its hardware (6), firmware
+// (7) and, on an S7-1500, boot loader (0x82).
+struct S7ModuleIdentity {
+  char orderNumber[21];
+  S7Version hardware;
+  S7Version firmware;
+  S7Version bootLoader;
+};
+int S7_DecodeModuleIdentity(const S7SzlList* list, S7ModuleIdentity* out);
+
+// List 0x001C (or 0x011C): the texts a CPU keeps about itself; those it does
+// not send stay empty.
+struct S7ComponentIdentity {
+  char plcName[33];           // index 1
+  char moduleName[33];        // 2
+  char plantDesignation[33];  // 3
+  char copyright[33];         // 4
+  char serialNumber[33];      // 5
+  char moduleTypeName[33];    // 7
+  char memoryCardSerial[33];  // 8
+  char location[33];          // 0x0B
+};
+int S7_DecodeComponentIdentity(const S7SzlList* list, S7ComponentIdentity* out);
+
+// Lists 0x0074 / 0x0174 (index = LED id): one record per LED.
+struct S7Led {
+  std::uint16_t id;     // low byte: 1 SF, 2 INTF, 3 EXTF, 4 RUN, 5 STOP, 6 FRCE, ...
+  std::uint8_t on;      // 0 off, 1 on
+  std::uint8_t blink;   // 0 steady, 1 at 2 Hz, 2 at 0.5 Hz
+};
+// Fills at most capacity LEDs; *count gets how many the list has.
+int S7_DecodeLeds(const S7SzlList* list, S7Led* leds, int capacity, int* count);
+
+// List 0x0232 index 4: protection levels and the switches.
+struct S7Protection {
+  std::uint16_t keySwitchLevel;  // 1-3
+  std::uint16_t parameterLevel;  // 0-3, 0 = no password
+  std::uint16_t levelInForce;
+  std::uint16_t modeSwitch;      // 1 RUN, 2 RUN-P, 3 STOP, 4 MRES, 0 undefined
+  std::uint16_t startupSwitch;   // 1 CRST, 2 WRST, 0 none
+};
+int S7_DecodeProtection(const S7SzlList* list, S7Protection* out);
+
+// List 0x0424: the CPU's mode and the transition that led to it.
+struct S7CpuMode {
+  std::uint16_t eventId;      // of the last mode transition
+  std::uint8_t mode;          // 1-4 STOP, 5-7 start-up, 8 RUN, 0x0A HOLD, 0x0D defective
+  std::uint8_t previousMode;
+  std::uint8_t startupInfo[4];
+  std::uint8_t timeValid;     // time holds the stamp when 1
+  CalendarRecord time;
+};
+int S7_DecodeCpuMode(const S7SzlList* list, S7CpuMode* out);
+
+// List 0x0131 index 1: what the CPU offers for communication.
+struct S7CommLimits {
+  std::uint16_t maxPdu;
+  std::uint16_t maxConnections;
+  std::uint32_t mpiRate;        // bit/s
+  std::uint32_t backplaneRate;  // bit/s
+};
+int S7_DecodeCommLimits(const S7SzlList* list, S7CommLimits* out);
+
+// List 0x00A0 (0x01A0: the newest index entries): the diagnostic buffer,
+// newest first. Decodes entry n (0 = the newest).
+struct S7DiagEntry {
+  std::uint16_t eventId;
+  std::uint8_t priorityClass;
+  std::uint8_t obNumber;
+  std::uint16_t datId;
+  std::uint16_t info1;
+  std::uint32_t info2;
+  std::uint8_t timeValid;     // time holds the stamp when 1
+  CalendarRecord time;
+};
+int S7_DecodeDiagEntry(const S7SzlList* list, int n, S7DiagEntry* out);
+
 // ---------------------------------------------------------------- read and write services
 
 // values: with convert set, one 32-bit slot per element ("Char" one byte and

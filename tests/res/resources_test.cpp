@@ -84,8 +84,8 @@ TEST(MenuResource, PopupsSitWhereTheWindowCodeLooksForThem) {
   EXPECT_EQ(ItemIds(file), (std::vector<int>{IDM_FILE_OPEN, IDM_FILE_SAVE, 0, IDM_FILE_EXIT}));
   EXPECT_EQ(ItemIds(operation),
             (std::vector<int>{-1, -1, 0, IDM_PARTNERS, IDM_BUS_PARAMETERS, 0, IDM_CPU_STATE, IDM_CPU_START,
-                              IDM_CPU_STOP, 0, IDM_GET_CLOCK, IDM_SET_CLOCK, 0, IDM_LOGIN, IDM_LOGOUT, 0,
-                              IDM_READ, IDM_WRITE}));
+                              IDM_CPU_STOP, IDM_CPU_INFO, IDM_DIAG_BUFFER, 0, IDM_GET_CLOCK, IDM_SET_CLOCK, 0,
+                              IDM_LOGIN, IDM_LOGOUT, 0, IDM_READ, IDM_WRITE}));
   EXPECT_EQ(ItemIds(other), (std::vector<int>{-1, IDM_ABOUT}));
 
   EXPECT_EQ(ItemText(operation, 0, true), L"&Illesztő");
@@ -120,7 +120,7 @@ TEST(MenuResource, EveryCommandHasItsMasterTextAndStartingState) {
       {IDM_GET_CLOCK, G, !C},       {IDM_SET_CLOCK, G, !C},         {IDM_LOGIN, G, !C},
       {IDM_LOGOUT, G, !C},          {IDM_READ, G, !C},              {IDM_WRITE, G, !C},
       {IDM_FONT_SMALL, !G, !C},     {IDM_FONT_NORMAL, !G, C},       {IDM_FONT_LARGE, !G, !C},
-      {IDM_ABOUT, !G, !C},
+      {IDM_ABOUT, !G, !C},          {IDM_CPU_INFO, G, !C},          {IDM_DIAG_BUFFER, G, !C},
   };
   static_assert(std::size(kItems) == IDM_LAST - IDM_FIRST + 1);
   for (const auto& item : kItems) {
@@ -139,6 +139,7 @@ TEST(MenuResource, EveryCommandHasItsMasterTextAndStartingState) {
   EXPECT_EQ(ItemText(menu.get(), IDM_SET_CLOCK, false), L"Óra beállítás");
   EXPECT_EQ(ItemText(menu.get(), IDM_WRITE, false), L"Írás\tCtrl+W");
   EXPECT_EQ(ItemText(menu.get(), IDM_ABOUT, false), L"&Névjegy\t?");
+  EXPECT_EQ(ItemText(menu.get(), IDM_DIAG_BUFFER, false), L"Diagnosztikai puffer");
 }
 
 TEST(AcceleratorResource, HoldsTheSixKeysOfTheMainWindow) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tools/plcsim/plcsim.h"
 
@@ -15,13 +16,16 @@ void Usage() {
                "                      [--tsap LOCAL:REMOTE] [--pg-limit N] [--pdu BYTES]\n"
                "                      [--db NUMBER:BYTES[:optimized|:protected]]... [--no-put-get]\n"
                "                      [--password TEXT] [--stopped] [--outage EVERY:FOR] [--seconds N]\n"
+               "                      [--szl-silent] [--refuse-szl ID]...\n"
                "Simulates an S7 CPU on ISO-on-TCP at the address (default 127.0.0.2), port 102,\n"
                "until stopped or for the given number of seconds. Without --db it has DB1 (512\n"
                "bytes), DB2 (64) and DB10 (1024); a password refuses writes until a login.\n"
                "--family S7-300|S7-1200|S7-1500|LOGO|S7-200|S7-200SMART|custom takes that\n"
                "family's rack and slot or TSAPs (hex) and connection limits; --pg-limit 0 lifts\n"
                "the limit. --no-put-get refuses reads and writes as an S7-1200/1500 without\n"
-               "PUT/GET access; --outage goes away every EVERY seconds for FOR seconds.\n");
+               "PUT/GET access; --outage goes away every EVERY seconds for FOR seconds.\n"
+               "--szl-silent leaves system status list reads unanswered (as a LOGO! does), but\n"
+               "the state's; --refuse-szl refuses list ID (0x001C or 28) as a CPU without it.\n");
 }
 
 bool IntArg(const char* text, int low, int high, int* out) {
@@ -88,6 +92,8 @@ int main(int argc, char** argv) {
     Usage();
     return 64;
   }
+  bool szlSilent = false;
+  std::vector<int> refusedLists;
   for (int i = 1; i < argc; i += 2) {
     const char* arg = argv[i];
     // Flags without a value.
@@ -98,6 +104,11 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(arg, "--no-put-get")) {
       config.model.putGet = false;
+      --i;
+      continue;
+    }
+    if (!std::strcmp(arg, "--szl-silent")) {
+      szlSilent = true;
       --i;
       continue;
     }
@@ -132,6 +143,11 @@ int main(int argc, char** argv) {
       const char* colon = std::strchr(value, ':');
       ok = colon && IntArg(std::string(value, colon).c_str(), 1, 86400, &outageEvery) &&
            IntArg(colon + 1, 1, 86400, &outageFor);
+    } else if (!std::strcmp(arg, "--refuse-szl") && value) {
+      char* end = nullptr;
+      const long id = std::strtol(value, &end, 0);
+      ok = end && !*end && id >= 0 && id <= 0xFFFF;
+      if (ok) refusedLists.push_back(static_cast<int>(id));
     } else if (!std::strcmp(arg, "--seconds") && value) {
       ok = IntArg(value, 1, 86400, &seconds);
     } else {
@@ -149,6 +165,8 @@ int main(int argc, char** argv) {
                  plcsim::Ipv4Text(config.address).c_str(), wsa);
     return 1;
   }
+  if (szlSilent) sim.Model().SetSzlBehaviour(plcsim::SzlBehaviour::Silent);
+  for (int id : refusedLists) sim.Model().RefuseSzl(static_cast<std::uint16_t>(id));
   std::printf("tolvane-plcsim: S7 CPU (rack %d, slot %d, PDU %d) listening on %s:102\n", config.rack,
               config.slot, config.model.pduSize, sim.AddressText().c_str());
   std::fflush(stdout);

@@ -46,6 +46,8 @@ PlcModel::PlcModel(const ModelConfig& config) : config_(config), running_(config
   clockBaseMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(
                      std::chrono::system_clock::now().time_since_epoch())
                      .count();
+  diagnostics_ = DefaultDiagnostics();
+  modeTime_ = diagnostics_.front().time;
 }
 
 PlcModel::Area* PlcModel::FindArea(std::uint8_t code, int db) {
@@ -75,7 +77,7 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
   }
   if (type == 1) {
     switch (request[10]) {
-      case kFunctionSetup: SetupCommunication(request, reply); return true;
+      case kFunctionSetup: SetupCommunication(request, session, reply); return true;
       case kFunctionRead: ReadVariables(request, paramLength, reply); return true;
       case kFunctionWrite: WriteVariables(request, paramLength, dataLength, session, reply); return true;
       case kFunctionStart:
@@ -83,8 +85,7 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
       default: break;
     }
   } else if (type == 7) {
-    Userdata(request, paramLength, session, reply);
-    return true;
+    return Userdata(request, paramLength, session, reply);
   }
   // Anything this CPU does not offer: an acknowledgement carrying the error
   // a CPU gives for a service it does not know.
@@ -93,9 +94,10 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
   return true;
 }
 
-void PlcModel::SetupCommunication(const Bytes& request, Bytes* reply) {
+void PlcModel::SetupCommunication(const Bytes& request, SessionState* session, Bytes* reply) {
   int asked = request.size() >= 18 ? (request[16] << 8) | request[17] : 0;
   int granted = asked > 0 && asked < config_.pduSize ? asked : config_.pduSize;
+  session->pduSize = granted;
   *reply = AckHeader(request, 3, 0, 0);
   const std::uint8_t params[8] = {0xF0, 0x00, 0x00, 0x01, 0x00, 0x01,
                                   static_cast<std::uint8_t>(granted >> 8), static_cast<std::uint8_t>(granted)};
@@ -117,8 +119,12 @@ void PlcModel::Control(const Bytes& request, Bytes* reply) {
     }
     lastRestart_ = cold ? 1 : 0;
     running_ = true;
+    Record(cold ? 0x1385 : 0x1381);
+    Record(0x4301);
+    Record(0x4302);
   } else {
     running_ = false;
+    Record(0x4304);
   }
   *reply = AckHeader(request, 3, 0, 0);
   reply->push_back(function);
