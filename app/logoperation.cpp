@@ -8,10 +8,14 @@
 
 #include "app/appstate.h"
 #include "app/frontend.h"
+#include "app/loghints.h"
 #include "app/logpane.h"
 #include "res/strings.h"
 
 namespace {
+
+// A request holds at most 20 items.
+constexpr int kMaxHintItems = 20;
 
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -104,6 +108,30 @@ void Details(int op, int value, const void* data, S7Connection* conn, HeapText* 
   }
 }
 
+// The entry's first line: connection name (where the operation has one),
+// operation, error text and extended code.
+void AppendHeader(HeapText* entry, S7Connection* conn, bool named, int nameId, int error, std::int32_t ext) {
+  char name[24] = "";
+  if (named) S7_GetConnectionName(conn, name);
+  entry->Format(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(nameId), TextId(IDS_ERR_OK + error), ext,
+                ext, ext, "");
+}
+
+void Hand(HeapText* entry) {
+  std::size_t length = 0;
+  char* text = entry->Take(&length);
+  if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);
+}
+
+// A PLC that did not answer in time is cut off: a late answer must not be
+// taken for the answer to the next request.
+void DisconnectAfterTimeout(AppState* app) {
+  const int rc = S7_Disconnect(app->conn);
+  LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
+  if (rc == S7_OK)
+    if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(MenuState::Unchanged, MenuState::Open, SaveItem::Leave);
+}
+
 }  // namespace
 
 const char* CpuStateText(int state) {
@@ -148,33 +176,35 @@ void LogOperation(int operation, int value, const void* data) {
 
   HeapText detail;
   if (error == S7_OK) Details(op, value, data, conn, &detail);
-  char name[24] = "";
-  if (HasName(op)) S7_GetConnectionName(conn, name);
-
   HeapText entry;
-  entry.Format(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
-               ext, ext, "");
+  AppendHeader(&entry, conn, HasName(op), operation, error, ext);
   entry.Append(detail.Text(), detail.Length());
   // Item results belong to the read or write that produced them: an
   // unrelated failure (a bus service, an interface) must not show the
   // results a connection kept from its last request.
   const bool readOrWrite = op >= S7_OP_SIMPLE_READ && op <= S7_OP_MULTI_WRITE;
   const int items = error != S7_OK && readOrWrite ? S7_GetVarCount(conn) : 0;
+  std::uint8_t codes[kMaxHintItems];
   for (int i = 0; i < items; ++i) {
     int code = 0;
     S7_GetVarResult(conn, i, &code);
+    if (i < kMaxHintItems) codes[i] = static_cast<std::uint8_t>(code);
     char address[kVarAddressTextMax] = "?";
     if (i < app->table.count) Var_FormatAddress({.withCount = true, .withType = true}, 0, &app->table.vars[i], address, nullptr);
     entry.Format(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
   }
-  std::size_t length = 0;
-  char* text = entry.Take(&length);
-  if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);
+  // What the refusal most likely means, after the entry as it always was.
+  const int hinted = items < kMaxHintItems ? items : kMaxHintItems;
+  Log_AppendHints({op, error, ext, codes, hinted}, &entry);
+  Hand(&entry);
+  if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) DisconnectAfterTimeout(app);
+}
 
-  if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) {
-    const int rc = S7_Disconnect(app->conn);
-    LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
-    if (rc == S7_OK)
-      if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(MenuState::Unchanged, MenuState::Open, SaveItem::Leave);
-  }
+void LogCommandEntry(int nameId, int error, std::int32_t ext, const char* detail, std::size_t length) {
+  AppState* app = TheAppState();
+  HeapText entry;
+  AppendHeader(&entry, app->conn, true, nameId, error, ext);
+  if (detail) entry.Append(detail, length);
+  Hand(&entry);
+  if (error == S7_ERR_TIMEOUT) DisconnectAfterTimeout(app);
 }

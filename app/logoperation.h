@@ -27,6 +27,13 @@ inline constexpr int kLogOperationBase = 2000;
 // Operation ids outside 2000-2018 write nothing.
 void LogOperation(int operation, int value, const void* data);
 
+// The entry of a command that runs several library calls under one name (the
+// system status lists): the name's string id, the result and extended code
+// it ended with, and its detail lines (each ending in CR LF). After a
+// time-out the connection is disconnected, with its own entry, as after a
+// state read.
+void LogCommandEntry(int nameId, int error, std::int32_t ext, const char* detail, std::size_t length);
+
 // The texts the entries use, for whoever shows the same facts elsewhere.
 const char* CpuStateText(int state);
 const char* PartnerStatusText(std::uint8_t status);  // null: no line for this status

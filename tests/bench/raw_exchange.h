@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "s7lib/s7internal.h"
 
 inline bool RawRoundTrip(PlatSocket s, const std::vector<std::uint8_t>& out, std::uint8_t* in, int expect) {
   if (Plat_SockSend(s, out.data(), static_cast<int>(out.size())) != static_cast<int>(out.size())) return false;
@@ -15,4 +16,24 @@ inline bool RawRoundTrip(PlatSocket s, const std::vector<std::uint8_t>& out, std
     got += n;
   }
   return true;
+}
+
+// A plain socket to the PLC at address (network byte order), port 102, with
+// the ISO-on-TCP connection to rack 0, slot 2 confirmed; kNoSocket if not.
+inline PlatSocket RawConnect(std::uint32_t address) {
+  PlatSocket s = Plat_SockTcp();
+  int wsa = 0;
+  if (Plat_SockConnect(s, address, 102, 2000, &wsa) != PlatConnect::Connected) {
+    Plat_SockClose(s);
+    return kNoSocket;
+  }
+  Plat_SockNoDelay(s);
+  std::uint8_t cr[22];
+  IsoTcp_BuildConnectFrame(cr, S7_RackSlotTsaps(S7ConnectionType::PG, 0, 2), 0xE0);
+  std::uint8_t cc[22];
+  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), cc, 22)) {
+    Plat_SockClose(s);
+    return kNoSocket;
+  }
+  return s;
 }

@@ -6,30 +6,22 @@
 
 #include <vector>
 
-#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
-#include "tools/plcsim/plcsim.h"
+#include "tests/bench/sim_bench.h"
 
 namespace {
 
 constexpr int kVariables = 20;
 
-struct Bench {
-  plcsim::Simulator sim;
-  S7Interface* iface = nullptr;
-  Bench() {
-    Rt_Init();
-    plcsim::Config config;
-    config.model.pduSize = 512;
-    sim.Start(config);
-    iface = S7_Interface_Init(S7_KIND_TCP);
-  }
-  ~Bench() { S7_Interface_Done(iface); }
-};
+plcsim::Config Pdu512() {
+  plcsim::Config config;
+  config.model.pduSize = 512;
+  return config;
+}
 
-Bench& Shared() {
-  static Bench b;
+SimBench& Shared() {
+  static SimBench b(Pdu512());
   return b;
 }
 
@@ -51,7 +43,7 @@ bool BuildRead(S7Connection* conn, Request* r) {
 }
 
 void BM_LibraryMultiRead20(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "bench", 1000, b.sim.Address(), 0, 2, 240);
   Request r;
   if (!BuildRead(conn, &r)) state.SkipWithError("request refused");
@@ -66,7 +58,7 @@ BENCHMARK(BM_LibraryMultiRead20)->UseRealTime()->Unit(benchmark::kMicrosecond);
 // The same request frame, built once by the library, and its reply, with
 // nothing but send and recv: the floor the library is measured against.
 void BM_RawSocketMultiRead20(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "template", 1000, b.sim.Address(), 0, 2, 240);
   Request r;
   if (!BuildRead(conn, &r)) state.SkipWithError("request refused");
@@ -77,14 +69,9 @@ void BM_RawSocketMultiRead20(benchmark::State& state) {
   const int replyFrame = kIsoHeader + conn->expectedReply;
   S7_Connection_Done(conn);
 
-  PlatSocket s = Plat_SockTcp();
-  int wsa = 0;
-  Plat_SockConnect(s, b.sim.Address(), 102, 2000, &wsa);
-  Plat_SockNoDelay(s);
-  std::uint8_t cr[22];
-  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
+  PlatSocket s = RawConnect(b.sim.Address());
+  if (s == kNoSocket) state.SkipWithError("no CC");
   std::uint8_t in[600];
-  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), in, 22)) state.SkipWithError("no CC");
   for (auto _ : state) {
     if (!RawRoundTrip(s, request, in, replyFrame)) state.SkipWithError("exchange failed");
   }

@@ -41,11 +41,13 @@ PlcModel::PlcModel(const ModelConfig& config) : config_(config), running_(config
   areas_.push_back({kAreaTimers, 0, Bytes(2 * static_cast<std::size_t>(config.timers))});
   areas_.push_back({kAreaCounters, 0, Bytes(2 * static_cast<std::size_t>(config.counters))});
   for (const DataBlockSpec& db : config.dataBlocks)
-    areas_.push_back({kAreaDataBlock, db.number, Bytes(static_cast<std::size_t>(db.size))});
+    areas_.push_back({kAreaDataBlock, db.number, Bytes(static_cast<std::size_t>(db.size)), db.access});
   clockAnchor_ = std::chrono::steady_clock::now();
   clockBaseMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(
                      std::chrono::system_clock::now().time_since_epoch())
                      .count();
+  diagnostics_ = DefaultDiagnostics();
+  modeTime_ = diagnostics_.front().time;
 }
 
 PlcModel::Area* PlcModel::FindArea(std::uint8_t code, int db) {
@@ -67,9 +69,15 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
     FinishLengths(reply, 12, 0);
     return true;
   }
+  const bool job = type == 1 && (request[10] == kFunctionRead || request[10] == kFunctionWrite);
+  if (job && !config_.putGet) {
+    *reply = AckHeader(request, 2, 0x81, 0x04);  // no parameter, no data
+    FinishLengths(reply, 12, 0);
+    return true;
+  }
   if (type == 1) {
     switch (request[10]) {
-      case kFunctionSetup: SetupCommunication(request, reply); return true;
+      case kFunctionSetup: SetupCommunication(request, session, reply); return true;
       case kFunctionRead: ReadVariables(request, paramLength, reply); return true;
       case kFunctionWrite: WriteVariables(request, paramLength, dataLength, session, reply); return true;
       case kFunctionStart:
@@ -77,8 +85,7 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
       default: break;
     }
   } else if (type == 7) {
-    Userdata(request, paramLength, session, reply);
-    return true;
+    return Userdata(request, paramLength, session, reply);
   }
   // Anything this CPU does not offer: an acknowledgement carrying the error
   // a CPU gives for a service it does not know.
@@ -87,9 +94,10 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
   return true;
 }
 
-void PlcModel::SetupCommunication(const Bytes& request, Bytes* reply) {
+void PlcModel::SetupCommunication(const Bytes& request, SessionState* session, Bytes* reply) {
   int asked = request.size() >= 18 ? (request[16] << 8) | request[17] : 0;
   int granted = asked > 0 && asked < config_.pduSize ? asked : config_.pduSize;
+  session->pduSize = granted;
   *reply = AckHeader(request, 3, 0, 0);
   const std::uint8_t params[8] = {0xF0, 0x00, 0x00, 0x01, 0x00, 0x01,
                                   static_cast<std::uint8_t>(granted >> 8), static_cast<std::uint8_t>(granted)};
@@ -111,8 +119,12 @@ void PlcModel::Control(const Bytes& request, Bytes* reply) {
     }
     lastRestart_ = cold ? 1 : 0;
     running_ = true;
+    Record(cold ? 0x1385 : 0x1381);
+    Record(0x4301);
+    Record(0x4302);
   } else {
     running_ = false;
+    Record(0x4304);
   }
   *reply = AckHeader(request, 3, 0, 0);
   reply->push_back(function);
