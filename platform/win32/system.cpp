@@ -9,6 +9,14 @@ std::uint32_t Plat_TickCount() { return GetTickCount(); }
 
 void Plat_Sleep(std::uint32_t ms) { Sleep(ms); }
 
+std::uint64_t Plat_UtcMicroseconds() {
+  // FILETIME counts 100 ns steps from 1601; 11644473600 s lie between 1601 and 1970.
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  const std::uint64_t ticks = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return ticks / 10u - 11644473600000000ull;
+}
+
 void Plat_LocalTime(PlatCalendar* out) {
   SYSTEMTIME st;
   GetLocalTime(&st);
