@@ -83,6 +83,7 @@ MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now
 
 MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink) {
   run->lastResult = Cmd_ReadTable(app);
+  if (run->log) ValueLog_Cycle(run->log, &app->table, run->lastResult);
   if (run->lastResult != S7_OK) {
     run->cyclic = false;
     return MonitorStepResult::Failed;

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "app/appstate.h"
+#include "app/valuelog.h"
 #include "vars/vars.h"
 
 // The schedule: a read is due once an interval has passed since the schedule
@@ -64,6 +65,7 @@ struct MonitorRun {
   MonitorLines lines;
   bool cyclic;
   int lastResult;  // the library's result of the last read
+  ValueLog* log;   // when set, each read (or failed read) is a row of it
 };
 
 enum class MonitorStepResult {
@@ -75,8 +77,9 @@ enum class MonitorStepResult {
 
 // The tick of a monitor at now: when a read is due and the monitor reads
 // cyclically, the whole table is read (Cmd_ReadTable: only a failure is
-// logged, a time-out also disconnects) and the lines whose value changed go
-// to sink. A failure switches cyclic reading off.
+// logged, a time-out also disconnects), the read goes into the value log
+// when one is set, and the lines whose value changed go to sink. A failure
+// switches cyclic reading off.
 MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink);
 // One read now, whatever the schedule (the read window's first, after a
 // write or a load), as a due step would do it: Read or Failed.

@@ -99,6 +99,8 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t* i, CliOptio
       o->nameGiven = true;
     } else if (a == "--vat") {
       if (!value("--vat", &v) || !ProgramText(v, "--vat", &o->vat, why)) return false;
+    } else if (a == "--trace") {
+      if (!value("--trace", &v) || !ProgramText(v, "--trace", &o->trace, why)) return false;
     } else {
       *why = "unknown option " + a;
       return false;
@@ -107,14 +109,21 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t* i, CliOptio
   return true;
 }
 
-// A monitor option (--interval, --count) at args[*i], with its value.
+bool IsMonitorOption(const std::string& a) {
+  return a == "--interval" || a == "--count" || a == "--csv" || a == "--changed";
+}
+
+// A monitor option (--interval, --count, --csv, --changed) at args[*i], with
+// its value.
 bool ParseMonitorOption(const std::vector<std::string>& args, std::size_t* i, CliCommand* cmd, std::string* why) {
   const std::string& a = args[*i];
+  if (a == "--changed") return cmd->csvChangedOnly = true;
   if (*i + 1 >= args.size()) return *why = a + " needs a value", false;
   const std::string& v = args[++*i];
   if (a == "--interval" && !Number(v, 50, 3600000, &cmd->intervalMs))
     return *why = "--interval takes 50-3600000 (milliseconds)", false;
   if (a == "--count" && !Number(v, 1, 100000000, &cmd->count)) return *why = "--count takes a positive number", false;
+  if (a == "--csv" && !ProgramText(v, "--csv", &cmd->csv, why)) return false;
   return true;
 }
 
@@ -125,7 +134,7 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
   CliCommand cmd{c->kind};
   for (++*i; *i < args.size() && !FindCommand(args[*i]); ++*i) {
     const std::string& a = args[*i];
-    if (c->kind == CommandKind::Monitor && (a == "--interval" || a == "--count")) {
+    if (c->kind == CommandKind::Monitor && IsMonitorOption(a)) {
       if (!ParseMonitorOption(args, i, &cmd, why)) return false;
       continue;
     }
@@ -136,6 +145,7 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
     cmd.args.push_back(std::move(text));
   }
   if (static_cast<int>(cmd.args.size()) < c->minArgs) return *why = std::string(c->name) + " needs an argument", false;
+  if (cmd.csvChangedOnly && cmd.csv.empty()) return *why = "--changed goes with --csv FILE", false;
   if (c->kind == CommandKind::Start && cmd.args[0] != "warm" && cmd.args[0] != "cold")
     return *why = "start takes warm or cold", false;
   // The table holds 20 variables: more would be dropped without a word.
@@ -162,11 +172,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions* o, std::
 
 const char* UsageText() {
   return R"USAGE(usage: tolvane-cli [--if TCP|S7ONLINE|CP_L2_1|CP_L2_2] [--plc ADDRESS] [--rack N] [--slot N]
-                   [--timeout MS] [--name TEXT] [--vat FILE] [--raw] COMMAND [ARGS] [COMMAND [ARGS]]...
+                   [--timeout MS] [--name TEXT] [--vat FILE] [--trace FILE.pcap] [--raw]
+                   COMMAND [ARGS] [COMMAND [ARGS]]...
 commands:  connect | disconnect | partners | buspars | state | start warm|cold | stop
            clock | set-clock now|"YYYY-MM-DD hh:mm:ss[.mmm]" | login PASSWORD | logout
-           read [DEFINITION]... | write DEFINITION=VALUE[,VALUE]... | monitor [--interval MS] [--count N]
-           save FILE
+           read [DEFINITION]... | write DEFINITION=VALUE[,VALUE]...
+           monitor [--interval MS] [--count N] [--csv FILE [--changed]] | save FILE
 
 Opens the interface and creates the connection (defaults: TCP, 192.168.1.1, rack 0, slot 2,
 1000 ms), or loads them with the variables from a variable table file (--vat), then runs the
@@ -181,17 +192,23 @@ Time (1m30s), Date/Time (2024.03.01, 12:30:00.000), Char ('A' as A or #65); give
 element, separated by commas.
 
 monitor re-reads the variables every interval (default 1000 ms) and prints the lines that
-changed, for N reads or until Ctrl+C. save writes the variables and the PLC to a .vat file.
+changed, for N reads or until Ctrl+C; --csv also writes a row of every element's value per
+read into FILE (UTF-8, ";" and decimal comma, as a spreadsheet opens it), --changed only when
+a value changed. save writes the variables and the PLC to a .vat file.
+
+--trace records every frame sent and received into FILE.pcap, which Wireshark opens.
 
 exit status: 0 when every operation succeeded; else the library error code (1-29) of the first
 that failed; 64 bad usage or a refused value; 65 a variable table file that cannot be loaded;
-74 a variable table file that cannot be written.
+74 a file that cannot be written (a variable table, the trace, the value log).
 
 examples:
   tolvane-cli --plc 192.168.0.10 --name "Press 1" state clock
   tolvane-cli --plc 192.168.0.10 read "DB1.DBW2:3 (Int)" "MD4:1 (Real)"
   tolvane-cli --plc 192.168.0.10 write "DB1.DBW2:3 (Int)=1,-2,300" read
   tolvane-cli --vat press.vat monitor --interval 500 --count 10
+  tolvane-cli --vat press.vat monitor --interval 100 --csv press.csv --changed
+  tolvane-cli --trace press.pcap --plc 192.168.0.10 state read "DB1.DBW2:3 (Int)"
   tolvane-cli --if S7ONLINE --plc 2 partners buspars state
 )USAGE";
 }

@@ -15,6 +15,8 @@ struct CliCommand {
   std::vector<std::string> args;  // code page 1250, file paths too
   int intervalMs = 1000;          // monitor
   int count = 0;                  // monitor: reads to do, 0 = until Ctrl+C
+  std::string csv;                // monitor: the value log's file, code page 1250
+  bool csvChangedOnly = false;    // monitor: a row only for a cycle that changed something
 };
 
 struct CliOptions {
@@ -26,6 +28,7 @@ struct CliOptions {
   std::string name;          // code page 1250
   bool nameGiven = false;
   std::string vat;           // --vat FILE, code page 1250
+  std::string trace;         // --trace FILE, code page 1250
   bool raw = false;
   bool help = false;
   std::vector<CliCommand> commands;
@@ -41,4 +44,4 @@ const char* UsageText();
 // Exit codes beyond the library's error codes 1-29.
 inline constexpr int kExitUsage = 64;      // bad usage or a refused value
 inline constexpr int kExitDataFile = 65;   // a variable table file could not be loaded
-inline constexpr int kExitCantSave = 74;   // a variable table file could not be written
+inline constexpr int kExitCantSave = 74;   // a file could not be written: a variable table, a trace, a value log
