@@ -37,6 +37,8 @@
 #define IDM_ABOUT 524
 #define IDM_FIRST IDM_FILE_OPEN
 #define IDM_LAST IDM_ABOUT
+// "Nyomkövetés" in "Egyéb": the wire trace on and off (checked while on).
+#define IDM_TRACE 527
 
 // Positions in the menu bar and in "Művelet" that UpdateMenu addresses: the
 // "Kapcsolat" popup has no command id of its own.
@@ -140,6 +142,7 @@
 #define IDC_ELEMENT_TIME 1235
 
 // Read-variables window (modeless, on a thread of its own): the value list,
+// the row of the recordings (value log, its changed-only choice, the trend),
 // the bottom row (refresh, interval, hide the main window), the close button
 // and the status bar.
 #define IDD_READ_WINDOW 230
@@ -149,3 +152,14 @@
 #define IDC_READ_HIDE_MAIN 1163
 #define IDC_READ_CLOSE 1164
 #define IDC_READ_STATUS 1165
+#define IDC_READ_LOG 1167
+#define IDC_READ_LOG_CHANGED 1168
+#define IDC_READ_TREND 1169
+
+// The trend of one element (modeless, on the read window's thread): the
+// element's choice, the picture, the close button.
+#define IDD_TREND 242
+#define IDC_TREND_LABEL 1260
+#define IDC_TREND_ELEMENT 1261
+#define IDC_TREND_GRAPH 1262
+#define IDC_TREND_CLOSE 1263

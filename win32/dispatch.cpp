@@ -6,11 +6,13 @@
 
 #include "app/commands.h"
 #include "app/menustate.h"
+#include "app/tracing.h"
 #include "app/vatload.h"
 #include "win32/dialogs/dialogs.h"
 #include "win32/filecommands.h"
 #include "win32/readhold.h"
 #include "win32/shell.h"
+#include "win32/toolkit/filedialog.h"
 
 namespace {
 
@@ -74,6 +76,26 @@ int VariableList(AppState* app, Transfer kind) {
   return rc;
 }
 
+// "Nyomkövetés": a running trace ends; otherwise the file is chosen and the
+// trace starts. The item's check mark follows (also a trace that a failed
+// write ended, when the menu opens next).
+int Trace() {
+  char* remembered = Memory().tracePath;
+  if (Cmd_TraceIsOn()) {
+    Cmd_TraceStop();
+  } else {
+    const std::wstring chosen =
+        FileDialog_Ask({TheShell()->main, FileDialogKind::Save, IDS_FILE_TRACE_TITLE, IDS_FILE_TRACE_FILTER_NAME,
+                        IDS_FILE_TRACE_FILTER_PATTERN, IDS_FILE_TRACE_DEFAULT_EXTENSION, remembered});
+    char path[kPathSize];
+    if (chosen.empty() || !FileDialog_TakePath(chosen, IDS_FILE_TRACE_TITLE, path)) return kCommandCancelled;
+    lstrcpynA(remembered, path, kPathSize);
+    if (Cmd_TraceStart(path) != 0) return kCommandFailed;
+  }
+  Shell_UpdateTraceCheck();
+  return S7_OK;
+}
+
 int FileOpen() {
   if (!Vat_Open()) return kCommandCancelled;
   Shell_AfterLoad();
@@ -135,6 +157,7 @@ int Shell_Command(int id) {
     case IDM_FONT_NORMAL:
     case IDM_FONT_LARGE: Shell_SelectLogFont(id - IDM_FONT_SMALL); return S7_OK;
     case IDM_ABOUT: Dialog_About(Shell_DialogHost()); return S7_OK;
+    case IDM_TRACE: return Trace();
     default: return kCommandRefused;
   }
 }

@@ -70,12 +70,14 @@ void Shell_UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveI
 void Shell_UpdateStatusText();
 void Shell_UpdateTitle();
 void Shell_SelectLogFont(int index);
+// "Nyomkövetés" checked exactly while a trace runs.
+void Shell_UpdateTraceCheck();
 void Shell_ClockTick();
 void Shell_SetStatusParts();
 void Shell_Layout(WPARAM sizeType);
 void Shell_MinMaxInfo(MINMAXINFO* info);
 
-// Runs menu command id (IDM_FIRST-IDM_LAST) when it applies now, and says
+// Runs menu command id (IDM_FIRST-IDM_LAST, IDM_TRACE) when it applies now, and says
 // what happened: the command's library result, kCommandCancelled when the
 // user cancelled its dialog, kCommandRefused when it did not apply,
 // kCommandFailed when a file could not be saved (logged) (dispatch.cpp).

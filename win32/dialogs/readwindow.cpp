@@ -1,7 +1,8 @@
 // The read-variables window on its thread: the dialog procedure, the 50 ms
 // timer that runs the monitor step (app/monitor.h) and the clock, the
-// display-mode menu of a line, and the way back to the main window. What the
-// main window does around the thread is win32/readhold.cpp's.
+// display-mode menu of a line, the value log and the trend window it feeds,
+// and the way back to the main window. What the main window does around the
+// thread is win32/readhold.cpp's.
 #include "win32/dialogs/readwindow.h"
 
 #include <windows.h>
@@ -12,9 +13,12 @@
 #include <iterator>
 
 #include "app/monitor.h"
+#include "app/trend.h"
 #include "win32/dialogs/modemenu.h"
 #include "win32/dialogs/readlayout.h"
+#include "win32/dialogs/trendwindow.h"
 #include "win32/toolkit/dialogbase.h"
+#include "win32/toolkit/filedialog.h"
 #include "win32/toolkit/listclick.h"
 #include "win32/toolkit/listlines.h"
 #include "win32/toolkit/winutil.h"
@@ -47,6 +51,7 @@ struct ReadWindow {
   ReadLayout layout;
   int lastSecond;
   int menuLine;  // the line whose display mode the open menu offers
+  HWND trend;    // the trend window while it is open
 };
 
 // Shared by both threads: the window once it exists, and a close asked for
@@ -75,10 +80,58 @@ void StopRefreshing(HWND dialog) {
   EnableWindow(Item(dialog, IDC_READ_INTERVAL), FALSE);
 }
 
+// The value log ends: closed (a log line says so, or tells the failure that
+// stopped it), and the choice of the next one is free again.
+void EndValueLog(HWND dialog, ReadWindow* w) {
+  ValueLog_Close(w->run.log);
+  w->run.log = nullptr;
+  Button_SetCheck(Item(dialog, IDC_READ_LOG), BST_UNCHECKED);
+  EnableWindow(Item(dialog, IDC_READ_LOG_CHANGED), TRUE);
+}
+
+void StartValueLog(HWND dialog, ReadWindow* w) {
+  ValueLogChoice* choice = w->host->valueLog;
+  const std::wstring chosen = FileDialog_Ask({dialog, FileDialogKind::Save, IDS_FILE_LOG_TITLE,
+                                              IDS_FILE_LOG_FILTER_NAME, IDS_FILE_LOG_FILTER_PATTERN,
+                                              IDS_FILE_LOG_DEFAULT_EXTENSION, choice->path});
+  char path[kPathSize];
+  std::uint32_t error = 0;
+  if (!chosen.empty() && FileDialog_TakePath(chosen, IDS_FILE_LOG_TITLE, path)) {
+    lstrcpynA(choice->path, path, sizeof choice->path);
+    const ValueLogRows rows = choice->changedOnly ? ValueLogRows::ChangedOnly : ValueLogRows::EveryCycle;
+    w->run.log = ValueLog_Open(path, rows, Table(w), &error);
+  }
+  Button_SetCheck(Item(dialog, IDC_READ_LOG), w->run.log ? BST_CHECKED : BST_UNCHECKED);
+  EnableWindow(Item(dialog, IDC_READ_LOG_CHANGED), w->run.log ? FALSE : TRUE);
+}
+
+// The trend of the selected line's element, or of the first that shows a
+// number.
+void OpenTrend(HWND dialog, ReadWindow* w) {
+  const VariableTable* table = Table(w);
+  int varIndex = -1, element = 0;
+  if (!VarTable_FindLine(table, w->values.Selected(), &varIndex, &element) ||
+      !Trend_IsNumeric(&table->vars[varIndex], element)) {
+    varIndex = -1;
+    for (int i = 0, count = VarTable_Count(table); i < count && varIndex < 0; ++i)
+      for (int e = 0; e < table->vars[i].count; ++e)
+        if (Trend_IsNumeric(&table->vars[i], e)) {
+          varIndex = i;
+          element = e;
+          break;
+        }
+  }
+  if (varIndex < 0) return;  // nothing in the table shows a number
+  TrendWindow_Open({w->host->instance, dialog, table, varIndex, element, &w->trend});
+}
+
 void Tick(HWND dialog, ReadWindow* w) {
   const MonitorStepResult step = Monitor_Step(&w->run, w->host->app, Plat_TickCount(), &w->values);
   if (step == MonitorStepResult::NotDue) return;
   ShowClock(dialog, w);
+  if (step == MonitorStepResult::Read && w->trend) TrendWindow_AfterRead(w->trend);
+  // A full disk or a removed file has stopped the log (one log line said so).
+  if (w->run.log && !ValueLog_Running(w->run.log)) EndValueLog(dialog, w);
   if (step == MonitorStepResult::Failed) StopRefreshing(dialog);
 }
 
@@ -110,6 +163,7 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   FillIntervals(dialog, w);
   Button_SetCheck(Item(dialog, IDC_READ_REFRESH), w->run.cyclic ? BST_CHECKED : BST_UNCHECKED);
   EnableWindow(Item(dialog, IDC_READ_INTERVAL), w->run.cyclic);
+  Button_SetCheck(Item(dialog, IDC_READ_LOG_CHANGED), host->valueLog->changedOnly ? BST_CHECKED : BST_UNCHECKED);
 
   HWND status = Item(dialog, IDC_READ_STATUS);
   int parts[2] = {TimeStampWidth(status, true, 0, 2), -1};
@@ -143,7 +197,9 @@ BOOL Open(HWND dialog, ReadWindow* w) {
 // commands again) before this one goes, so that the system activates it
 // rather than some other program's window. From here on this thread no
 // longer touches the connection, the table or the log.
-void Close(HWND dialog, const ReadWindow* w) {
+void Close(HWND dialog, ReadWindow* w) {
+  if (w->trend) DestroyWindow(w->trend);
+  if (w->run.log) EndValueLog(dialog, w);
   SendMessageW(w->host->main, kWmReadWindowClosing, 0, 0);
   DestroyWindow(dialog);
 }
@@ -194,6 +250,20 @@ void Command(HWND dialog, ReadWindow* w, int id, int code) {
     case IDC_READ_HIDE_MAIN:
       if (code != BN_CLICKED) return;
       ShowWindow(w->host->main, Button_GetCheck(Item(dialog, IDC_READ_HIDE_MAIN)) == BST_CHECKED ? SW_HIDE : SW_SHOW);
+      return;
+    case IDC_READ_LOG:
+      if (code != BN_CLICKED) return;
+      if (w->run.log)
+        EndValueLog(dialog, w);
+      else
+        StartValueLog(dialog, w);
+      return;
+    case IDC_READ_LOG_CHANGED:
+      if (code == BN_CLICKED)
+        w->host->valueLog->changedOnly = Button_GetCheck(Item(dialog, IDC_READ_LOG_CHANGED)) == BST_CHECKED;
+      return;
+    case IDC_READ_TREND:
+      if (code == BN_CLICKED) OpenTrend(dialog, w);
       return;
     case IDC_READ_LIST:
       // The keyboard moves the selection too; a click reports through the
