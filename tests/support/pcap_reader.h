@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -91,11 +92,9 @@ inline bool ParseExported(PcapPacket* p, std::string* why) {
 
 }  // namespace pcapread
 
-inline PcapFile ReadPcap(const std::string& path) {
+inline PcapFile ParsePcap(const std::vector<std::uint8_t>& bytes) {
   using namespace pcapread;
   PcapFile out;
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (bytes.size() < 24 || LE32(bytes.data()) != 0xA1B2C3D4) return out.why = "no pcap file header", out;
   out.linkType = LE32(&bytes[20]);
   for (std::size_t at = 24; at < bytes.size();) {
@@ -113,4 +112,9 @@ inline PcapFile ReadPcap(const std::string& path) {
   }
   out.ok = true;
   return out;
+}
+
+inline PcapFile ReadPcap(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return ParsePcap({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
 }

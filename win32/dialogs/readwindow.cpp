@@ -145,17 +145,6 @@ void FillIntervals(HWND dialog, const ReadWindow* w) {
   ComboBox_SetCurSel(list, chosen);
 }
 
-// The program's icon on the title bar and the taskbar button (shared icons:
-// nothing to release).
-void SetIcons(HWND dialog, HINSTANCE instance) {
-  for (const WPARAM kind : {ICON_BIG, ICON_SMALL}) {
-    const int size = kind == ICON_BIG ? SM_CXICON : SM_CXSMICON;
-    HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON, GetSystemMetrics(size),
-                             GetSystemMetrics(size), LR_SHARED);
-    SendMessageW(dialog, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
-  }
-}
-
 BOOL Open(HWND dialog, ReadWindow* w) {
   g_dialog.store(dialog);
   const ReadWindowHost* host = w->host;
@@ -187,7 +176,7 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   SetTimer(dialog, kTickTimer, kTickMs, nullptr);
   ReadLayout_Record(&w->layout, dialog);
   SetWindowTextW(dialog, WideText(IDS_TITLE_READ_WINDOW).c_str());
-  SetIcons(dialog, host->instance);
+  SetProgramIcons(dialog, host->instance);
   // The main window may have asked for the end while the table was read.
   if (g_closeRequested.load()) PostMessageW(dialog, WM_CLOSE, 0, 0);
   return TRUE;

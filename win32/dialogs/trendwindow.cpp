@@ -248,6 +248,7 @@ BOOL Init(HWND window, TrendWindow* w) {
   RecordLayout(window, w);
   CentreWindow(window, w->host.owner);
   UseArrowCursor(window);
+  SetProgramIcons(window, w->host.instance);
   return TRUE;
 }
 
