@@ -38,11 +38,16 @@ namespace {
 
 void AppendUtf8(HeapText* out, const char* text, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
-    const auto b = static_cast<std::uint8_t>(text[i]);
-    if (b < 0x80) {
-      out->Append(text + i, 1);
+    // Value texts are ASCII but for names and the odd letter: runs of it go
+    // in one piece.
+    std::size_t run = i;
+    while (run < n && static_cast<std::uint8_t>(text[run]) < 0x80) ++run;
+    if (run > i) {
+      out->Append(text + i, run - i);
+      i = run - 1;
       continue;
     }
+    const auto b = static_cast<std::uint8_t>(text[i]);
     const char32_t c = Cp1250ToUnicode(b);
     char u[3];
     int k;
