@@ -3,6 +3,8 @@
 // failure found on another thread.
 #include "app/tracing.h"
 
+#include <atomic>
+
 #include "app/recordlog.h"
 #include "runtime/runtime.h"
 #include "s7lib/s7lib.h"
@@ -10,10 +12,12 @@
 namespace {
 
 char g_path[1024];
-std::uint32_t g_failure = 0;
+// Set on the thread whose exchange found the failure, read on the user
+// interface thread.
+std::atomic<std::uint32_t> g_failure{0};
 
 void OnStop(void*, std::uint32_t error) {
-  g_failure = error;
+  g_failure.store(error);
   RecordLog_Stopped(Recording::Trace, g_path, error);
 }
 
@@ -22,7 +26,7 @@ void OnStop(void*, std::uint32_t error) {
 std::uint32_t Cmd_TraceStart(const char* path) {
   Cmd_TraceStop();
   Rt_StrCopyN(g_path, path, sizeof g_path);
-  g_failure = 0;
+  g_failure.store(0);
   const std::uint32_t error = S7_Trace_Start(path, S7TraceOptions{OnStop, nullptr});
   if (error != 0)
     RecordLog_CantOpen(Recording::Trace, g_path, error);
@@ -32,10 +36,10 @@ std::uint32_t Cmd_TraceStart(const char* path) {
 }
 
 std::uint32_t Cmd_TraceStop() {
-  if (!S7_Trace_IsOn()) return g_failure;
+  if (!S7_Trace_IsOn()) return g_failure.load();
   // A failure found only now is told by S7_Trace_Stop itself, through OnStop.
   if (S7_Trace_Stop() == 0) RecordLog_Ended(Recording::Trace, g_path);
-  return g_failure;
+  return g_failure.load();
 }
 
 bool Cmd_TraceIsOn() { return S7_Trace_IsOn() != 0; }

@@ -103,6 +103,10 @@ TEST_F(CliRecordingTest, NothingIsSentWhenTheTraceOrTheLogCannotBeMade) {
   EXPECT_EQ(r.out, "Nyomkövetés : " + nowhere + " - nem hozható létre. Hibakód : 3. :-(\n");
   EXPECT_EQ(sim_.ConnectRequestCount(), 0);
 
+  r = RunCli(Plc({"read", "MW0:1 (Word)", "monitor", "--changed"}));
+  EXPECT_EQ(r.status, 64) << "--changed is a choice of the value log";
+  EXPECT_NE(r.err.find("--changed goes with --csv FILE"), std::string::npos) << r.err;
+
   const std::string noLog = File("missing/x.csv");
   r = RunCli(Plc({"read", "MW0:1 (Word)", "monitor", "--count", "2", "--csv", noLog}));
   EXPECT_EQ(r.status, 74);
