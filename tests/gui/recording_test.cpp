@@ -94,9 +94,7 @@ TEST_F(RecordingTest, TheValueLogAndTheTrendOfAChangingValue) {
   EXPECT_GT(first.bottom - first.top, 40) << "the swing fills the scale";
   Shot(trend, L"trend-changing-value");
   SetValue(3000);
-  Sleep(600);
-  const Line moved = LineOf(graph);
-  EXPECT_NE(moved.pixels, first.pixels) << "the picture follows the reads";
+  EXPECT_TRUE(WaitUntil([&] { return LineOf(graph).pixels != first.pixels; })) << "the picture follows the reads";
 
   // Off again: the log's end, and its rows.
   ASSERT_TRUE(Click(GetDlgItem(read, IDC_READ_LOG)));

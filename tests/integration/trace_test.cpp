@@ -65,7 +65,9 @@ class TraceTest : public SimTest {
     ASSERT_EQ(S7_SimpleWrite(conn, S7_TYPE_INT, S7_AREA_DB, 1, 0, 0, 4, 1, words), S7_OK);
     sim_.Inject({FaultKind::SplitFrames, 3});
     ASSERT_EQ(S7_SimpleRead(conn, S7_TYPE_INT, S7_AREA_DB, 1, 0, 0, 4, 1, words), S7_OK);
-    sim_.Inject({FaultKind::SplitSegments, 4});
+    // Pieces 20 ms apart mostly reach the client one by one; however they
+    // come, the trace's stream must hold exactly the bytes.
+    sim_.Inject({FaultKind::SplitSegments, 4, 20});
     ASSERT_EQ(S7_GetCpuClock(conn, &clock), S7_OK);
     EXPECT_EQ(words[2], 300);
   }
@@ -101,7 +103,6 @@ TEST_F(TraceTest, ASessionIsOneTcpFlowWhoseStreamsAreTheFramesExchanged) {
   const std::uint32_t plc = sim_.Address();
   std::uint32_t next[2] = {trace.packets[0].sequence, trace.packets[1].sequence};
   Bytes stream[2];
-  int segments[2] = {0, 0};
   for (const PcapPacket& p : trace.packets) {
     EXPECT_TRUE(p.checksumsOk);
     const int from = p.source == plc ? 1 : 0;
@@ -115,7 +116,6 @@ TEST_F(TraceTest, ASessionIsOneTcpFlowWhoseStreamsAreTheFramesExchanged) {
     }
     next[from] += static_cast<std::uint32_t>(p.payload.size()) + ((p.flags & 0x03) ? 1u : 0u);
     stream[from].insert(stream[from].end(), p.payload.begin(), p.payload.end());
-    segments[from] += p.payload.empty() ? 0 : 1;
   }
   std::vector<Bytes> sent, received;
   ASSERT_TRUE(CutFrames(stream[0], &sent));
@@ -131,7 +131,6 @@ TEST_F(TraceTest, ASessionIsOneTcpFlowWhoseStreamsAreTheFramesExchanged) {
   for (std::size_t i = 1; i < received.size(); ++i) replies += (received[i][6] & 0x80) ? 1 : 0;
   EXPECT_EQ(replies, requests);
   EXPECT_EQ(received.size(), 1u + requests + 2u) << "one reply came in three DT frames";
-  EXPECT_GT(segments[1], static_cast<int>(received.size())) << "one frame came in four TCP segments";
 }
 
 TEST_F(TraceTest, AConnectionOpenBeforeTheTraceJoinsMidStream) {
@@ -182,7 +181,7 @@ TEST_F(TraceTest, AFailedWriteEndsTheTraceOnceAndNeverTheConnection) {
     if (c.removeFile) fs::remove(path_);
     // The writer finds the failure at its next batch; the exchange after
     // that ends the trace. Every exchange meanwhile succeeds.
-    for (int i = 0; i < 300 && report.calls.load() == 0; ++i) {
+    for (int i = 0; i < 1000 && report.calls.load() == 0; ++i) {
       ASSERT_EQ(ExchangeOnce(conn), S7_OK) << c.what;
       Plat_Sleep(10);
     }
