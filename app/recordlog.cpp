@@ -23,6 +23,8 @@ constexpr FailureText kFailures[] = {
     {kWinErrFileNotFound, IDS_RECORD_FILE_GONE},
     {kWinErrPathNotFound, IDS_RECORD_FILE_GONE},
     {55, IDS_RECORD_FILE_GONE},    // ERROR_DEV_NOT_EXIST: a network drive or stick gone
+    {64, IDS_RECORD_FILE_GONE},    // ERROR_NETNAME_DELETED: the share went away
+    {1006, IDS_RECORD_FILE_GONE},  // ERROR_FILE_INVALID: the stick was pulled out
     {1167, IDS_RECORD_FILE_GONE},  // ERROR_DEVICE_NOT_CONNECTED
     {kWinErrAccessDenied, IDS_RECORD_ACCESS_DENIED},
     {223, IDS_RECORD_TOO_LARGE},   // ERROR_FILE_TOO_LARGE
