@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "app/recordlog.h"
 #include "res/codepage.h"
@@ -19,6 +20,18 @@ namespace {
 constexpr AppenderOptions kLogWriting = {.capacity = 4u << 20, .wakeAfterMs = 0};
 constexpr char kSeparator = ';';
 
+// What each element's cell held in the last row that was read: a cell whose
+// slot and display mode are as they were is copied rather than formatted
+// again, since most values of a table stand still from one read to the next.
+struct CellCache {
+  bool valid = false;
+  std::vector<std::uint8_t> slots;             // every element's slot, in line order
+  std::vector<std::uint8_t> views;             // every element's effective view
+  std::vector<std::uint32_t> starts, ends;     // each cell within cells
+  std::vector<std::uint32_t> nextStarts, nextEnds;
+  HeapText cells{4096};                        // the value cells of that row
+};
+
 }  // namespace
 
 struct ValueLog {
@@ -32,6 +45,7 @@ struct ValueLog {
   std::uint32_t failure = 0;  // what stopped the logging
   HeapText row{4096};
   HeapText lastValues{4096};
+  CellCache cache;
 };
 
 namespace {
@@ -107,19 +121,61 @@ void HeaderRow(HeapText* out, const VariableTable* table) {
   out->Append("\r\n", 2);
 }
 
-// The values (or the empty cells of a failed read) and the error cell, each
-// after a separator, as the read window shows them but with a decimal comma.
-void ValueCells(HeapText* out, const VariableTable* table, int readResult) {
-  char text[kVarValueTextMax];
+// One element's cell: the last row's when its slot and view are as they
+// were, else formatted. Notes where the cell lies and what it showed.
+void ValueCell(HeapText* out, std::size_t base, const PlcVariable* v, int e, std::size_t k, std::size_t slotAt,
+               CellCache* c) {
+  const std::size_t size = static_cast<std::size_t>(v->slotSize);
+  const std::uint8_t* slot = v->values + static_cast<std::size_t>(e) * size;
+  const auto view = static_cast<std::uint8_t>(Var_EffectiveView(e, v));
+  const std::size_t start = out->Length() - base;
+  if (c->valid && k < c->views.size() && slotAt + size <= c->slots.size() && c->views[k] == view &&
+      std::memcmp(&c->slots[slotAt], slot, size) == 0) {
+    out->Append(c->cells.Text() + c->starts[k], c->ends[k] - c->starts[k]);
+  } else {
+    char text[kVarValueTextMax];
+    const int n = Var_FormatValue({}, e, v, text);
+    AppendCell(out, text, static_cast<std::size_t>(n));
+  }
+  c->nextStarts.push_back(static_cast<std::uint32_t>(start));
+  c->nextEnds.push_back(static_cast<std::uint32_t>(out->Length() - base));
+}
+
+// The row's slots, views and cells become the cache for the next row.
+void KeepCells(const HeapText& out, std::size_t base, const VariableTable* table, CellCache* c) {
+  c->slots.clear();
+  c->views.clear();
   for (int i = 0, count = VarTable_Count(table); i < count; ++i) {
     const PlcVariable* v = &table->vars[i];
-    for (int e = 0; e < v->count; ++e) {
+    const std::size_t bytes = static_cast<std::size_t>(v->slotSize) * static_cast<std::size_t>(v->count);
+    c->slots.insert(c->slots.end(), v->values, v->values + bytes);
+    for (int e = 0; e < v->count; ++e) c->views.push_back(static_cast<std::uint8_t>(Var_EffectiveView(e, v)));
+  }
+  c->starts.swap(c->nextStarts);
+  c->ends.swap(c->nextEnds);
+  c->cells.Clear();
+  c->cells.Append(out.Text() + base, out.Length() - base);
+  c->valid = !c->cells.Failed();
+}
+
+// The values (or the empty cells of a failed read) and the error cell, each
+// after a separator, as the read window shows them but with a decimal comma.
+void ValueCells(HeapText* out, const VariableTable* table, int readResult, CellCache* c) {
+  const std::size_t base = out->Length();
+  c->nextStarts.clear();
+  c->nextEnds.clear();
+  std::size_t k = 0, slotAt = 0;
+  for (int i = 0, count = VarTable_Count(table); i < count; ++i) {
+    const PlcVariable* v = &table->vars[i];
+    for (int e = 0; e < v->count; ++e, ++k, slotAt += static_cast<std::size_t>(v->slotSize)) {
       out->Append(&kSeparator, 1);
-      if (readResult != S7_OK) continue;
-      const int n = Var_FormatValue({}, e, v, text);
-      AppendCell(out, text, static_cast<std::size_t>(n));
+      if (readResult == S7_OK && v->values) ValueCell(out, base, v, e, k, slotAt, c);
     }
   }
+  if (readResult == S7_OK && c->nextEnds.size() == k)
+    KeepCells(*out, base, table, c);
+  else
+    c->valid = false;
   out->Append(&kSeparator, 1);
   if (readResult != S7_OK) AppendCell(out, LoadText(IDS_ERR_OK + readResult));
   out->Append("\r\n", 2);
@@ -192,6 +248,7 @@ void ValueLog_Cycle(ValueLog* log, const VariableTable* table, int readResult, c
     HeaderRow(&row, table);
     NoteShape(log, table);
     log->wroteRow = false;  // the columns moved: the next row is not comparable
+    log->cache.valid = false;
   }
   const DecimalComma comma;
   CalendarRecord now{};
@@ -208,7 +265,7 @@ void ValueLog_Cycle(ValueLog* log, const VariableTable* table, int readResult, c
   if (n > 4 && stamp[n - 4] == '.') stamp[n - 4] = ',';
   row.Append(stamp, static_cast<std::size_t>(n));
   const std::size_t valuesAt = row.Length();
-  ValueCells(&row, table, readResult);
+  ValueCells(&row, table, readResult, &log->cache);
   const std::size_t valuesLength = row.Length() - valuesAt;
   if (log->rows == ValueLogRows::ChangedOnly && log->wroteRow && valuesLength == log->lastValues.Length() &&
       std::memcmp(row.Text() + valuesAt, log->lastValues.Text(), valuesLength) == 0)

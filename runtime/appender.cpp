@@ -143,25 +143,31 @@ Appender* Appender_Open(const char* path, const AppenderOptions& options, std::u
 }
 
 bool Appender_Append(Appender* a, const void* record, std::size_t length) {
-  std::lock_guard<std::mutex> held(a->lock);
-  if (a->failure.load() != 0) return false;
-  Batch& q = a->queue;
-  if (length > a->capacity - q.bytes || q.count == kMaxRecords) {
-    // Never wait for the disk here: the caller is reading a PLC.
-    a->failure.store(kAppendBacklog);
-    a->wake.notify_one();
-    return false;
+  bool queued = false, wake = false;
+  {
+    std::lock_guard<std::mutex> held(a->lock);
+    if (a->failure.load() != 0) return false;
+    Batch& q = a->queue;
+    if (length > a->capacity - q.bytes || q.count == kMaxRecords) {
+      // Never wait for the disk here: the caller is reading a PLC.
+      a->failure.store(kAppendBacklog);
+      wake = true;
+    } else {
+      Rt_Copy(q.data + q.bytes, record, length);
+      q.bytes += length;
+      q.ends[q.count++] = static_cast<std::uint32_t>(q.bytes);
+      queued = true;
+      if (a->wakeAfterMs == 0) {
+        wake = true;
+      } else if (!a->urgent && (q.bytes > a->capacity / 2 || q.count > kMaxRecords / 2)) {
+        a->urgent = true;
+        wake = true;
+      }
+    }
   }
-  Rt_Copy(q.data + q.bytes, record, length);
-  q.bytes += length;
-  q.ends[q.count++] = static_cast<std::uint32_t>(q.bytes);
-  if (a->wakeAfterMs == 0) {
-    a->wake.notify_one();
-  } else if (!a->urgent && (q.bytes > a->capacity / 2 || q.count > kMaxRecords / 2)) {
-    a->urgent = true;
-    a->wake.notify_one();
-  }
-  return true;
+  // Woken after the lock is let go, the writer does not at once wait for it.
+  if (wake) a->wake.notify_one();
+  return queued;
 }
 
 std::uint32_t Appender_Failure(Appender* a) { return a->failure.load(); }

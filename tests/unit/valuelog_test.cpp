@@ -76,12 +76,18 @@ TEST_F(ValueLogTest, RowsAsTheWindowShowsThemWithADecimalComma) {
   ValueLog_Cycle(log, &table_, S7_OK, &t);
   ValueLog_Cycle(log, &table_, S7_OK, &(t = At(0, 105)));
   ValueLog_Cycle(log, &table_, S7_ERR_TIMEOUT, &(t = At(1, 205)));
-  EXPECT_EQ(ValueLog_Rows(log), 3u);
+  ValueLog_Cycle(log, &table_, S7_OK, &(t = At(1, 305)));
+  // Another display mode from the window's menu: the same value, another text.
+  table_.vars[0].views[0] = VAR_VIEW_HEX;
+  ValueLog_Cycle(log, &table_, S7_OK, &(t = At(1, 405)));
+  EXPECT_EQ(ValueLog_Rows(log), 5u);
   EXPECT_EQ(ValueLog_Close(log), 0u);
   EXPECT_EQ(Contents(), kHeader +
                             "2024.03.05 12:30:00,005;12;-3;3,25;\"';' (#59)\";\r\n"
                             "2024.03.05 12:30:00,105;12;-3;3,25;\"';' (#59)\";\r\n"
-                            "2024.03.05 12:30:01,205;;;;;Nem j\xC3\xB6tt v\xC3\xA1lasz id\xC5\x91""ben\r\n");
+                            "2024.03.05 12:30:01,205;;;;;Nem j\xC3\xB6tt v\xC3\xA1lasz id\xC5\x91""ben\r\n"
+                            "2024.03.05 12:30:01,305;12;-3;3,25;\"';' (#59)\";\r\n"
+                            "2024.03.05 12:30:01,405;0x000c;-3;3,25;\"';' (#59)\";\r\n");
   EXPECT_EQ(view_.text, "Napl\xF3z\xE1s indul : " + path_ + "\r\nNapl\xF3z\xE1s v\xE9ge : " + path_ + "\r\n");
 }
 
