@@ -63,8 +63,8 @@ class CliRecordingTest : public ::testing::Test {
 
 TEST_F(CliRecordingTest, ATraceOfEveryServiceIsDissectedWithoutAWarning) {
   const std::string trace = File("session.pcap");
-  CliResult r = RunCli(Plc({"--trace", trace, "state", "stop", "start", "warm", "clock", "set-clock", "now",
-                            "login", "secret", "logout", "write", "DB1.DBW0:3 (Int)=1,-2,300", "MD4:1 (Real)=2.5",
+  CliResult r = RunCli(Plc({"--trace", trace, "state", "info", "diag", "stop", "start", "warm", "clock", "set-clock",
+                            "now", "login", "secret", "logout", "write", "DB1.DBW0:3 (Int)=1,-2,300", "MD4:1 (Real)=2.5",
                             "read", "monitor", "--interval", "50", "--count", "3", "disconnect", "connect", "state"}));
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.out.rfind("Nyomkövetés indul : " + trace + "\n", 0), 0u) << r.out;
