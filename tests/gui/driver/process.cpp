@@ -81,9 +81,12 @@ std::wstring DirectoryOf(const std::wstring& path) {
 // child died first without an exit code of its own.) Nothing of the program
 // has run then, so the fault is Wine's or the system's: it came once in
 // some two hundred starts (five runs of the GUI tier on a loaded machine),
-// the starts around it succeeding. That error alone is tried again, a bounded
-// number of times, each failure written to stderr; Wine's error lines (the
-// GUI tier keeps them) say what ended the child.
+// the starts around it succeeding. Wine's error line named the cause when it
+// came again: "failed to map the shared user data: c0000018", its start-up
+// finding the fixed address of that page taken in the new process, which
+// depends on where the system laid it out. That error alone is tried again,
+// a bounded number of times, each failure written to stderr; Wine's error
+// lines (the GUI tier keeps them) say what ended the child.
 constexpr DWORD kDiedWhileWineStartedIt = ERROR_INTERNAL_ERROR;
 constexpr int kStartAttempts = 3;
 constexpr DWORD kStartRetryPauseMs = 500;
