@@ -201,6 +201,26 @@ int CheckItem(unsigned type, unsigned area, int bit, int count, const void* valu
   return S7_OK;
 }
 
+}  // namespace
+
+int S7_CheckVar(unsigned type, unsigned area, int bit, int count) {
+  // Any non-null pointer: the values are not what is asked about here.
+  static const std::uint8_t kSomewhere = 0;
+  return CheckItem(type, area, bit, count, &kSomewhere);
+}
+
+int S7_DecodeValues(unsigned type, int count, int convert, const std::uint8_t* wire, int wireLength, void* values) {
+  const int rc = CheckItem(type, S7_AREA_INPUTS, 0, count, values);
+  if (rc != S7_OK) return rc;
+  // Beyond this the byte length would not fit an int; no request holds it.
+  if (count > (1 << 27)) return S7_ERR_BAD_COUNT;
+  if (!wire || wireLength != S7_WireBytes(type, count)) return S7_ERR_DATA_SIZE;
+  S7_DecodeElements(type, count, convert, wire, values);
+  return S7_OK;
+}
+
+namespace {
+
 // How an item travels: its transport size, its data bytes, and the length
 // its request item declares (elements in its own transport, else bytes). A
 // run of bits goes as bytes.

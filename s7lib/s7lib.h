@@ -218,6 +218,18 @@ int S7_MultiRead(S7Connection* conn);
 int S7_MultiWrite(S7Connection* conn);
 int S7_GetVarCapacity(S7Connection* conn, int forNewVar, unsigned type, int* count);
 
+// For a caller that splits a variable over several requests, or reads the
+// bytes of several neighbours as one run and hands each its share. Neither
+// touches a connection or the thread's error state; any thread may call them.
+// S7_CheckVar: 0, or the code S7_AddVar would refuse the variable with before
+// it looks at the room left (17-20). S7_DecodeValues: the conversion a read
+// applies to a variable's wire bytes (convert as for S7_AddVar); wireLength
+// must be the variable's byte length (count / 8 for a run of bits, 1 for one
+// bit), else nothing is written. 0, or 17/20/28 for a refused type, count or
+// length.
+int S7_CheckVar(unsigned type, unsigned area, int bit, int count);
+int S7_DecodeValues(unsigned type, int count, int convert, const std::uint8_t* wire, int wireLength, void* values);
+
 // ---------------------------------------------------------------- accessors
 
 // Read the handle or the calling thread's error state; S7_GetConnectionName

@@ -21,6 +21,7 @@
 
 #include "res/strings.h"   // LoadText and the IDS_… ids that "%s" accepts
 #include "s7lib/s7lib.h"   // CalendarRecord
+#include "vars/varplan.h"
 
 // ---------------------------------------------------------------- formatting settings
 
@@ -396,6 +397,8 @@ int VarTable_Insert(VariableTable* table, int index, const PlcVariable* var);
 // blocks and fills them on every run: free or remove no variable until the
 // next request is opened.
 int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write);
+
+// Tables larger than one request: the request planner (vars/varplan.h).
 
 // ================================================================ value text and calendar
 //

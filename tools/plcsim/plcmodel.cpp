@@ -68,9 +68,23 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
     return true;
   }
   if (type == 1) {
+    // A job larger than the PDU granted, or one whose answer would be, is
+    // refused as a CPU does: the client broke the size it agreed to.
+    const bool sized = request[10] == kFunctionRead || request[10] == kFunctionWrite;
+    if (sized && session->pduSize > 0 && static_cast<int>(request.size()) > session->pduSize) {
+      *reply = AckHeader(request, 2, 0x85, 0x00);
+      FinishLengths(reply, 12, 0);
+      return true;
+    }
     switch (request[10]) {
-      case kFunctionSetup: SetupCommunication(request, reply); return true;
-      case kFunctionRead: ReadVariables(request, paramLength, reply); return true;
+      case kFunctionSetup: SetupCommunication(request, session, reply); return true;
+      case kFunctionRead:
+        ReadVariables(request, paramLength, reply);
+        if (session->pduSize > 0 && static_cast<int>(reply->size()) > session->pduSize) {
+          *reply = AckHeader(request, 2, 0x85, 0x00);
+          FinishLengths(reply, 12, 0);
+        }
+        return true;
       case kFunctionWrite: WriteVariables(request, paramLength, dataLength, session, reply); return true;
       case kFunctionStart:
       case kFunctionStop: Control(request, reply); return true;
@@ -87,9 +101,10 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
   return true;
 }
 
-void PlcModel::SetupCommunication(const Bytes& request, Bytes* reply) {
+void PlcModel::SetupCommunication(const Bytes& request, SessionState* session, Bytes* reply) {
   int asked = request.size() >= 18 ? (request[16] << 8) | request[17] : 0;
   int granted = asked > 0 && asked < config_.pduSize ? asked : config_.pduSize;
+  session->pduSize = granted;
   *reply = AckHeader(request, 3, 0, 0);
   const std::uint8_t params[8] = {0xF0, 0x00, 0x00, 0x01, 0x00, 0x01,
                                   static_cast<std::uint8_t>(granted >> 8), static_cast<std::uint8_t>(granted)};

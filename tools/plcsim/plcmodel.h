@@ -49,6 +49,7 @@ struct SimDateTime {
 // What a CPU keeps per connection.
 struct SessionState {
   bool loggedIn = false;
+  int pduSize = 0;  // granted by the setup communication; 0 before it
 };
 
 class PlcModel {
@@ -83,7 +84,7 @@ class PlcModel {
   };
 
   Area* FindArea(std::uint8_t code, int db);
-  void SetupCommunication(const Bytes& request, Bytes* reply);
+  void SetupCommunication(const Bytes& request, SessionState* session, Bytes* reply);
   void ReadVariables(const Bytes& request, int paramLength, Bytes* reply);
   void WriteVariables(const Bytes& request, int paramLength, int dataLength, SessionState* session, Bytes* reply);
   void Control(const Bytes& request, Bytes* reply);
