@@ -22,10 +22,13 @@ std::int64_t WireBytes(const PlcVariable& v) {
   return info ? static_cast<std::int64_t>(v.count) * info->wireSize : 0;
 }
 
-// 0 when the library can take the variable, else the code it refuses it
-// with. A record whose sizes do not match its type and count would have the
+}  // namespace
+
+// A record whose sizes do not match its type and count would have the
 // library write past its block: refused as a bad request.
-int Refusal(const PlcVariable& v) {
+int VarPlan_Refusal(const PlcVariable* var) {
+  if (!var) return S7_ERR_BAD_REQUEST;
+  const PlcVariable& v = *var;
   const int rc = S7_CheckVar(static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.bit, v.count);
   if (rc != S7_OK) return rc;
   const VarTypeInfo* info = Var_TypeInfo(v.type);
@@ -36,6 +39,10 @@ int Refusal(const PlcVariable& v) {
   if (v.start < 0 || v.start + reach > kAddressLimit) return S7_ERR_BAD_ADDRESS;
   return S7_OK;
 }
+
+namespace {
+
+int Refusal(const PlcVariable& v) { return VarPlan_Refusal(&v); }
 
 bool Mergeable(const PlcVariable& v) { return v.area <= static_cast<int>(S7_AREA_DB) && !TimerLike(v.type); }
 
@@ -150,7 +157,7 @@ void MakeChunks(PlanBuilder* b, const PlcVariable* vars, int count, bool merge) 
         AddVariableChunk(b, vars, i);
       }
     }
-    if (!b->failed) {
+    if (!b->failed && runs > 0) {
       std::memmove(p->chunks, p->chunks + runs, sizeof(PlanChunk) * static_cast<std::size_t>(p->chunkCount - runs));
       p->chunkCount -= runs;
     }

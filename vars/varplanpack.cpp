@@ -151,9 +151,11 @@ bool EmitSpread(PlanBuilder* b, const Piece* placed, std::int32_t n, const Fill*
   return true;
 }
 
-// A few request counts from the fewest possible up; beyond them the pieces
-// go in order, which always succeeds. 1 when spread, 0 when not (nothing
-// was added), −1 without memory.
+bool PackPieces(PlanBuilder* b, const VarPlan& p, const Piece* pieces, std::int32_t n, std::int32_t* requests);
+
+// A few request counts from the fewest possible up, as long as they beat the
+// pieces in order; else these go in order, which always succeeds. 1 when
+// spread, 0 when not (nothing was added), −1 without memory.
 constexpr std::int32_t kSpreadTries = 3;
 
 int SpreadRest(PlanBuilder* b, Piece* rest, std::int32_t n) {
@@ -162,10 +164,13 @@ int SpreadRest(PlanBuilder* b, Piece* rest, std::int32_t n) {
     return Bytes(p.chunks[x.chunk], x.units) > Bytes(p.chunks[y.chunk], y.units);
   });
   const std::int32_t fewest = Fewest(p, rest, n);
+  std::int32_t inOrder = 0;
+  if (!PackPieces(nullptr, p, rest, n, &inOrder)) return 0;
+  const std::int32_t last = std::min(fewest + kSpreadTries, inOrder);
   Spreading s{static_cast<Fill*>(Rt_Alloc(0, sizeof(Fill) * static_cast<std::size_t>(fewest + kSpreadTries))),
               nullptr, 0, 0};
   int result = s.fills ? 0 : -1;
-  for (std::int32_t m = fewest; result == 0 && m < fewest + kSpreadTries; ++m) {
+  for (std::int32_t m = fewest; result == 0 && m < last; ++m) {
     result = Spread(p, rest, n, m, &s);
     if (result == 1 && !EmitSpread(b, s.placed, s.placedCount, s.fills, m)) result = -1;
   }
@@ -174,32 +179,38 @@ int SpreadRest(PlanBuilder* b, Piece* rest, std::int32_t n) {
   return result;
 }
 
-// The pieces in order, each request filled before the next is opened.
-bool PackPieces(PlanBuilder* b, const Piece* pieces, std::int32_t n) {
-  VarPlan* p = b->plan;
-  const bool write = p->direction == PlanDirection::Write;
+// The pieces in order, each request filled before the next is opened, into
+// the plan; with no builder they are only counted (*requests).
+bool PackPieces(PlanBuilder* b, const VarPlan& p, const Piece* pieces, std::int32_t n, std::int32_t* requests) {
+  const bool write = p.direction == PlanDirection::Write;
   Fill f = kEmpty;
-  std::int32_t firstItem = p->itemCount;
+  std::int32_t firstItem = p.itemCount;
+  *requests = 0;
+  auto close = [&] {
+    ++*requests;
+    if (b && !AddRequest(b, firstItem, f)) return false;
+    f = kEmpty;
+    firstItem = p.itemCount;
+    return true;
+  };
   for (std::int32_t i = 0; i < n; ++i) {
-    const PlanChunk& c = p->chunks[pieces[i].chunk];
+    const PlanChunk& c = p.chunks[pieces[i].chunk];
     std::int32_t first = pieces[i].first, left = pieces[i].units;
     while (left > 0) {
-      const std::int64_t fit = UnitsThatFit(f, write, p->pduSize, c.unitBytes);
+      const std::int64_t fit = UnitsThatFit(f, write, p.pduSize, c.unitBytes);
       if (fit == 0) {
         // A fresh request that cannot take one unit: no PDU would do.
-        if (f.items == 0 || !AddRequest(b, firstItem, f)) return false;
-        f = kEmpty;
-        firstItem = p->itemCount;
+        if (f.items == 0 || !close()) return false;
         continue;
       }
       const std::int32_t units = static_cast<std::int32_t>(std::min<std::int64_t>(fit, left));
-      if (!AddItem(b, {pieces[i].chunk, first, units})) return false;
+      if (b && !AddItem(b, {pieces[i].chunk, first, units})) return false;
       f = With(f, write, Bytes(c, units));
       first += units;
       left -= units;
     }
   }
-  return f.items == 0 || AddRequest(b, firstItem, f);
+  return f.items == 0 || close();
 }
 
 }  // namespace
@@ -211,7 +222,8 @@ bool Plan_PackInOrder(PlanBuilder* b) {
   std::int32_t n = 0;
   for (std::int32_t i = 0; i < p->chunkCount; ++i)
     if (!p->chunks[i].refused) pieces[n++] = {i, 0, p->chunks[i].units, -1};
-  const bool ok = PackPieces(b, pieces, n);
+  std::int32_t requests = 0;
+  const bool ok = PackPieces(b, *p, pieces, n, &requests);
   Rt_Free(pieces);
   return ok;
 }
@@ -223,7 +235,8 @@ bool Plan_PackBalanced(PlanBuilder* b) {
   bool ok = rest && TakeWholeRequests(b, rest, &n);
   if (ok && n > 0) {
     const int spread = SpreadRest(b, rest, n);
-    ok = spread == 1 || (spread == 0 && PackPieces(b, rest, n));
+    std::int32_t requests = 0;
+    ok = spread == 1 || (spread == 0 && PackPieces(b, *p, rest, n, &requests));
   }
   Rt_Free(rest);
   return ok;

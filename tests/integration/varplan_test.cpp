@@ -404,3 +404,31 @@ TEST_F(PlanFaultTest, WritesKeepTheTablesOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// What keeps the planner's tests honest: the simulator refuses, as a CPU
+// does, a job larger than the PDU it granted or one whose reply would be.
+TEST(PlanSimulator, RefusesJobsAndRepliesBeyondTheGrantedPdu) {
+  plcsim::PlcModel model(plcsim::ModelConfig{});
+  plcsim::SessionState session;
+  Bytes reply;
+  ASSERT_TRUE(model.Handle({0x32, 1, 0, 0, 0, 0, 0, 8, 0, 0, 0xF0, 0, 0, 1, 0, 1, 0x00, 0xF0}, &reply, &session));
+  ASSERT_EQ(session.pduSize, 240);
+  struct Case {
+    int items, bytes;
+    bool refused;
+  } cases[] = {{1, 222, false}, {1, 223, true}, {19, 2, false}, {20, 2, true}};
+  for (const Case& c : cases) {
+    Bytes request = {0x32, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x04, static_cast<std::uint8_t>(c.items)};
+    for (int i = 0; i < c.items; ++i)
+      request.insert(request.end(), {0x12, 0x0A, 0x10, 0x02, 0x00, static_cast<std::uint8_t>(c.bytes), 0x00, 0x01,
+                                     0x84, 0x00, 0x00, static_cast<std::uint8_t>(8 * i)});
+    request[7] = static_cast<std::uint8_t>(2 + 12 * c.items);
+    ASSERT_TRUE(model.Handle(request, &reply, &session));
+    ASSERT_GE(reply.size(), 12u);
+    EXPECT_EQ(reply[1] == 2 && reply[10] == 0x85 && reply[11] == 0x00, c.refused) << c.items << " x " << c.bytes;
+  }
+}
+
+}  // namespace

@@ -28,12 +28,14 @@ inline SeparateResult SeparateTransfer(S7Connection* conn, PlcVariable* v, int p
   const int room = write ? pdu - kPlanRequestHeader - kPlanItemBytes - kPlanDataHeader
                          : pdu - kPlanReplyHeader - kPlanDataHeader;
   const int per = std::max(1, room / std::max(1, unitBytes));
-  for (int first = 0; first < units; first += per) {
+  // A variable the library refuses outright goes once, whole, for its code.
+  const bool refused = S7_CheckVar(static_cast<unsigned>(v->type), static_cast<unsigned>(v->area), v->bit, v->count);
+  for (int first = 0; refused ? first == 0 : first < units; first += per) {
     const int n = std::min(per, units - first);
     const int start = v->start + (timerLike ? first : first * unitBytes);
     std::uint8_t* values = v->values + static_cast<std::size_t>(first) * (packed ? 8 : 1) * v->slotSize;
     const auto type = static_cast<unsigned>(v->type), area = static_cast<unsigned>(v->area);
-    const int count = packed ? n * 8 : n;
+    const int count = refused ? v->count : packed ? n * 8 : n;
     const int bit = first == 0 ? v->bit : 0;
     const int rc = write ? S7_SimpleWrite(conn, type, area, v->dbNumber, start, bit, count, 1, values)
                          : S7_SimpleRead(conn, type, area, v->dbNumber, start, bit, count, 1, values);
