@@ -7,6 +7,7 @@
 
 #include "app/frontend.h"
 #include "app/logoperation.h"
+#include "app/tabletransfer.h"
 
 namespace {
 
@@ -171,14 +172,34 @@ int Cmd_Logout(AppState* app) {
   return Logged(S7_OP_SESSION_LOGOUT);
 }
 
-int Cmd_Transfer(AppState* app, Transfer direction) {
-  int operation = 0;
-  TransferOnce(app, direction, &operation);
-  return Logged(operation);
+namespace {
+
+// The table once, one request or the planner's several; logged always or
+// only when it failed.
+int TransferTable(AppState* app, Transfer direction, TransferLog log, int* requests) {
+  VarPlan plan{};
+  if (!Table_NeedsPlan(app, direction, &plan)) {
+    if (requests) *requests = VarTable_Count(&app->table) > 0 ? 1 : 0;
+    int operation = 0;
+    const int rc = TransferOnce(app, direction, &operation);
+    return rc == S7_OK && log == TransferLog::FailuresOnly ? rc : Logged(operation);
+  }
+  int rc = Table_PreparePlan(app, direction, &plan);
+  if (rc == S7_OK) {
+    rc = Table_RunPlan(app, &plan, log, requests);
+  } else {
+    if (requests) *requests = 0;
+    // Logged as the request that could not be opened.
+    rc = Logged(direction == Transfer::Write ? S7_OP_MULTI_WRITE : S7_OP_MULTI_READ);
+  }
+  VarPlan_Free(&plan);
+  return rc;
 }
 
-int Cmd_ReadTable(AppState* app) {
-  int operation = 0;
-  const int rc = TransferOnce(app, Transfer::Read, &operation);
-  return rc == S7_OK ? rc : Logged(operation);
+}  // namespace
+
+int Cmd_Transfer(AppState* app, Transfer direction) {
+  return TransferTable(app, direction, TransferLog::Always, nullptr);
 }
+
+int Cmd_ReadTable(AppState* app, int* requests) { return TransferTable(app, Transfer::Read, TransferLog::FailuresOnly, requests); }

@@ -138,6 +138,35 @@ const char* ItemResultText(int code) {
   return LoadText(IDS_ITEM_UNKNOWN);
 }
 
+namespace {
+
+// The entry's first line: connection name, operation, error text and the
+// extended code.
+void Head(HeapText* entry, int operation, int error, std::int32_t ext, S7Connection* conn) {
+  char name[24] = "";
+  if (HasName(operation - kLogOperationBase)) S7_GetConnectionName(conn, name);
+  entry->Format(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
+                ext, ext, "");
+}
+
+// The entry to the main log, and after a time-out of a state, session,
+// read or write operation the disconnection with its own entry.
+void Finish(HeapText* entry, int op, int error) {
+  std::size_t length = 0;
+  char* text = entry->Take(&length);
+  if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);
+
+  if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) {
+    AppState* app = TheAppState();
+    const int rc = S7_Disconnect(app->conn);
+    LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
+    if (rc == S7_OK)
+      if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(MenuState::Unchanged, MenuState::Open, SaveItem::Leave);
+  }
+}
+
+}  // namespace
+
 void LogOperation(int operation, int value, const void* data) {
   const int op = operation - kLogOperationBase;
   if (op < S7_OP_INTERFACE_INIT || op > S7_OP_MULTI_WRITE) return;
@@ -148,12 +177,8 @@ void LogOperation(int operation, int value, const void* data) {
 
   HeapText detail;
   if (error == S7_OK) Details(op, value, data, conn, &detail);
-  char name[24] = "";
-  if (HasName(op)) S7_GetConnectionName(conn, name);
-
   HeapText entry;
-  entry.Format(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
-               ext, ext, "");
+  Head(&entry, operation, error, ext, conn);
   entry.Append(detail.Text(), detail.Length());
   // Item results belong to the read or write that produced them: an
   // unrelated failure (a bus service, an interface) must not show the
@@ -167,14 +192,52 @@ void LogOperation(int operation, int value, const void* data) {
     if (i < app->table.count) Var_FormatAddress({.withCount = true, .withType = true}, 0, &app->table.vars[i], address, nullptr);
     entry.Format(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
   }
-  std::size_t length = 0;
-  char* text = entry.Take(&length);
-  if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);
+  Finish(&entry, op, error);
+}
 
-  if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) {
-    const int rc = S7_Disconnect(app->conn);
-    LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
-    if (rc == S7_OK)
-      if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(MenuState::Unchanged, MenuState::Open, SaveItem::Leave);
+namespace {
+
+// What one failed variable's line says: the PLC's code for an item it
+// refused, else the library's error text.
+const char* FailureText(const VarTransferResult& r) {
+  if (r.error == S7_ERR_DATA && r.itemCode != 0xFF) return ItemResultText(r.itemCode);
+  return LoadText(IDS_ERR_OK + r.error);
+}
+
+void FailureLines(HeapText* entry, const VarTransferSummary& summary, const VarTransferResult* results,
+                  const VariableTable* table, bool write) {
+  const int count = VarTable_Count(table);
+  int lost = 0;
+  for (int i = 0; i < count; ++i) {
+    const VarTransferResult& r = results[i];
+    if (r.error == S7_OK) continue;
+    const bool partly = write && r.piecesDone > 0;
+    if (r.lost && !partly) {
+      ++lost;
+      continue;
+    }
+    char address[kVarAddressTextMax];
+    Var_FormatAddress({.withCount = true, .withType = true}, 0, &table->vars[i], address, nullptr);
+    if (partly)
+      entry->Format(LoadText(IDS_LOG_PLAN_PARTIAL), address, FailureText(r), r.piecesDone, r.pieces);
+    else
+      entry->Format(LoadText(IDS_LOG_PLAN_VARIABLE), address, FailureText(r), r.ext, r.ext);
   }
+  if (lost > 0) entry->Format(LoadText(IDS_LOG_PLAN_REST), lost, TextId(IDS_ERR_OK + summary.lostLink));
+}
+
+}  // namespace
+
+void LogTransfer(int operation, const VarTransferSummary* summary, const VarTransferResult* results,
+                 const VariableTable* table) {
+  const int op = operation - kLogOperationBase;
+  if (!summary || (op != S7_OP_MULTI_READ && op != S7_OP_MULTI_WRITE)) return;
+  const bool write = op == S7_OP_MULTI_WRITE;
+  HeapText entry;
+  Head(&entry, operation, summary->result, summary->ext, TheAppState()->conn);
+  const int count = VarTable_Count(table);
+  entry.Format(LoadText(IDS_LOG_PLAN_SUMMARY), count, summary->requests);
+  if (write && summary->failed > 0) entry.Format(LoadText(IDS_LOG_PLAN_WRITTEN), count - summary->failed, summary->failed);
+  if (results && table) FailureLines(&entry, *summary, results, table, write);
+  Finish(&entry, op, summary->result);
 }

@@ -73,11 +73,11 @@ void VarDefine_ApplyTypeAndArea(VarDefineState* state, VarCapacity capacity) {
   if (state->type != S7_TYPE_BIT) bit.value = 0;
   SetRange(&bit, 0, 7);
 
-  // The library counts a run of bits in bytes. A variable of more than 512
-  // elements could not be read back from a saved table, so that is the most.
+  // The capacity counts a run of bits in bytes; no variable takes more than
+  // its type's most.
   long long room = capacity.result == S7_OK && capacity.count > 0 ? capacity.count : 0;
   if (state->type == S7_TYPE_BIT) room *= 8;
-  if (room > kVarDefinitionCountMax) room = kVarDefinitionCountMax;
+  if (room > Var_MaxCount(state->type)) room = Var_MaxCount(state->type);
   state->capacityResult = capacity.result;
   state->capacity = static_cast<int>(room);
   VarDefineField& count = state->field[kDefineCount];
@@ -203,10 +203,11 @@ int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarDefineState* state
   return rc;
 }
 
-VarCapacity VarDefine_AskCapacity(AppState* app, const VarDefineState* state) {
+VarCapacity VarDefine_AskCapacity(AppState*, const VarDefineState* state) {
   if (!state) return {S7_ERR_PARAMETER, 0};
   if (state->prepareResult != S7_OK) return {state->prepareResult, 0};
-  int count = 0;
-  const int rc = S7_GetVarCapacity(app->conn, 1, static_cast<unsigned>(state->type), &count);
-  return {rc, count};
+  // However full the request, the table is read in as many as it needs:
+  // a variable is bounded by its own size alone.
+  const int most = Var_MaxCount(state->type);
+  return {S7_OK, state->type == S7_TYPE_BIT ? most / 8 : most};
 }

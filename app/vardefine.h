@@ -1,7 +1,8 @@
 // The variable definition dialog's working state and rules, without a
 // window: the type and its areas, the four number fields with their ranges,
-// invalid flags and enabling, the count bounded by what still fits into the
-// list's request, the OK rule and what OK does to the record. The state is
+// invalid flags and enabling, the count bounded by the most a variable of
+// the type may have (the list's table goes in as many requests as it
+// needs), the OK rule and what OK does to the record. The state is
 // program-wide, so a new variable starts from the last one defined.
 //
 // The dialog's flow: VarDefine_PrepareRequest; VarDefine_Open; ask
@@ -38,7 +39,7 @@ struct VarDefineState {
   VarDefineField field[kDefineFieldCount];
   int prepareResult;   // the library's result when the request was prepared
   int capacityResult;  // the library's result when the capacity was asked
-  int capacity;        // elements of the type that still fit (bits for Bit; at most 512)
+  int capacity;        // elements of the type that may be asked for (bits for Bit; Var_MaxCount at most)
 };
 
 // The program's one state; it starts as "Word" in "Merker", DB 0, address 0,
@@ -50,8 +51,8 @@ void VarDefine_Reset(VarDefineState* state);
 // keeps the last values); every invalid flag is cleared.
 void VarDefine_Open(VarDefineState* state, const PlcVariable* existing);
 
-// The library's answer for the count of elements of a type that still fit:
-// its result and the count (bytes for "Bit").
+// The count of elements of a type that may be asked for, and the library's
+// result when the request could not be opened (bytes for "Bit").
 struct VarCapacity {
   int result;
   int count;
@@ -59,7 +60,7 @@ struct VarCapacity {
 
 // Applies type and area: the areas the type offers (the area moved into
 // them), the DB number's minimum and value, the count's range from the
-// capacity ("Bit" ×8, at most 512; without room count, minimum and maximum
+// capacity ("Bit" ×8, at most Var_MaxCount; without room count, minimum and maximum
 // 0, the field disabled and invalid), the bit number 0 for any type but
 // "Bit", every other invalid flag cleared and each field enabled or not.
 void VarDefine_ApplyTypeAndArea(VarDefineState* state, VarCapacity capacity);
@@ -110,6 +111,7 @@ int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, bool isNew)
 // the list's selection on its variable, and remembers the result in the
 // state. Returns the library's result for opening the request.
 int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarDefineState* state);
-// The capacity for the state's type in that request; when the request could
-// not be opened, that failure (no connection, not connected) with no room.
+// The capacity for the state's type: the most a variable of it may have;
+// when the request could not be opened, that failure (no connection, not
+// connected) with no room.
 VarCapacity VarDefine_AskCapacity(AppState* app, const VarDefineState* state);

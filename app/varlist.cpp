@@ -5,9 +5,14 @@
 
 #include <cstring>
 
+#include "app/tabletransfer.h"
+
 namespace {
 
 VarListSelection g_selection;
+// The last preparation's plan in figures; no requests when the table went
+// into one request of the library's.
+PlanTotals g_planned;
 
 int Elements(const VariableTable* table, int index) {
   if (index < 0 || index >= VarTable_Count(table)) return 0;
@@ -112,7 +117,10 @@ int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selec
   // shares; nothing is allocated while the request is prepared.
   const int before = selection ? selection->variable : -1;
   const void* block = before >= 0 && before < VarTable_Count(table) ? table->vars[before].values : nullptr;
-  const int rc = VarTable_PrepareRequest(table, app->conn, kind == Transfer::Write ? 1 : 0);
+  VarPlan plan{};
+  const int rc = Table_Prepare(app, kind, &plan);
+  g_planned = VarPlan_Totals(&plan);
+  VarPlan_Free(&plan);
   if (!selection) return rc;
   int after = -1;
   if (before >= 0) {
@@ -126,6 +134,12 @@ int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selec
 }
 
 void VarList_StatusTexts(AppState* app, char* request, char* reply, std::size_t size) {
+  if (g_planned.requests > 1) {
+    if (request)
+      FormatTextN(request, size, LoadText(IDS_STATUS_PLAN_REQUEST), g_planned.requests, g_planned.requestBytes);
+    if (reply) FormatTextN(reply, size, LoadText(IDS_STATUS_PLAN_REPLY), g_planned.requests, g_planned.replyBytes);
+    return;
+  }
   if (request) FormatTextN(request, size, LoadText(IDS_STATUS_REQUEST_SIZE), S7_GetRequestSize(app->conn));
   if (reply) FormatTextN(reply, size, LoadText(IDS_STATUS_REPLY_SIZE), S7_GetReplySize(app->conn));
 }

@@ -48,8 +48,8 @@ void VarList_SelectElement(VarListSelection* selection, const VariableTable* tab
 int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, bool doubleClick);
 
 struct VarListButtons {
-  bool append;  // fewer than 20 variables
-  bool insert;  // a variable selected and fewer than 20
+  bool append;  // fewer than kVarTableSize variables
+  bool insert;  // a variable selected and fewer than kVarTableSize
   bool modify;  // a variable selected
   bool remove;  // a variable selected
   bool edit;    // an element line selected
@@ -85,14 +85,18 @@ void VarList_Delete(VarListSelection* selection, VariableTable* table);
 
 // Prepares the list's request (a read or write request by kind) on the
 // record's connection with every variable of the table; the library's
-// refusals are dropped from the table with their "Deleted" log lines. The
-// selection then stays on the same variable when it survived, else is
-// clamped; both element selections are cleared. Returns the library's result
-// for opening the request (nothing is dropped when it is not 0).
+// refusals are dropped from the table with their "Deleted" log lines. A
+// table larger than one request is planned instead (Table_Prepare), and
+// loses only the variables no request could carry. The selection then stays
+// on the same variable when it survived, else is clamped; both element
+// selections are cleared. Returns the library's result for opening the
+// request (nothing is dropped when it is not 0).
 int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection);
 
 // The status bar's two parts after a preparation: "\tKérés mérete : %d" and
-// "\tVálasz mérete : %d" with the request's and the expected reply's sizes.
+// "\tVálasz mérete : %d" with the request's and the expected reply's sizes;
+// for a planned table "\tKérés mérete : %d kérés, %d bájt" and the same of
+// the replies, over all its requests.
 void VarList_StatusTexts(AppState* app, char* request, char* reply, std::size_t size);
 
 // How the element lines of the list kind end: the value for the write list,

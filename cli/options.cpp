@@ -138,7 +138,9 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
   if (static_cast<int>(cmd.args.size()) < c->minArgs) return *why = std::string(c->name) + " needs an argument", false;
   if (c->kind == CommandKind::Start && cmd.args[0] != "warm" && cmd.args[0] != "cold")
     return *why = "start takes warm or cold", false;
-  // The table holds 20 variables: more would be dropped without a word.
+  // The table holds kVarTableSize variables: more would be dropped without
+  // a word. Any number up to it is read or written, in as many requests as
+  // it takes.
   if ((c->kind == CommandKind::Read || c->kind == CommandKind::Write) &&
       cmd.args.size() > static_cast<std::size_t>(kVarTableSize))
     return *why = std::string(c->name) + " takes at most " + std::to_string(kVarTableSize) + " definitions, not " +

@@ -169,7 +169,7 @@ int Var_ParseDefinition(const char* text, PlcVariable* var) {
   c.SkipBlanks();
   if (c.end - c.pos < 2 || text[c.pos] != '(' || text[c.end - 1] != ')') return 0;
   const int type = TypeFromName(text, c.pos + 1, c.end - 1);
-  if (type < 0) return 0;
+  if (type < 0 || count > Var_MaxCount(type)) return 0;
 
   PlcVariable parsed;
   Var_Init(1, type, area, count, &parsed);

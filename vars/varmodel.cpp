@@ -122,6 +122,14 @@ const VarTypeInfo* Var_TypeInfo(int type) {
   return type >= 0 && type < kVarTypeCount ? &kTypes[type] : nullptr;
 }
 
+int Var_MaxCount(int type) {
+  const VarTypeInfo* info = Var_TypeInfo(type);
+  if (!info) return 0;
+  // A run of bits counts whole bytes of 8 bits.
+  if (type == S7_TYPE_BIT) return kVarCountLimit / 8 * 8;
+  return kVarBytesMax / info->wireSize;
+}
+
 const char* Var_TypeName(int type) {
   return type >= 0 && type < kVarTypeCount ? LoadText(IDS_TYPE_BIT + type) : nullptr;
 }

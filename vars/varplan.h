@@ -97,6 +97,12 @@ struct VarPlan {
 int VarPlan_Build(const PlcVariable* vars, int count, int pduSize, PlanOptions options, VarPlan* plan);
 void VarPlan_Free(VarPlan* plan);
 
+// 0 when a request can carry the variable, else the library's code for why
+// not: what S7_AddVar refuses (type, area, bit, count), 24 for a record
+// without a block or with sizes its block does not hold, 19 for an address
+// beyond what a request item holds.
+int VarPlan_Refusal(const PlcVariable* var);
+
 // The totals of a plan, for status texts: the request and reply bytes the
 // library counts over all its requests.
 struct PlanTotals {

@@ -190,8 +190,8 @@ int ConcatText(char* destination, const char* first, const char* second);
 // A variable is a run of elements of one type at one place in one memory area
 // of the PLC. Its record owns one zero-filled block: the value slots, a copy
 // of them as the read window last showed them, a display-mode byte and a
-// 24-byte name per element. The table holds at most 20 variables, in use
-// from index 0 upwards; free entries are all zero.
+// 24-byte name per element. The table holds at most kVarTableSize
+// variables, in use from index 0 upwards; free entries are all zero.
 //
 // The block comes from the runtime heap and belongs to the record: a copy of
 // a record shares it, so exactly one copy frees it (Var_FreeBlock,
@@ -216,9 +216,17 @@ enum : int {
 inline constexpr int kVarTypeCount = 16;
 inline constexpr int kVarAreaCount = 6;
 inline constexpr int kVarViewCount = 9;
-inline constexpr int kVarTableSize = 20;
+// The most variables a table holds. The planner reads any number; beyond
+// this many a table is no longer one machine's view: at PDU 240 a thousand
+// scattered words take some 55 requests, about a second on a CPU that answers
+// in 20 ms, the read window's default interval. The records cost 64 bytes
+// each, wherever a table is kept.
+inline constexpr int kVarTableSize = 1000;
 inline constexpr int kVarNameSize = 24;          // 23 characters and the terminating zero
-inline constexpr int kVarDefinitionCountMax = 512;
+// The most elements a definition names; Var_MaxCount narrows it by type.
+inline constexpr int kVarDefinitionCountMax = 65535;
+// The most bytes one variable takes in the PLC.
+inline constexpr int kVarBytesMax = 65535;
 // The most elements Var_Init stores; more would overflow the sizes.
 inline constexpr int kVarCountLimit = 65535;
 
@@ -234,6 +242,10 @@ struct VarTypeInfo {
 };
 // The type's row, or null for a code outside 0-15.
 const VarTypeInfo* Var_TypeInfo(int type);
+// The most elements a variable of the type may have: kVarBytesMax bytes in
+// the PLC (a run of bits in whole bytes, at most kVarCountLimit bits); 0
+// for a code outside 0-15.
+int Var_MaxCount(int type);
 // Type and area display names (string table), or null for a bad code.
 const char* Var_TypeName(int type);
 const char* Var_AreaName(int area);
@@ -359,7 +371,7 @@ void Var_GetDefinition(const PlcVariable* var, VarDefinition* definition);
 // every element afresh (value 0, view Default, no name); a new count alone
 // keeps the first min(old, new) elements; otherwise the storage is
 // untouched. Fresh Date&Time elements hold 1990-01-01 00:00:00.000. A
-// definition the library could never take (a count outside 1-512, a bit on
+// definition the library could never take (a count outside 1-Var_MaxCount, a bit on
 // a type other than Bit, a bit run not from bit 0 in whole bytes, a field
 // out of range) or a block that cannot be had is refused with the record
 // unchanged.
@@ -372,7 +384,7 @@ int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, bool 
 
 // ---------------------------------------------------------------- the table
 
-// The entries in use, 0-20 whatever the count field says.
+// The entries in use, 0-kVarTableSize whatever the count field says.
 int VarTable_Count(const VariableTable* table);
 // Frees every block and empties the table.
 void VarTable_Clear(VariableTable* table);
@@ -398,7 +410,11 @@ int VarTable_Insert(VariableTable* table, int index, const PlcVariable* var);
 // next request is opened.
 int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write);
 
-// Tables larger than one request: the request planner (vars/varplan.h).
+// For a table larger than one request, which the planner (vars/varplan.h)
+// reads and writes: drops the variables no request could carry
+// (VarPlan_Refusal), each logged as VarTable_PrepareRequest logs it, and
+// returns how many went. Any thread that owns the table.
+int VarTable_DropRefused(VariableTable* table);
 
 // ================================================================ value text and calendar
 //

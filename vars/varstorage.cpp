@@ -30,7 +30,7 @@ void CopyRegions(const PlcVariable& from, PlcVariable* to, int kept) {
 
 bool Valid(const VarDefinition& d) {
   if (!Var_TypeInfo(d.type) || d.area < 0 || d.area >= kVarAreaCount) return false;
-  if (d.count < 1 || d.count > kVarDefinitionCountMax) return false;
+  if (d.count < 1 || d.count > Var_MaxCount(d.type)) return false;
   if (d.start < 0 || d.start > kVarAddressMax) return false;
   if (d.area == S7_AREA_DB && (d.dbNumber < 0 || d.dbNumber > kVarDbNumberMax)) return false;
   if (d.type != S7_TYPE_BIT) return d.bit == 0;

@@ -32,6 +32,13 @@ class CliSimTest : public ::testing::Test {
   plcsim::Simulator sim_;
 };
 
+// The command followed by n definitions of single words, MW0 upwards.
+std::vector<std::string> Definitions(const char* command, int n) {
+  std::vector<std::string> args = {command};
+  for (int i = 0; i < n; ++i) args.push_back("MW" + std::to_string(2 * i) + ":1 (Word)");
+  return args;
+}
+
 const std::string kOpen = "S7_Interface_Init : OK.\nS7_Connection_Init : OK.\n\tPDU méret : 240\n";
 const std::string kOpenNamed = "S7_Interface_Init : OK.\nPress 1 - S7_Connection_Init : OK.\n\tPDU méret : 240\n";
 
@@ -125,11 +132,7 @@ TEST_F(CliSimTest, BadUsage) {
       {{"monitor", "--count", "0"}, "--count takes a positive number"},
       {{"--name", "a name that is far too long for a PLC", "state"}, "--name takes at most 23 characters"},
       {{"--name", "Presse 日", "state"}, "--name holds characters that code page 1250 cannot"},
-      {{"read", "MW0:1 (Word)", "MW2:1 (Word)", "MW4:1 (Word)", "MW6:1 (Word)", "MW8:1 (Word)", "MW10:1 (Word)",
-        "MW12:1 (Word)", "MW14:1 (Word)", "MW16:1 (Word)", "MW18:1 (Word)", "MW20:1 (Word)", "MW22:1 (Word)",
-        "MW24:1 (Word)", "MW26:1 (Word)", "MW28:1 (Word)", "MW30:1 (Word)", "MW32:1 (Word)", "MW34:1 (Word)",
-        "MW36:1 (Word)", "MW38:1 (Word)", "MW40:1 (Word)"},
-       "read takes at most 20 definitions, not 21"},
+      {Definitions("read", 1001), "read takes at most 1000 definitions, not 1001"},
   };
   for (const Case& c : cases) {
     CliResult r = RunCli(c.args);

@@ -36,6 +36,10 @@ TEST(VarDefinition, AcceptedAndWrittenBack) {
       {"M10.3:1 (Bit)", "M10.3:1 (Bit)"},
       {"MW10:1 (Int)", "MW10:1 (Int)"},
       {"\t DB32767.DBQ32767:512 (date&time) \t", "DB32767.DBQ32767:512 (Date&Time)"},
+      {"DB1.DBB0:65535 (Byte)", "DB1.DBB0:65535 (Byte)"},   // up to 65,535 bytes
+      {"MW10:32767 (Word)", "MW10:32767 (Word)"},
+      {"DB2.DBQ0:8191 (Date&Time)", "DB2.DBQ0:8191 (Date&Time)"},
+      {"M0.0:65528 (Bit)", "M0.0:65528 (Bit)"},
       {"EB0:1(Short)", "EB0:1 (Short)"},
       {"aw0 :1 (s5time)", "AW0:1 (S5Time)"},
       {"MD0:1 (TOD)", "MD0:1 (TOD)"},
@@ -62,7 +66,8 @@ TEST(VarDefinition, Refused) {
       "DB32768.DBW0:1 (Int)",   // data blocks end at 32767
       "MW32768:1 (Word)",       // addresses end at 32767
       "E0.8:1 (Bit)",           // bits 0-7
-      "MW10:513 (Word)",        // at most 512 elements
+      "MW10:32768 (Word)",      // at most 65,535 bytes
+      "DB1.DBB0:65536 (Byte)", "DB1.DBQ0:8192 (Date&Time)", "M0.0:65536 (Bit)",
       "MD10:1 (Int)",           // size and type disagree
       "DB1.DBB0:1 (Word)", "DB1.DBX0.0:1 (Byte)", "DB1.DBQ0:1 (DWord)",
       "MX10.0:1 (Bit)",         // a bit address is written M10.0

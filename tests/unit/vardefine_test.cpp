@@ -91,8 +91,9 @@ TEST(VarDefine, CountFromTheCapacity) {
       {S7_TYPE_WORD, {S7_OK, 10}, 50, 10, 1, 10, true, 0},
       {S7_TYPE_WORD, {S7_OK, 10}, 0, 1, 1, 10, true, 0},
       {S7_TYPE_BIT, {S7_OK, 10}, 80, 80, 1, 80, true, 0},         // bytes to bits
-      {S7_TYPE_BIT, {S7_OK, 222}, 1, 1, 1, 512, true, 0},         // never above what a file takes back
-      {S7_TYPE_BYTE, {S7_OK, 942}, 942, 512, 1, 512, true, 0},
+      {S7_TYPE_BIT, {S7_OK, 9000}, 1, 1, 1, 65528, true, 0},      // never above the type's most
+      {S7_TYPE_BYTE, {S7_OK, 70000}, 942, 942, 1, 65535, true, 0},
+      {S7_TYPE_WORD, {S7_OK, 70000}, 40000, 32767, 1, 32767, true, 0},
       {S7_TYPE_WORD, {S7_OK, 0}, 5, 0, 0, 0, false, IDS_DLG_DEFINE_NO_ROOM},
       {S7_TYPE_WORD, {S7_ERR_NOT_CONNECTED, 0}, 5, 0, 0, 0, false, IDS_ERR_OK + S7_ERR_NOT_CONNECTED},
       {S7_TYPE_WORD, {S7_ERR_BAD_REQUEST, 7}, 5, 0, 0, 0, false, IDS_ERR_OK + S7_ERR_BAD_REQUEST},

@@ -155,7 +155,7 @@ TEST(VarDefinitionApply, RefusedDefinitionsLeaveTheRecordAlone) {
     VarDefinition d;
   } cases[] = {
       {"count 0: no room left", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 0, 0)},
-      {"count above 512", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 0, 513)},
+      {"count above 65,535 bytes", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 0, 32768)},
       {"bit 3, count 8", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 3, 8)},
       {"bit 0, count 12", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 0, 12)},
       {"bit 8", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 8, 1)},
