@@ -92,6 +92,36 @@ TEST_F(CliSimTest, ReadAndWriteMixedDefinitions) {
   EXPECT_EQ(r.out, kOpen + "S7_SimpleRead : OK.\n DB1.DBW2 = 0x0001 \n");
 }
 
+// Five hundred variables and a 2,000-byte array: written in as many
+// requests as they take, every byte landing, and read back for the lines.
+TEST_F(CliSimTest, ATableLargerThanARequestIsWrittenAndReadBack) {
+  plcsim::Config config;
+  config.model.dataBlocks = {{1, 4096}, {2, 4096}};
+  Start(config);
+  std::vector<std::string> args = {"write"};
+  for (int i = 0; i < 500; ++i) args.push_back("DB1.DBW" + std::to_string(4 * i) + ":1 (Int)=" + std::to_string(i - 250));
+  std::string array = "DB2.DBB0:2000 (Byte)=";
+  for (int i = 0; i < 2000; ++i) {
+    char value[8];
+    std::snprintf(value, sizeof value, "%s0x%02x", i ? "," : "", (i * 7) & 0xFF);
+    array += value;
+  }
+  args.push_back(array);
+  CliResult r = RunCli(Plc(args));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\nS7_MultiWrite : OK\.\n\t501 változó, \d+ kérés\n DB1\.DBW0 )")))
+      << r.out.substr(0, 400);
+  EXPECT_NE(r.out.find(" DB1.DBW1996 = 249 \n"), std::string::npos);
+  EXPECT_NE(r.out.find(" DB2.DBB1999 = 0xa9 \n"), std::string::npos);
+  const plcsim::Bytes words = Memory(plcsim::kAreaDataBlock, 1, 0, 2000);
+  for (int i = 0; i < 500; ++i) {
+    const int value = (words[4 * i] << 8 | words[4 * i + 1]) - ((words[4 * i] & 0x80) ? 0x10000 : 0);
+    ASSERT_EQ(value, i - 250) << "DB1.DBW" << 4 * i;
+  }
+  const plcsim::Bytes bytes = Memory(plcsim::kAreaDataBlock, 2, 0, 2000);
+  for (int i = 0; i < 2000; ++i) ASSERT_EQ(bytes[i], (i * 7) & 0xFF) << "DB2.DBB" << i;
+}
+
 TEST_F(CliSimTest, RefusedValueWritesNothing) {
   struct Case {
     std::string arg, message;
