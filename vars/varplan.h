@@ -103,6 +103,17 @@ void VarPlan_Free(VarPlan* plan);
 // beyond what a request item holds.
 int VarPlan_Refusal(const PlcVariable* var);
 
+// The S7_AddVar arguments of a plan's item: a variable's own item converts
+// into its slots, a merged run's goes unconverted into the scratch bytes
+// (scratchBytes of them) at the run's offset. For callers that send or look
+// at the requests themselves; VarPlan_Run sends exactly these.
+struct PlanItemArgs {
+  unsigned type, area;
+  int dbNumber, start, bit, count, convert;
+  void* values;
+};
+PlanItemArgs VarPlan_ItemArgs(const VarPlan* plan, std::int32_t item, PlcVariable* vars, std::uint8_t* scratch);
+
 // The totals of a plan, for status texts: the request and reply bytes the
 // library counts over all its requests.
 struct PlanTotals {

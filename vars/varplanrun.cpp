@@ -57,27 +57,6 @@ void SetError(VarTransferResult* result, int error, int ext, int itemCode) {
   result->itemCode = itemCode;
 }
 
-struct Piece {
-  unsigned type, area;
-  int dbNumber, start, bit, count, convert;
-  void* values;
-};
-
-Piece PieceOf(const Run& r, const PlanItem& item) {
-  const PlanChunk& c = r.plan->chunks[item.chunk];
-  const auto type = static_cast<unsigned>(c.type), area = static_cast<unsigned>(c.area);
-  if (c.variable < 0)
-    return {type, area, c.dbNumber, c.start + item.first, 0, item.units, 0, r.scratch + c.scratch + item.first};
-  const PlcVariable& v = r.vars[c.variable];
-  const bool packed = v.type == S7_TYPE_BIT && v.count > 1;
-  const bool timerLike = v.type == S7_TYPE_TIMER || v.type == S7_TYPE_COUNTER;
-  const int elementsPerUnit = packed ? 8 : 1;
-  const int offset = timerLike ? item.first : item.first * c.unitBytes;
-  std::uint8_t* values = v.values + static_cast<std::size_t>(item.first) * elementsPerUnit * v.slotSize;
-  return {type, area, c.dbNumber, c.start + offset, item.first == 0 ? c.bit : 0, item.units * elementsPerUnit, 1,
-          values};
-}
-
 // A merged run's variables take their bytes from the scratch run, each as
 // its own read would have converted them.
 void HandOut(Run* r, const PlanChunk& c, int note) {
@@ -155,7 +134,7 @@ void RunRequest(Run* r, const PlanRequest& q) {
   int added = 0;
   for (std::int32_t i = 0; i < q.itemCount && rc == S7_OK; ++i) {
     const std::int32_t itemIndex = q.firstItem + i;
-    const Piece p = PieceOf(*r, r->plan->items[itemIndex]);
+    const PlanItemArgs p = VarPlan_ItemArgs(r->plan, itemIndex, r->vars, r->scratch);
     const int refused = S7_AddVar(r->conn, p.type, p.area, p.dbNumber, p.start, p.bit, p.count, p.convert, p.values);
     if (refused == S7_OK && added < kPlanMaxItems) slots[added++] = itemIndex;
     else Answer(r, itemIndex, {false, refused != S7_OK ? refused : S7_ERR_TOO_MANY_VARS, 0, kItemOk, false, false});
@@ -272,6 +251,23 @@ bool Prepare(Run* r) {
 }
 
 }  // namespace
+
+PlanItemArgs VarPlan_ItemArgs(const VarPlan* plan, std::int32_t itemIndex, PlcVariable* vars, std::uint8_t* scratch) {
+  const PlanItem& item = plan->items[itemIndex];
+  const PlanChunk& c = plan->chunks[item.chunk];
+  const auto type = static_cast<unsigned>(c.type), area = static_cast<unsigned>(c.area);
+  if (c.variable < 0)
+    return {type, area, c.dbNumber, c.start + item.first, 0, item.units, 0, scratch + c.scratch + item.first};
+  const PlcVariable& v = vars[c.variable];
+  const bool packed = v.type == S7_TYPE_BIT && v.count > 1;
+  const bool timerLike = v.type == S7_TYPE_TIMER || v.type == S7_TYPE_COUNTER;
+  // Timers and counters are addressed by number, everything else by byte.
+  const int elementsPerUnit = packed ? 8 : 1;
+  const int offset = timerLike ? item.first : item.first * c.unitBytes;
+  std::uint8_t* values = v.values + static_cast<std::size_t>(item.first) * elementsPerUnit * v.slotSize;
+  return {type, area, c.dbNumber, c.start + offset, item.first == 0 ? c.bit : 0, item.units * elementsPerUnit, 1,
+          values};
+}
 
 int VarPlan_Run(const VarPlan* plan, S7Connection* conn, PlcVariable* vars, VarTransferResult* results,
                 VarTransferSummary* summary) {
