@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "app/dialogrules.h"
 #include "app/frontend.h"
 #include "app/logoperation.h"
 #include "app/tabletransfer.h"
@@ -89,6 +90,12 @@ int Cmd_OpenInterface(AppState* app) {
   return rc;
 }
 
+int Cmd_OpenInterfaceOfKind(AppState* app, int kind) {
+  app->plc.address = Plc_AddressAfterSwitch(app->plc.kind, kind, app->plc.address);
+  app->plc.kind = kind;
+  return Cmd_OpenInterface(app);
+}
+
 int Cmd_CloseInterface(AppState* app) {
   if (app->conn) {
     Cmd_DoneConnection(app);
@@ -99,8 +106,8 @@ int Cmd_CloseInterface(AppState* app) {
   return rc;
 }
 
-int Cmd_OpenConnection(AppState* app, bool modify) {
-  if (modify) Cmd_DoneConnection(app);
+int Cmd_OpenConnection(AppState* app, ConnectionOpen how) {
+  if (how == ConnectionOpen::Replace) Cmd_DoneConnection(app);
   const int rc = Cmd_InitConnection(app);
   Refresh(MenuState::Unchanged, MenuStateOf(app->conn), true);
   return rc;
@@ -141,8 +148,8 @@ int Cmd_CpuState(AppState* app) {
   return Logged(S7_OP_GET_CPU_STATE, state);
 }
 
-int Cmd_CpuStart(AppState* app, int mode) {
-  S7_CpuStart(app->conn, mode);
+int Cmd_CpuStart(AppState* app, RestartMode mode) {
+  S7_CpuStart(app->conn, static_cast<int>(mode));
   return Logged(S7_OP_CPU_START);
 }
 

@@ -29,13 +29,18 @@ int Cmd_DoneInterface(AppState* app);
 
 // ---------------------------------------------------------------- menu commands
 
-// After the interface dialog: opens the record's interface kind.
+// Opens the record's interface kind.
 int Cmd_OpenInterface(AppState* app);
+// After the interface dialog: the chosen kind goes into the PLC settings (a
+// switch to or from TCP resets the address, Plc_AddressAfterSwitch) and the
+// interface is opened.
+int Cmd_OpenInterfaceOfKind(AppState* app, int kind);
 // Closes the connection (if any) and then the interface.
 int Cmd_CloseInterface(AppState* app);
 // After the connection dialog: creates the connection from the record's PLC
-// settings; modify closes the current connection first.
-int Cmd_OpenConnection(AppState* app, bool modify);
+// settings; Replace closes the current connection first ("Módosít").
+enum class ConnectionOpen { New, Replace };
+int Cmd_OpenConnection(AppState* app, ConnectionOpen how);
 int Cmd_CloseConnection(AppState* app);
 int Cmd_Connect(AppState* app);
 int Cmd_Disconnect(AppState* app);
@@ -44,8 +49,9 @@ int Cmd_Disconnect(AppState* app);
 int Cmd_Partners(AppState* app);
 int Cmd_BusParameters(AppState* app);
 int Cmd_CpuState(AppState* app);
-// mode 0 warm restart, 1 cold restart.
-int Cmd_CpuStart(AppState* app, int mode);
+// The restart the CPU start dialog offers; the library takes 0 and 1.
+enum class RestartMode { Warm = 0, Cold = 1 };
+int Cmd_CpuStart(AppState* app, RestartMode mode);
 int Cmd_CpuStop(AppState* app);
 int Cmd_GetClock(AppState* app);
 int Cmd_SetClock(AppState* app, const CalendarRecord* clock);

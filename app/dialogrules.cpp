@@ -99,8 +99,8 @@ CalendarRecord Picked_Moment(const CalendarRecord& base, const CalendarRecord* d
     moment.hour = time->hour;
     moment.minute = time->minute;
     moment.second = time->second;
+    moment.milliseconds = 0;
   }
-  moment.milliseconds = 0;
   return moment;
 }
 

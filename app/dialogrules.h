@@ -13,6 +13,9 @@
 
 #include "s7lib/s7lib.h"
 
+// How a dialog was left: "&Mégsem" (or Esc, the close box) or OK.
+enum class DialogEnd { Cancel, Ok };
+
 // ---------------------------------------------------------------- number fields
 
 // From `seconds` of holding a spinner arrow on, each move is `step`.
@@ -110,5 +113,6 @@ void ClockPoll_Done(ClockPoll* poll, bool succeeded, std::uint32_t started, std:
 
 // A date picker and a time picker each answer for their half of a moment:
 // base with the date of date (its weekday worked out) and the time of time
-// to the second (milliseconds 0); either may be null.
+// to the second; either may be null. Pickers show no milliseconds, so a new
+// time of day has none, while a new date alone keeps base's.
 CalendarRecord Picked_Moment(const CalendarRecord& base, const CalendarRecord* date, const CalendarRecord* time);

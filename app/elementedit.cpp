@@ -45,6 +45,15 @@ void ReadValue(ElementEdit* e) {
   if (e->controls.spinner) e->controls.position = Var_SpinnerPosition(&e->controls.spin, e->value);
 }
 
+// A date the pickers cannot show: after their last day (a Date's two bytes
+// reach into 2169). A time of day has no date to check.
+bool BeyondPickers(const ElementEdit* e) {
+  const ElementEditControls& c = e->controls;
+  const int wire = e->var->wireSize;
+  if (wire == 4) return false;
+  return Compare(c.shown, c.first, wire == 8) < 0 || Compare(c.shown, c.last, wire == 8) > 0;
+}
+
 void Configure(ElementEdit* e) {
   ElementEditControls& c = e->controls;
   c = {};
@@ -57,6 +66,12 @@ void Configure(ElementEdit* e) {
     c.first = Day(1990, 1, 1, 0, 0, 0);
     c.last = Day(e->var->type == S7_TYPE_DATETIME ? 2089 : 2168, 12, 31, 23, 59, 59);
     Var_GetElement(e->element, e->var, nullptr, &c.shown);
+    if (BeyondPickers(e)) {
+      // A picker would stay on some other date: the value field shows the
+      // element and takes a new value instead.
+      c.datePicker = c.timePicker = false;
+      c.valueField = true;
+    }
   } else {
     c.valueField = true;
     if (view >= VAR_VIEW_BIN && view <= VAR_VIEW_CHAR) {
@@ -69,11 +84,12 @@ void Configure(ElementEdit* e) {
 
 }  // namespace
 
-bool ElementEdit_Open(ElementEdit* edit, PlcVariable* var, int element, bool withValue) {
+bool ElementEdit_Open(ElementEdit* edit, PlcVariable* var, int element, Transfer list) {
   if (!edit) return false;
   *edit = {};
   edit->var = var;
   edit->element = element;
+  const bool withValue = list == Transfer::Write;
   edit->withValue = withValue;
   if (!Live(edit) || !var->views || !var->names || !Var_TypeInfo(var->type) || SlotBytes(edit) > 8) {
     edit->var = nullptr;
@@ -166,8 +182,9 @@ void ElementEdit_SetName(ElementEdit* edit, const char* text) {
   if (Live(edit)) Var_SetElementName(edit->var, edit->element, text);
 }
 
-int ElementEdit_Close(ElementEdit* edit, bool ok) {
+int ElementEdit_Close(ElementEdit* edit, DialogEnd end) {
   if (!Live(edit)) return 0;
+  const bool ok = end == DialogEnd::Ok;
   const bool differs = std::memcmp(edit->savedValue, Slot(edit), SlotBytes(edit)) != 0 ||
                        edit->savedView != edit->var->views[edit->element] ||
                        std::strncmp(edit->savedName, Name(edit), kVarNameSize) != 0;

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "app/commands.h"     // Transfer: which list the element is edited for
 #include "app/dialogrules.h"  // NumberSpec: the spinner as the number field takes it
 #include "vars/vars.h"
 
@@ -26,6 +27,8 @@ struct ElementEditControls {
   bool pickers;          // the date and time pickers show the element
   bool datePicker;       // enabled: not for a time of day (4-byte element)
   bool timePicker;       // enabled: not for a date (2-byte element)
+                         // Neither for a value beyond the pickers' range
+                         // (valueField then: the field is the element's).
   CalendarRecord first;  // the pickers' range: 1990-01-01 00:00:00 up to
   CalendarRecord last;   //   2089-12-31 23:59:59 (Date&Time) or 2168-12-31 23:59:59
   CalendarRecord shown;  // the element as a calendar record
@@ -34,7 +37,7 @@ struct ElementEditControls {
 struct ElementEdit {
   PlcVariable* var;
   int element;
-  bool withValue;        // the larger dialog, which edits the value too
+  bool withValue;        // the write list's dialog, which edits the value too
   std::uint8_t savedValue[8];
   std::uint8_t savedView;
   char savedName[kVarNameSize];
@@ -43,9 +46,10 @@ struct ElementEdit {
   ElementEditControls controls;
 };
 
-// Opens a session on an element: false, and nothing to edit, for an index
-// outside the variable or a record without storage.
-bool ElementEdit_Open(ElementEdit* edit, PlcVariable* var, int element, bool withValue);
+// Opens a session on an element for the list of that kind (the write list
+// edits the value too): false, and nothing to edit, for an index outside the
+// variable or a record without storage.
+bool ElementEdit_Open(ElementEdit* edit, PlcVariable* var, int element, Transfer list);
 
 // The display-mode list: string ids 600-608 ("Default" first) of the modes
 // the type offers; list needs 8 entries. Returns the place of the element's
@@ -90,4 +94,4 @@ void ElementEdit_SetName(ElementEdit* edit, const char* text);
 
 // Ends the session. OK: 1 when the value bytes, the name or the mode differ
 // from what the session found, else 0. Cancel: all three put back, 0.
-int ElementEdit_Close(ElementEdit* edit, bool ok);
+int ElementEdit_Close(ElementEdit* edit, DialogEnd end);

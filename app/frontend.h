@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "app/readsession.h"  // ReadStart
+
 // What the PLC choice is asked about: the open connection's PLC and the one a
 // loaded file names.
 struct PlcChoice {
@@ -33,15 +35,18 @@ enum class MenuState {
 // a variable).
 enum class SaveItem { Leave, Refresh };
 
+// Which PLC a loaded file leaves: the current one, or the one saved in it.
+enum class PlcPick { Current = 0, Saved = 1 };
+
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
   // Asks which PLC to keep. Returns false when the user cancels; otherwise
-  // *useSaved is 1 to switch to the file's PLC, 0 to keep the current one.
-  virtual bool ChoosePlc(const PlcChoice& choice, int* useSaved) = 0;
-  // Shows the variables, reading them once first (readBack) and then
-  // cyclically (cyclic) if asked.
-  virtual void OpenReadWindow(bool readBack, bool cyclic) = 0;
+  // *pick says which.
+  virtual bool ChoosePlc(const PlcChoice& choice, PlcPick* pick) = 0;
+  // Shows the variables, reading them once first and then cyclically as
+  // start asks.
+  virtual void OpenReadWindow(ReadStart start) = 0;
   virtual void UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveItem save) = 0;
   virtual void UpdateStatusText() = 0;
 };

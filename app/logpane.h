@@ -18,9 +18,6 @@
 #include "app/textview.h"
 #include "platform/platform.h"
 
-// Posted to the owner window: wParam the text (a heap block), lParam the pane.
-inline constexpr unsigned kWmLogText = kWmApp + 7;
-
 struct LogPane {
   PlatWindow ownerWindow;
   TextView* view;

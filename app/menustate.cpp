@@ -30,22 +30,22 @@ class Changes {
 
 bool Cmd_IsEnabled(const AppState* app, int command) {
   switch (command) {
-    case kCmdFileOpen:
-    case kCmdExit:
-    case kCmdFontSmall:
-    case kCmdFontNormal:
-    case kCmdFontLarge:
-    case kCmdAbout: return true;
-    case kCmdFileSave: return app->table.count > 0;
-    case kCmdInterfaceOpen: return !app->iface;
-    case kCmdInterfaceClose: return app->iface != nullptr;
-    case kCmdConnectionOpen: return app->iface && !app->conn;
-    case kCmdConnectionClose:
-    case kCmdConnectionModify: return app->conn != nullptr;
-    case kCmdConnect: return app->conn && !Connected(app);
-    case kCmdPartners:
-    case kCmdBusParameters: return HasBusServices(app);
-    default: return command >= kCmdDisconnect && command <= kCmdWrite && Connected(app);
+    case IDM_FILE_OPEN:
+    case IDM_FILE_EXIT:
+    case IDM_FONT_SMALL:
+    case IDM_FONT_NORMAL:
+    case IDM_FONT_LARGE:
+    case IDM_ABOUT: return true;
+    case IDM_FILE_SAVE: return app->table.count > 0;
+    case IDM_INTERFACE_OPEN: return !app->iface;
+    case IDM_INTERFACE_CLOSE: return app->iface != nullptr;
+    case IDM_CONNECTION_OPEN: return app->iface && !app->conn;
+    case IDM_CONNECTION_CLOSE:
+    case IDM_CONNECTION_MODIFY: return app->conn != nullptr;
+    case IDM_CONNECT: return app->conn && !Connected(app);
+    case IDM_PARTNERS:
+    case IDM_BUS_PARAMETERS: return HasBusServices(app);
+    default: return command >= IDM_DISCONNECT && command <= IDM_WRITE && Connected(app);
   }
 }
 
@@ -55,24 +55,24 @@ int Menu_Changes(const AppState* app, MenuState interfaceState, MenuState connec
   if (interfaceState != MenuState::Unchanged) {
     const bool open = interfaceState == MenuState::Open;
     c.Set(kMenuConnectionPopup, open);
-    c.Set(kCmdInterfaceOpen, !open);
-    c.Set(kCmdInterfaceClose, open);
-    c.Set(kCmdConnectionOpen, open);
+    c.Set(IDM_INTERFACE_OPEN, !open);
+    c.Set(IDM_INTERFACE_CLOSE, open);
+    c.Set(IDM_CONNECTION_OPEN, open);
     const bool bus = open && S7_GetInterfaceKind(app->iface) != static_cast<int>(S7_KIND_TCP);
-    c.Set(kCmdPartners, bus);
-    c.Set(kCmdBusParameters, bus);
+    c.Set(IDM_PARTNERS, bus);
+    c.Set(IDM_BUS_PARAMETERS, bus);
   }
   if (connectionState != MenuState::Unchanged) {
     const bool exists = connectionState == MenuState::Open;
     const bool connected = exists && S7_IsConnected(app->conn) == 1;
     // As the command's own rule says: a connection is opened on an interface.
-    c.Set(kCmdConnectionOpen, !exists && app->iface != nullptr);
-    c.Set(kCmdConnectionClose, exists);
-    c.Set(kCmdConnectionModify, exists);
-    c.Set(kCmdConnect, exists && !connected);
-    c.Set(kCmdDisconnect, connected);
-    c.Range(kCmdCpuState, kCmdWrite, connected);
+    c.Set(IDM_CONNECTION_OPEN, !exists && app->iface != nullptr);
+    c.Set(IDM_CONNECTION_CLOSE, exists);
+    c.Set(IDM_CONNECTION_MODIFY, exists);
+    c.Set(IDM_CONNECT, exists && !connected);
+    c.Set(IDM_DISCONNECT, connected);
+    c.Range(IDM_CPU_STATE, IDM_WRITE, connected);
   }
-  if (save == SaveItem::Refresh) c.Set(kCmdFileSave, app->table.count != 0);
+  if (save == SaveItem::Refresh) c.Set(IDM_FILE_SAVE, app->table.count != 0);
   return c.Count();
 }

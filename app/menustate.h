@@ -13,37 +13,6 @@
 #include "app/frontend.h"
 #include "res/resource.h"
 
-// The menu commands by id (the menu resource's ids).
-enum CommandId : int {
-  kCmdFileOpen = IDM_FILE_OPEN,
-  kCmdFileSave = IDM_FILE_SAVE,
-  kCmdExit = IDM_FILE_EXIT,
-  kCmdInterfaceOpen = IDM_INTERFACE_OPEN,
-  kCmdInterfaceClose = IDM_INTERFACE_CLOSE,
-  kCmdConnectionOpen = IDM_CONNECTION_OPEN,
-  kCmdConnectionClose = IDM_CONNECTION_CLOSE,
-  kCmdConnectionModify = IDM_CONNECTION_MODIFY,
-  kCmdConnect = IDM_CONNECT,
-  kCmdDisconnect = IDM_DISCONNECT,
-  kCmdPartners = IDM_PARTNERS,
-  kCmdBusParameters = IDM_BUS_PARAMETERS,
-  kCmdCpuState = IDM_CPU_STATE,
-  kCmdCpuStart = IDM_CPU_START,
-  kCmdCpuStop = IDM_CPU_STOP,
-  kCmdGetClock = IDM_GET_CLOCK,
-  kCmdSetClock = IDM_SET_CLOCK,
-  kCmdLogin = IDM_LOGIN,
-  kCmdLogout = IDM_LOGOUT,
-  kCmdRead = IDM_READ,
-  kCmdWrite = IDM_WRITE,
-  kCmdFontSmall = IDM_FONT_SMALL,
-  kCmdFontNormal = IDM_FONT_NORMAL,
-  kCmdFontLarge = IDM_FONT_LARGE,
-  kCmdAbout = IDM_ABOUT,
-};
-inline constexpr int kCmdFirst = kCmdFileOpen;
-inline constexpr int kCmdLast = kCmdAbout;
-
 // Whether the command applies to the record as it is now (an id outside
 // 500-524 never does).
 bool Cmd_IsEnabled(const AppState* app, int command);

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "app/commands.h"
+
 void Monitor_Restart(MonitorSchedule* schedule, std::uint32_t intervalMs, std::uint32_t now) {
   schedule->interval = intervalMs;
   schedule->time = now - intervalMs;
@@ -47,6 +49,7 @@ void Monitor_BuildLines(MonitorLines* lines, VariableTable* table, LineSink* sin
     const PlcVariable* v = &table->vars[i];
     for (int e = 0; e < v->count; ++e) Emit(lines, v, e, index++, sink);
   }
+  sink->Flush();
 }
 
 int Monitor_RefreshLines(MonitorLines* lines, VariableTable* table, int forcedLine, LineSink* sink) {
@@ -68,5 +71,22 @@ int Monitor_RefreshLines(MonitorLines* lines, VariableTable* table, int forcedLi
       ++written;
     }
   }
+  if (written > 0) sink->Flush();
   return written;
+}
+
+MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink) {
+  if (!Monitor_Due(&run->schedule, now)) return MonitorStepResult::NotDue;
+  if (!run->cyclic) return MonitorStepResult::Due;
+  return Monitor_ReadNow(run, app, sink);
+}
+
+MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink) {
+  run->lastResult = Cmd_ReadTable(app);
+  if (run->lastResult != S7_OK) {
+    run->cyclic = false;
+    return MonitorStepResult::Failed;
+  }
+  Monitor_RefreshLines(&run->lines, &app->table, -1, sink);
+  return MonitorStepResult::Read;
 }

@@ -1,8 +1,9 @@
 // What the read-variables window and `tolvane-cli monitor` share: the
-// schedule of cyclic reads and the value lines, built in full once and then
+// schedule of cyclic reads, the value lines, built in full once and then
 // rewritten only where a value changed (the last-shown copy of each variable
-// tells which). The window puts the lines into its list box, the command line
-// prints them.
+// tells which), and the step both run on their tick: a due read of the table
+// and the lines it changed. The window puts the lines into its list box, the
+// command line prints them.
 //
 // Threads: whichever thread runs the monitor (the read window's own thread,
 // the command line's main thread); the table must not change meanwhile.
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 
+#include "app/appstate.h"
 #include "vars/vars.h"
 
 // The schedule: a read is due once an interval has passed since the schedule
@@ -26,12 +28,15 @@ void Monitor_Restart(MonitorSchedule* schedule, std::uint32_t intervalMs, std::u
 bool Monitor_Due(MonitorSchedule* schedule, std::uint32_t now);
 
 // Where the lines go. Line(index, ...) replaces line index, or appends it when
-// index is the number of lines shown; Clear empties the view.
+// index is the number of lines shown; Clear empties the view. Flush ends one
+// build or refresh that wrote anything (a view may hold its drawing back
+// until then).
 class LineSink {
  public:
   virtual ~LineSink() = default;
   virtual void Clear() = 0;
   virtual void Line(int index, const char* text, int length) = 0;
+  virtual void Flush() {}
 };
 
 // What the lines shown were built for: when the table no longer matches (a
@@ -50,3 +55,29 @@ void Monitor_BuildLines(MonitorLines* lines, VariableTable* table, LineSink* sin
 // (−1: none) whatever its value; or all lines, after Clear, when the table
 // changed shape. Returns how many lines were written.
 int Monitor_RefreshLines(MonitorLines* lines, VariableTable* table, int forcedLine, LineSink* sink);
+
+// One monitor: its schedule, the lines shown, and whether it reads
+// cyclically (a window whose refreshing is off, or stopped by a failed
+// read, keeps its schedule for the clock but reads nothing).
+struct MonitorRun {
+  MonitorSchedule schedule;
+  MonitorLines lines;
+  bool cyclic;
+  int lastResult;  // the library's result of the last read
+};
+
+enum class MonitorStepResult {
+  NotDue,  // the interval has not passed
+  Due,     // it has, but the monitor does not read cyclically
+  Read,    // the table was read and the changed lines written
+  Failed,  // the read failed (logged by the command); cyclic reading stops
+};
+
+// The tick of a monitor at now: when a read is due and the monitor reads
+// cyclically, the whole table is read (Cmd_ReadTable: only a failure is
+// logged, a time-out also disconnects) and the lines whose value changed go
+// to sink. A failure switches cyclic reading off.
+MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink);
+// One read now, whatever the schedule (the read window's first, after a
+// write or a load), as a due step would do it: Read or Failed.
+MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink);

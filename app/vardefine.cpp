@@ -9,12 +9,6 @@
 
 namespace {
 
-VarDefineState g_state = [] {
-  VarDefineState s;
-  VarDefine_Reset(&s);
-  return s;
-}();
-
 int Clamp(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
 
 bool ValidField(int field) { return field >= 0 && field < kDefineFieldCount; }
@@ -26,8 +20,6 @@ void SetRange(VarDefineField* f, int min, int max) {
 }
 
 }  // namespace
-
-VarDefineState* TheVarDefineState() { return &g_state; }
 
 void VarDefine_Reset(VarDefineState* state) {
   if (!state) return;
@@ -190,15 +182,15 @@ void VarDefine_Definition(const VarDefineState* state, VarDefinition* definition
                  state->field[kDefineCount].value};
 }
 
-int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, bool isNew) {
+int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, VarRecord record) {
   if (!VarDefine_CanConfirm(state) || !var) return VAR_DEFINITION_REFUSED;
   VarDefinition d;
   VarDefine_Definition(state, &d);
-  return Var_ApplyDefinition(var, &d, isNew);
+  return Var_ApplyDefinition(var, &d, record);
 }
 
-int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarDefineState* state) {
-  const int rc = VarList_PrepareRequest(app, kind, TheVarListSelection());
+int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection, VarDefineState* state) {
+  const int rc = VarList_PrepareRequest(app, kind, selection);
   if (state) state->prepareResult = rc;
   return rc;
 }

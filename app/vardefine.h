@@ -2,8 +2,9 @@
 // window: the type and its areas, the four number fields with their ranges,
 // invalid flags and enabling, the count bounded by the most a variable of
 // the type may have (the list's table goes in as many requests as it
-// needs), the OK rule and what OK does to the record. The state is
-// program-wide, so a new variable starts from the last one defined.
+// needs), the OK rule and what OK does to the record. The front end keeps
+// one state for the program's life (app/dialogmemory.h), so a new variable
+// starts from the last one defined.
 //
 // The dialog's flow: VarDefine_PrepareRequest; VarDefine_Open; ask
 // VarDefine_AskCapacity for the type and VarDefine_ApplyTypeAndArea with it
@@ -17,6 +18,7 @@
 #include "app/appstate.h"
 #include "app/commands.h"     // Transfer: the list kind
 #include "app/dialogrules.h"  // NumberSpec: the number fields' ranges and steps
+#include "app/varlist.h"      // VarListSelection
 
 enum VarDefineFieldId : int {
   kDefineDb,
@@ -42,9 +44,8 @@ struct VarDefineState {
   int capacity;        // elements of the type that may be asked for (bits for Bit; Var_MaxCount at most)
 };
 
-// The program's one state; it starts as "Word" in "Merker", DB 0, address 0,
-// bit 0, count 1.
-VarDefineState* TheVarDefineState();
+// The state to start from: "Word" in "Merker", DB 0, address 0, bit 0,
+// count 1.
 void VarDefine_Reset(VarDefineState* state);
 
 // Opening: an existing variable's definition is loaded (null: a new one
@@ -104,13 +105,13 @@ void VarDefine_Definition(const VarDefineState* state, VarDefinition* definition
 // record is taken as empty). VAR_DEFINITION_CHANGED means the dialog returns
 // 1; VAR_DEFINITION_REFUSED when OK is not allowed or no memory was left,
 // with the record unchanged.
-int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, bool isNew);
+int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, VarRecord record);
 
 // With the connection: prepares the list's request with the variables of
 // the table (the one being changed is out of it, VarList_TakeOut), keeping
 // the list's selection on its variable, and remembers the result in the
 // state. Returns the library's result for opening the request.
-int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarDefineState* state);
+int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection, VarDefineState* state);
 // The capacity for the state's type: the most a variable of it may have;
 // when the request could not be opened, that failure (no connection, not
 // connected) with no room.

@@ -9,11 +9,6 @@
 
 namespace {
 
-VarListSelection g_selection;
-// The last preparation's plan in figures; no requests when the table went
-// into one request of the library's.
-PlanTotals g_planned;
-
 int Elements(const VariableTable* table, int index) {
   if (index < 0 || index >= VarTable_Count(table)) return 0;
   const int count = table->vars[index].count;
@@ -25,8 +20,6 @@ int BoundLine(const VariableTable* table, int variable, int line) {
 }
 
 }  // namespace
-
-VarListSelection* TheVarListSelection() { return &g_selection; }
 
 void VarList_ClearSelection(VarListSelection* selection) {
   if (selection) *selection = VarListSelection{};
@@ -54,10 +47,10 @@ void VarList_SelectElement(VarListSelection* selection, const VariableTable* tab
   if (selection->element >= 0) selection->lastElement = selection->element;
 }
 
-int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, bool doubleClick) {
+int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, EditAsk ask) {
   if (!selection) return -1;
   VarList_Clamp(selection, table);
-  if (selection->element < 0 && doubleClick) selection->element = selection->lastElement;
+  if (selection->element < 0 && ask == EditAsk::DoubleClick) selection->element = selection->lastElement;
   return selection->element;
 }
 
@@ -69,9 +62,9 @@ VarListButtons VarList_Buttons(const VarListSelection* selection, const Variable
   return {room, selected && room, selected, selected, element, count > 0};
 }
 
-int VarList_Add(VarListSelection* selection, VariableTable* table, PlcVariable* var, bool insert) {
+int VarList_Add(VarListSelection* selection, VariableTable* table, PlcVariable* var, AddPlace place) {
   if (!var) return -1;
-  const int before = insert && selection ? selection->variable : -1;
+  const int before = place == AddPlace::Insert && selection ? selection->variable : -1;
   const int index = VarTable_Insert(table, before, var);
   if (index < 0) {
     Var_FreeBlock(var);
@@ -111,7 +104,7 @@ void VarList_Delete(VarListSelection* selection, VariableTable* table) {
   VarList_SelectVariable(selection, table, index < VarTable_Count(table) ? index : VarTable_Count(table) - 1);
 }
 
-int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection) {
+int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection, PlanTotals* planned) {
   VariableTable* table = &app->table;
   // The selected variable is known by its block, which no other entry
   // shares; nothing is allocated while the request is prepared.
@@ -119,7 +112,7 @@ int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selec
   const void* block = before >= 0 && before < VarTable_Count(table) ? table->vars[before].values : nullptr;
   VarPlan plan{};
   const int rc = Table_Prepare(app, kind, &plan);
-  g_planned = VarPlan_Totals(&plan);
+  if (planned) *planned = VarPlan_Totals(&plan);
   VarPlan_Free(&plan);
   if (!selection) return rc;
   int after = -1;
@@ -133,11 +126,10 @@ int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selec
   return rc;
 }
 
-void VarList_StatusTexts(AppState* app, char* request, char* reply, std::size_t size) {
-  if (g_planned.requests > 1) {
-    if (request)
-      FormatTextN(request, size, LoadText(IDS_STATUS_PLAN_REQUEST), g_planned.requests, g_planned.requestBytes);
-    if (reply) FormatTextN(reply, size, LoadText(IDS_STATUS_PLAN_REPLY), g_planned.requests, g_planned.replyBytes);
+void VarList_StatusTexts(AppState* app, const PlanTotals& planned, char* request, char* reply, std::size_t size) {
+  if (planned.requests > 1) {
+    if (request) FormatTextN(request, size, LoadText(IDS_STATUS_PLAN_REQUEST), planned.requests, planned.requestBytes);
+    if (reply) FormatTextN(reply, size, LoadText(IDS_STATUS_PLAN_REPLY), planned.requests, planned.replyBytes);
     return;
   }
   if (request) FormatTextN(request, size, LoadText(IDS_STATUS_REQUEST_SIZE), S7_GetRequestSize(app->conn));

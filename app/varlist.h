@@ -1,5 +1,4 @@
-// The variable list dialog's portable half: its selection (kept program-wide),
-// the rules that keep the selection valid against the table, the button
+// The variable list dialog's portable half: its selection, the rules that keep the selection valid against the table, the button
 // rules, and the table operations behind its buttons. The dialog shows what
 // these leave: after every preparation of the request it rebuilds both lists
 // from the table.
@@ -21,14 +20,13 @@
 #include "app/appstate.h"
 #include "app/commands.h"  // Transfer: the list kind
 
+// The dialog's selection, which the definition dialog's preparation of the
+// request also keeps on the right variable.
 struct VarListSelection {
   int variable = -1;     // the selected variable (its line and table index), −1 none
   int element = -1;      // the selected element line of that variable, −1 none
   int lastElement = -1;  // the last element line selected, −1 none
 };
-// The program's one selection, which the definition dialog's preparation
-// also keeps on the right variable.
-VarListSelection* TheVarListSelection();
 
 // On opening: nothing selected.
 void VarList_ClearSelection(VarListSelection* selection);
@@ -42,10 +40,13 @@ void VarList_SelectVariable(VarListSelection* selection, const VariableTable* ta
 // A new element line selection (−1: none), bounded by the selected
 // variable's count; a line is also stored as the last one.
 void VarList_SelectElement(VarListSelection* selection, const VariableTable* table, int line);
+// What asks for the element editor: the "Szerkeszt" button, or a double
+// click in the element list.
+enum class EditAsk { Button, DoubleClick };
 // The element the editor is to open: the selected line; for a double click
 // with none selected (its first click may have just deselected the line),
 // the last line selected, which is then selected again. −1: nothing to edit.
-int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, bool doubleClick);
+int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, EditAsk ask);
 
 struct VarListButtons {
   bool append;  // fewer than kVarTableSize variables
@@ -57,11 +58,13 @@ struct VarListButtons {
 };
 VarListButtons VarList_Buttons(const VarListSelection* selection, const VariableTable* table);
 
+// Where "Hozzáfűz" and "Beilleszt" put a new variable.
+enum class AddPlace { Append, Insert };
 // A confirmed new variable: appended, or put before the selected variable
-// (insert; appended when none is selected). It becomes the selected
+// (Insert; appended when none is selected). It becomes the selected
 // variable, with no element line selected. Returns its index; −1 when the
 // table is full, and the variable's block is then freed.
-int VarList_Add(VarListSelection* selection, VariableTable* table, PlcVariable* var, bool insert);
+int VarList_Add(VarListSelection* selection, VariableTable* table, PlcVariable* var, AddPlace place);
 
 // The selected variable while its definition dialog runs: out of the table,
 // so that the room it takes counts towards the capacity.
@@ -89,15 +92,19 @@ void VarList_Delete(VarListSelection* selection, VariableTable* table);
 // table larger than one request is planned instead (Table_Prepare), and
 // loses only the variables no request could carry. The selection then stays
 // on the same variable when it survived, else is clamped; both element
-// selections are cleared. Returns the library's result for opening the
-// request (nothing is dropped when it is not 0).
-int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection);
+// selections are cleared. *planned (if asked) gets the plan's figures (no
+// requests for a table that went into the library's one request). Returns
+// the library's result for opening the request (nothing is dropped when it
+// is not 0).
+int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection,
+                           PlanTotals* planned = nullptr);
 
 // The status bar's two parts after a preparation: "\tKérés mérete : %d" and
 // "\tVálasz mérete : %d" with the request's and the expected reply's sizes;
-// for a planned table "\tKérés mérete : %d kérés, %d bájt" and the same of
-// the replies, over all its requests.
-void VarList_StatusTexts(AppState* app, char* request, char* reply, std::size_t size);
+// for a table planned over several requests (planned, from the preparation)
+// "\tKérés mérete : %d kérés, %d bájt" and the same of the replies, over all
+// its requests.
+void VarList_StatusTexts(AppState* app, const PlanTotals& planned, char* request, char* reply, std::size_t size);
 
 // How the element lines of the list kind end: the value for the write list,
 // the display mode's name for the read list (Var_FormatElementLine).

@@ -18,10 +18,10 @@ bool AskKeepOrSwitch(const AppState* app, const PlcSettings& loaded, bool* useSa
   choice.loadedAddress = loaded.address;
   Rt_StrCopyN(choice.currentName, app->plc.name, sizeof choice.currentName);
   Rt_StrCopyN(choice.loadedName, loaded.name, sizeof choice.loadedName);
-  int saved = 0;
+  PlcPick pick = PlcPick::Current;
   FrontEnd* frontEnd = TheFrontEnd();
-  if (frontEnd && !frontEnd->ChoosePlc(choice, &saved)) return false;
-  *useSaved = saved != 0;
+  if (frontEnd && !frontEnd->ChoosePlc(choice, &pick)) return false;
+  *useSaved = pick == PlcPick::Saved;
   return true;
 }
 

@@ -8,6 +8,9 @@
 
 #include <cstdint>
 
+// How long the program's end may take before the watchdog ends it.
+inline constexpr std::uint32_t kShutdownLimitMs = 10000;
+
 // Ends the process at once with exit code −1, without any teardown (the hung
 // thread still runs), unless Watchdog_Stop comes within limitMs.
 void Watchdog_Start(std::uint32_t limitMs);

@@ -246,7 +246,7 @@ void CliSession::Open() {
   if (options_.nameGiven) Rt_StrCopyN(plc.name, options_.name.c_str(), sizeof plc.name);
 
   Note(Cmd_OpenInterface(app_));
-  if (app_->iface) Note(Cmd_OpenConnection(app_, false));
+  if (app_->iface) Note(Cmd_OpenConnection(app_, ConnectionOpen::New));
   if (!options_.vat.empty() && !Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
 }
 
@@ -258,8 +258,6 @@ int CliSession::Run() {
   app_->conn = nullptr;
   return exitCode_;
 }
-
-void CliSession::PrintStamp() { Stamp(&view_); }
 
 void CliSession::PrintAllLines() {
   PrintedLines printer(&view_, NoStamp);
@@ -285,7 +283,7 @@ void CliSession::RunCommand(const CliCommand& c) {
     case CommandKind::Partners: Note(Cmd_Partners(app_)); break;
     case CommandKind::BusPars: Note(Cmd_BusParameters(app_)); break;
     case CommandKind::State: Note(Cmd_CpuState(app_)); break;
-    case CommandKind::Start: Note(Cmd_CpuStart(app_, c.args[0] == "cold" ? 1 : 0)); break;
+    case CommandKind::Start: Note(Cmd_CpuStart(app_, c.args[0] == "cold" ? RestartMode::Cold : RestartMode::Warm)); break;
     case CommandKind::Stop: Note(Cmd_CpuStop(app_)); break;
     case CommandKind::Clock: Note(Cmd_GetClock(app_)); break;
     case CommandKind::SetClock: {
@@ -322,28 +320,27 @@ void CliSession::RunCommand(const CliCommand& c) {
   }
 }
 
-// The read window's schedule on a 50 ms tick (app/monitor.h). The first
-// read shows every line, later ones the lines that changed, each block under
-// the time it was read.
+// The read window's step on a 50 ms tick (app/monitor.h). The first read
+// shows every line, later ones the lines that changed, each block under the
+// time it was read.
 void CliSession::Monitor(const CliCommand& c) {
   g_interrupted.store(false);
-  MonitorSchedule schedule{};
-  Monitor_Restart(&schedule, static_cast<std::uint32_t>(c.intervalMs), Plat_TickCount());
+  MonitorRun run{};
+  run.cyclic = true;
+  Monitor_Restart(&run.schedule, static_cast<std::uint32_t>(c.intervalMs), Plat_TickCount());
   int reads = 0;
   while (!g_interrupted.load() && (c.count == 0 || reads < c.count)) {
-    if (!Monitor_Due(&schedule, Plat_TickCount())) {
+    // A fresh printer per step: each block gets its own time stamp.
+    PrintedLines printer(&view_, Stamp);
+    const MonitorStepResult step = Monitor_Step(&run, app_, Plat_TickCount(), &printer);
+    if (step == MonitorStepResult::NotDue) {
       Plat_Sleep(50);
       continue;
     }
-    const int rc = Cmd_ReadTable(app_);
-    Note(rc);
-    if (rc != S7_OK) break;  // logged; the window stops refreshing too
-    if (reads++ == 0) {
-      PrintStamp();
-      PrintAllLines();
-    } else {
-      PrintedLines printer(&view_, Stamp);
-      Monitor_RefreshLines(&lines_, &app_->table, -1, &printer);
+    if (step == MonitorStepResult::Failed) {
+      Note(run.lastResult);
+      break;  // logged; the window stops refreshing too
     }
+    ++reads;
   }
 }

@@ -18,11 +18,11 @@
 // write and monitor print the values themselves) and no menu.
 class CliFrontEnd : public FrontEnd {
  public:
-  bool ChoosePlc(const PlcChoice&, int* useSaved) override {
-    *useSaved = 0;
+  bool ChoosePlc(const PlcChoice&, PlcPick* pick) override {
+    *pick = PlcPick::Current;
     return true;
   }
-  void OpenReadWindow(bool, bool) override {}
+  void OpenReadWindow(ReadStart) override {}
   void UpdateMenu(MenuState, MenuState, SaveItem) override {}
   void UpdateStatusText() override {}
 };
@@ -53,7 +53,6 @@ class CliSession {
   // Records the result of a library operation that has just been logged.
   void Note(int result);
   void NoteFailure(int exitCode);
-  void PrintStamp();
   // The value lines as the read window shows them after a read.
   void PrintAllLines();
   bool DefineTable(const std::vector<std::string>& definitions, bool withValues);

@@ -18,11 +18,15 @@ install(TARGETS ${TOLVANE_INSTALLED_LIBS}
 # The two public headers and what they include, each under its directory's
 # name as the sources include it.
 install(FILES s7lib/s7lib.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/s7lib)
-install(FILES vars/vars.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vars)
+# vars/vars.h gathers the topic headers beside it, so they all go; the
+# *_internal.h headers stay with the library's sources.
+file(GLOB TOLVANE_VARS_HEADERS ${PROJECT_SOURCE_DIR}/vars/*.h)
+list(FILTER TOLVANE_VARS_HEADERS EXCLUDE REGEX "_internal\\.h$")
+install(FILES ${TOLVANE_VARS_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vars)
 install(FILES res/strings.h ${PROJECT_BINARY_DIR}/res/string_ids.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/res)
 install(FILES runtime/runtime.h runtime/threadctx.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/runtime)
-install(FILES platform/platform.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/platform)
+install(FILES platform/platform.h platform/messages.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/platform)
 
 install(EXPORT tolvane-targets NAMESPACE tolvane:: DESTINATION ${TOLVANE_CMAKE_DIR})
 

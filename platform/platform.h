@@ -5,6 +5,8 @@
 // sockets), so a refused connect reads 10061 on both builds.
 #pragma once
 
+#include "platform/messages.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -127,8 +129,6 @@ void Plat_SetLastError(std::uint32_t e);
 // drains, so the same code posts and receives on both.
 
 using PlatWindow = void*;
-
-inline constexpr unsigned kWmApp = 0x8000;
 
 struct PlatMessage {
   unsigned message;

@@ -203,11 +203,11 @@ void Rt_LeaveSection(int number) {
 
 // ---------------------------------------------------------------- threads
 
-PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackSize, bool suspended,
-                       std::uint32_t* threadId) {
+PlatThread StartThread(ThreadRoutine routine, void* argument, const ThreadStart& options) {
   Rt_EnterSection(kRtSectionSequence);
   std::uint32_t sequence = ++g_sequence;
   Rt_LeaveSection(kRtSectionSequence);
+  if (options.sequence) *options.sequence = sequence;
   PostToMainWindow(kWmThreadStarting, 0, static_cast<std::intptr_t>(sequence));
 
   auto fail = [sequence](ThreadContext* record, StartSync* sync) -> PlatThread {
@@ -229,10 +229,10 @@ PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackS
 
   // Always created suspended so that the handle is in the record before the
   // thread can run, end and free it.
-  PlatThread thread = Plat_StartThread(ThreadEntry, record, stackSize, true, threadId);
+  PlatThread thread = Plat_StartThread(ThreadEntry, record, options.stackSize, true, options.threadId);
   if (!thread) return fail(record, sync);
   record->threadHandle = thread;
-  if (!suspended) {
+  if (!options.suspended) {
     Plat_ResumeThread(thread);
     Plat_EventWait(sync->started, 200);
   }
@@ -240,9 +240,7 @@ PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackS
   return thread;
 }
 
-PlatThread StartThread(ThreadRoutine routine, void* argument) {
-  return StartThread(routine, argument, 0, false, nullptr);
-}
+PlatThread StartThread(ThreadRoutine routine, void* argument) { return StartThread(routine, argument, ThreadStart{}); }
 
 void Rt_ResumeThread(PlatThread thread) {
   if (thread) Plat_ResumeThread(thread);

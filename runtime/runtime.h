@@ -13,10 +13,6 @@
 inline constexpr unsigned kRtZero = 1;       // zero-filled
 inline constexpr unsigned kRtAllowEmpty = 2; // size 0 gives a 1-byte block instead of null
 
-// Posted to the main window around every thread the starter runs.
-inline constexpr unsigned kWmThreadStarting = kWmApp + 3;  // wParam 0, lParam sequence
-inline constexpr unsigned kWmThreadEnded = kWmApp + 4;     // wParam exit code, lParam sequence
-
 inline constexpr int kRtSectionCount = 20;
 inline constexpr int kRtSectionTeardown = 0;
 inline constexpr int kRtSectionSequence = 4;
@@ -52,11 +48,20 @@ void Rt_EnterSection(int number);
 int Rt_TryEnterSection(int number);
 void Rt_LeaveSection(int number);
 
+// How a thread starts, and what the caller learns of it.
+struct ThreadStart {
+  std::size_t stackSize = 0;           // 0: the system's default
+  bool suspended = false;              // it waits for Rt_ResumeThread
+  std::uint32_t* threadId = nullptr;   // the system's thread id, when given
+  std::uint32_t* sequence = nullptr;   // the sequence number its start and end messages carry
+};
+
 // Starts routine(argument) with a ThreadContext of its own. Returns the
 // thread's handle (close it with Rt_CloseThread) or null. Unless started
-// suspended, returns once the thread runs (at most 200 ms later).
-PlatThread StartThread(ThreadRoutine routine, void* argument, std::size_t stackSize,
-                       bool suspended, std::uint32_t* threadId);
+// suspended, returns once the thread runs (at most 200 ms later). The
+// sequence number is known before the thread can run, so its end message
+// can be told from any other thread's.
+PlatThread StartThread(ThreadRoutine routine, void* argument, const ThreadStart& options);
 PlatThread StartThread(ThreadRoutine routine, void* argument);
 void Rt_ResumeThread(PlatThread thread);
 // For the system's fault handling on a worker thread that is about to be

@@ -1,7 +1,7 @@
 // Calendar arithmetic for "Date" values (days from 1990-01-01) and "TOD"
 // values (milliseconds from midnight): day numbers of the proleptic Gregorian
 // calendar counted from 1 January of year 0, and times of day.
-#include "vars/vars.h"
+#include "vars/calendar.h"
 
 namespace {
 

@@ -4,8 +4,9 @@
 // are read.
 #include <cstring>
 
+#include "res/strings.h"
 #include "runtime/runtime.h"
-#include "vars/vars.h"
+#include "vars/files.h"
 
 namespace {
 

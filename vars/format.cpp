@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "res/strings.h"
+#include "vars/format.h"
 #include "vars/format_internal.h"
 
 namespace {

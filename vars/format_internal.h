@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "vars/vars.h"
+#include "vars/format.h"
 
 // ---------------------------------------------------------------- output sink
 

@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "runtime/runtime.h"
-#include "vars/vars.h"
+#include "vars/format.h"
+#include "vars/heaptext.h"
 
 HeapText::~HeapText() { Rt_Free(data_); }
 

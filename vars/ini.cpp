@@ -6,7 +6,11 @@
 #include <cstring>
 
 #include "runtime/runtime.h"
+#include "vars/format.h"
+#include "vars/ini.h"
 #include "vars/ini_internal.h"
+#include "vars/readers.h"
+#include "vars/texthelp.h"
 
 namespace ini {
 

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "vars/vars.h"
+#include "vars/ini.h"
+#include "vars/texthelp.h"
 
 namespace ini {
 

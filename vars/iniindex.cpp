@@ -6,7 +6,10 @@
 #include <cstring>
 
 #include "runtime/runtime.h"
+#include "vars/format.h"
+#include "vars/ini.h"
 #include "vars/ini_internal.h"
+#include "vars/texthelp.h"
 
 using namespace ini;
 

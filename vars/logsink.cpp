@@ -3,7 +3,7 @@
 // reaching up for it.
 #include <atomic>
 
-#include "vars/vars.h"
+#include "vars/logsink.h"
 
 namespace {
 std::atomic<VarsLogSink> g_sink{nullptr};

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "runtime/threadctx.h"
+#include "vars/format.h"
 #include "vars/format_internal.h"
 
 namespace {

@@ -8,6 +8,8 @@
 #include <system_error>
 
 #include "vars/format_internal.h"
+#include "vars/readers.h"
+#include "vars/texthelp.h"
 
 namespace {
 

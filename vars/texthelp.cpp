@@ -3,7 +3,7 @@
 // of code page 1250 letters, comparison, searching and joining.
 #include <cstring>
 
-#include "vars/vars.h"
+#include "vars/texthelp.h"
 
 namespace {
 

@@ -4,7 +4,12 @@
 // lines, the same for one variable, ending in the value or the mode's name.
 #include <cstring>
 
-#include "vars/vars.h"
+#include "res/strings.h"
+#include "vars/format.h"
+#include "vars/valuelines.h"
+#include "vars/valuetext.h"
+#include "vars/varaddress.h"
+#include "vars/varmodel.h"
 
 namespace {
 

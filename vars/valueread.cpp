@@ -5,7 +5,13 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "vars/calendar.h"
+#include "vars/format.h"
+#include "vars/readers.h"
+#include "vars/texthelp.h"
+#include "vars/valuetext.h"
 #include "vars/valuetext_internal.h"
+#include "vars/varmodel.h"
 
 namespace {
 

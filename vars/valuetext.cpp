@@ -4,7 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "vars/calendar.h"
+#include "vars/format.h"
+#include "vars/valuetext.h"
 #include "vars/valuetext_internal.h"
+#include "vars/varmodel.h"
 
 namespace {
 

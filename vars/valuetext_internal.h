@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "vars/format_internal.h"
-#include "vars/vars.h"
 
 // «1d1h1m1s1ms», «-5s», «0ms»: the parts that are not zero (milliseconds
 // also when nothing else was written). Bounded by size; returns the length.

@@ -3,7 +3,11 @@
 // command line takes: «DB1.DBW2:3 (Int)».
 #include <cstring>
 
-#include "vars/vars.h"
+#include "vars/format.h"
+#include "vars/readers.h"
+#include "vars/texthelp.h"
+#include "vars/varaddress.h"
+#include "vars/varmodel.h"
 
 namespace {
 

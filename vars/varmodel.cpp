@@ -3,8 +3,11 @@
 // slots (also through a calendar record for dates and times).
 #include <cstring>
 
+#include "res/strings.h"
 #include "runtime/runtime.h"
-#include "vars/vars.h"
+#include "vars/calendar.h"
+#include "vars/texthelp.h"
+#include "vars/varmodel.h"
 
 namespace {
 

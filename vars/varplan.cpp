@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "vars/varmodel.h"
 #include "vars/varplan_internal.h"
-#include "vars/vars.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "vars/varplan_internal.h"
-#include "vars/vars.h"
 
 namespace {
 

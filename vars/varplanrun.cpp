@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "runtime/runtime.h"
-#include "vars/vars.h"
+#include "vars/varmodel.h"
+#include "vars/varplan.h"
 
 namespace {
 

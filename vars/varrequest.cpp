@@ -3,7 +3,12 @@
 // in the PDU); those are dropped from the table with a log line, so that the
 // rest can still be read or written. A table larger than one request drops
 // only what no request could carry.
-#include "vars/vars.h"
+#include "res/strings.h"
+#include "vars/format.h"
+#include "vars/logsink.h"
+#include "vars/varaddress.h"
+#include "vars/varmodel.h"
+#include "vars/varplan.h"
 
 namespace {
 

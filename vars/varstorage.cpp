@@ -4,7 +4,7 @@
 // Applying a new definition decides what of the old elements survives.
 #include <cstring>
 
-#include "vars/vars.h"
+#include "vars/varmodel.h"
 
 namespace {
 
@@ -58,7 +58,8 @@ void Var_GetDefinition(const PlcVariable* var, VarDefinition* definition) {
   *definition = {var->type, var->area, var->dbNumber, var->start, var->bit, var->count};
 }
 
-int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, bool isNew) {
+int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, VarRecord record) {
+  const bool isNew = record == VarRecord::New;
   if (!var || !definition) return VAR_DEFINITION_REFUSED;
   VarDefinition d = *definition;
   if (d.area == S7_AREA_DB) {

@@ -3,7 +3,7 @@
 // list, the request built from the table and the file saved from it agree.
 #include <cstring>
 
-#include "vars/vars.h"
+#include "vars/varmodel.h"
 
 int VarTable_Count(const VariableTable* table) {
   if (!table) return 0;

@@ -5,7 +5,16 @@
 
 #include "res/strings.h"
 #include "runtime/runtime.h"
-#include "vars/vars.h"
+#include "vars/files.h"
+#include "vars/format.h"
+#include "vars/heaptext.h"
+#include "vars/ini.h"
+#include "vars/logsink.h"
+#include "vars/plcsettings.h"
+#include "vars/texthelp.h"
+#include "vars/varaddress.h"
+#include "vars/varmodel.h"
+#include "vars/vatfile.h"
 
 namespace {
 

@@ -6,25 +6,27 @@
 #include <windows.h>
 #include <new>
 
+#include "res/codepage.h"
+
 namespace {
 
-constexpr UINT kPathCodePage = 1250;
 constexpr DWORD kChunk = 1u << 30;
 
-// Converts into small when the path fits, otherwise into a heap block that
-// the caller releases with delete[].
-wchar_t* WidePath(const char* path, wchar_t* small, int smallCount, std::uint32_t* error) {
-  int n = MultiByteToWideChar(kPathCodePage, 0, path, -1, nullptr, 0);
-  if (n <= 0) {
-    *error = GetLastError();
-    return nullptr;
-  }
-  wchar_t* wide = n <= smallCount ? small : new (std::nothrow) wchar_t[static_cast<std::size_t>(n)];
+// The path through the program's own converter, the one the window code
+// uses: the system's tables for code page 1250 (missing on some systems,
+// or mapping its five undefined bytes otherwise) must not name another file
+// than the one the user chose. Converts into small when the path fits,
+// otherwise into a heap block that the caller releases with delete[].
+wchar_t* WidePath(const char* path, wchar_t* small, std::size_t smallCount, std::uint32_t* error) {
+  const std::u16string utf16 = Utf16FromCp1250(path);
+  const std::size_t n = utf16.size() + 1;
+  wchar_t* wide = n <= smallCount ? small : new (std::nothrow) wchar_t[n];
   if (!wide) {
     *error = ERROR_NOT_ENOUGH_MEMORY;
     return nullptr;
   }
-  MultiByteToWideChar(kPathCodePage, 0, path, -1, wide, n);
+  for (std::size_t i = 0; i < utf16.size(); ++i) wide[i] = static_cast<wchar_t>(utf16[i]);
+  wide[n - 1] = L'\0';
   return wide;
 }
 

@@ -29,6 +29,19 @@ class CliSnap7Test : public ::testing::Test {
     rest.insert(rest.begin(), {"--plc", peer_.AddressText(), "--name", "Snap7"});
     return rest;
   }
+  // Waits (up to 30 s: a program under Wine on a busy machine starts slowly)
+  // until the server has served count reads since the last look at its
+  // events; false when it has not.
+  bool WaitForReads(int count) {
+    int reads = 0;
+    for (int i = 0; i < 3000 && reads < count; ++i) {
+      const std::string events = " " + peer_.Command("events");
+      for (std::size_t at = events.find(" 20000/"); at != std::string::npos; at = events.find(" 20000/", at + 1))
+        ++reads;
+      if (reads < count) Plat_Sleep(10);
+    }
+    return reads >= count;
+  }
   Snap7Peer peer_;
 };
 
@@ -84,9 +97,11 @@ TEST_F(CliSnap7Test, WriteAndReadMixedDefinitions) {
 
 TEST_F(CliSnap7Test, MonitorSeesTheServerChangeAValue) {
   peer_.SetArea(kSnap7DataBlock, 1, {0x00, 0x07});
-  // Five seconds of monitoring; the value changes well inside them.
+  peer_.Command("events");
+  // Five seconds of monitoring; the value changes once the read and the
+  // monitor's first read have seen the old one.
   CliProcess p = StartCli(Plc({"read", "DB1.DBW0:1 (Word)", "monitor", "--interval", "200", "--count", "25"}));
-  Plat_Sleep(2000);
+  ASSERT_TRUE(WaitForReads(2)) << "the server saw no reads";
   peer_.SetArea(kSnap7DataBlock, 1, {0x12, 0x34});
   CliResult r = WaitCli(p);
   EXPECT_EQ(r.status, 0) << r.err;

@@ -191,6 +191,28 @@ TEST_F(FileCommandsTest, ASaveThatFailsLeavesTheTitleAndTheFileAlone) {
   EXPECT_EQ(ReadBytes(lockedPath).value_or(""), Utf8ToCp1250ForTest("régi"));
 }
 
+// A path the program cannot keep (260 characters or more) is not taken for
+// a cancel: it is refused with a line in the log, and nothing is written.
+TEST_F(FileCommandsTest, APathTooLongIsRefusedWithALogLine) {
+  App app = StartTolvane({WriteVat(L"demo.vat", SimVat())});
+  ASSERT_NE(app.main, nullptr);
+  const std::wstring loaded = WaitForSimLoad(app);
+  // Just past the program's limit: far longer names overrun the file
+  // dialog's own buffers under Wine.
+  const std::size_t folder = dir_.File(L"").size();
+  ASSERT_LT(folder, 200u);
+  const std::wstring name = std::wstring(262 - folder - 4, L'h') + L".vat";
+  ASSERT_EQ(dir_.File(name).size(), 262u);
+  HWND save = OpenFileDialog(app, 501, kSaveTitle);
+  ASSERT_NE(save, nullptr);
+  Choose(save, name);
+  ASSERT_TRUE(Closed(save));
+  const std::wstring refused = L"Változó tábla mentése : " + name + L" - az útvonala hosszabb 259 karakternél. :-(\r\n";
+  EXPECT_EQ(LogSince(app, loaded.size(), refused.size()), refused);
+  EXPECT_EQ(WindowText(app.main), L"Tolvane - demo.vat");
+  EXPECT_EQ(GetFileAttributesW((L"\\\\?\\" + dir_.File(name)).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(FileCommandsTest, ALoadThatNamesAnotherPlcAsksWhichToUse) {
   plcsim::Simulator other;
   ASSERT_TRUE(other.Start(plcsim::Config{}));

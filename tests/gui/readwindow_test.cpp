@@ -389,6 +389,23 @@ TEST_F(ReadWindowTest, ASlowPlcIsReadBackToBackAndTheProgramClosesWhileReading) 
   CloseProgram();
 }
 
+// A PLC that stops answering keeps the read window's thread in its read for
+// the connection's whole time-out (30 s here). A close of the program
+// meanwhile is bounded all the same: the shutdown's 10 s limit runs from the
+// close request, and the program ends with -1 long before the read would
+// have returned.
+TEST_F(ReadWindowTest, ACloseWhileAReadHangsEndsWithinTheShutdownLimit) {
+  VatFile vat(sim_.AddressText(), 30000, kTable);
+  ASSERT_TRUE(Open(vat));
+  const int before = sim_.RequestCount();
+  sim_.Inject({.kind = plcsim::FaultKind::NoAnswer});
+  ASSERT_TRUE(WaitUntil([&] { return sim_.RequestCount() > before; }, 5000)) << "the window's next read";
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  const auto code = WaitForExit(*program_, 16000);
+  ASSERT_TRUE(code.has_value()) << "tolvane.exe still waits for the read";
+  EXPECT_EQ(*code, 0xFFFFFFFFu) << "ended by the shutdown's time limit";
+}
+
 // The main window is disabled before the window's thread reads for the first
 // time, and no command gets through while the window exists. A variable the
 // request drops (too large for the PDU) does not shift the other values.

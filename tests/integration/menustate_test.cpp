@@ -10,7 +10,7 @@ class MenuStateTest : public ShellTest {
   // The commands enabled now, as a string of ids.
   std::string Enabled() {
     std::string ids;
-    for (int id = kCmdFirst; id <= kCmdLast; ++id)
+    for (int id = IDM_FIRST; id <= IDM_LAST; ++id)
       if (Cmd_IsEnabled(app_, id)) ids += std::to_string(id) + " ";
     return ids;
   }
@@ -27,7 +27,7 @@ TEST_F(MenuStateTest, RulesFollowTheHandlesAndTheConnection) {
   EXPECT_EQ(Enabled(), "500 502 504 506 507 508 521 522 523 524 ");
   ASSERT_EQ(Var_ParseDefinition("MW0:1 (Word)", &app_->table.vars[0]), 1);
   app_->table.count = 1;
-  EXPECT_TRUE(Cmd_IsEnabled(app_, kCmdFileSave));
+  EXPECT_TRUE(Cmd_IsEnabled(app_, IDM_FILE_SAVE));
   EXPECT_FALSE(Cmd_IsEnabled(app_, 499));
   EXPECT_FALSE(Cmd_IsEnabled(app_, 525));
   app_->conn = S7_Connection_Done(app_->conn);

@@ -21,14 +21,14 @@ class RecordingFrontEnd : public FrontEnd {
   PlcChoice lastChoice{};
   std::vector<std::string> calls;
 
-  bool ChoosePlc(const PlcChoice& choice, int* saved) override {
+  bool ChoosePlc(const PlcChoice& choice, PlcPick* pick) override {
     ++choices;
     lastChoice = choice;
-    *saved = useSaved;
+    *pick = useSaved ? PlcPick::Saved : PlcPick::Current;
     return !cancel;
   }
-  void OpenReadWindow(bool readBack, bool cyclic) override {
-    calls.push_back(std::string("window ") + (readBack ? "read" : "noread") + (cyclic ? " cyclic" : ""));
+  void OpenReadWindow(ReadStart start) override {
+    calls.push_back(std::string("window ") + (start.readBack ? "read" : "noread") + (start.cyclic ? " cyclic" : ""));
   }
   void UpdateMenu(MenuState i, MenuState c, SaveItem save) override {
     calls.push_back("menu " + std::to_string(static_cast<int>(i)) + " " + std::to_string(static_cast<int>(c)) +

@@ -36,30 +36,6 @@ std::wstring MasterText(int id) {
   return std::wstring(wide.begin(), wide.end());
 }
 
-// The menu's items carry the ids the portable menu rules know the commands by.
-constexpr bool SameIds() {
-  const int pairs[][2] = {
-      {IDM_FILE_OPEN, kCmdFileOpen},               {IDM_FILE_SAVE, kCmdFileSave},
-      {IDM_FILE_EXIT, kCmdExit},                   {IDM_INTERFACE_OPEN, kCmdInterfaceOpen},
-      {IDM_INTERFACE_CLOSE, kCmdInterfaceClose},   {IDM_CONNECTION_OPEN, kCmdConnectionOpen},
-      {IDM_CONNECTION_CLOSE, kCmdConnectionClose}, {IDM_CONNECTION_MODIFY, kCmdConnectionModify},
-      {IDM_CONNECT, kCmdConnect},                  {IDM_DISCONNECT, kCmdDisconnect},
-      {IDM_PARTNERS, kCmdPartners},                {IDM_BUS_PARAMETERS, kCmdBusParameters},
-      {IDM_CPU_STATE, kCmdCpuState},               {IDM_CPU_START, kCmdCpuStart},
-      {IDM_CPU_STOP, kCmdCpuStop},                 {IDM_GET_CLOCK, kCmdGetClock},
-      {IDM_SET_CLOCK, kCmdSetClock},               {IDM_LOGIN, kCmdLogin},
-      {IDM_LOGOUT, kCmdLogout},                    {IDM_READ, kCmdRead},
-      {IDM_WRITE, kCmdWrite},                      {IDM_FONT_SMALL, kCmdFontSmall},
-      {IDM_FONT_NORMAL, kCmdFontNormal},           {IDM_FONT_LARGE, kCmdFontLarge},
-      {IDM_ABOUT, kCmdAbout},
-  };
-  for (const auto& pair : pairs) {
-    if (pair[0] != pair[1]) return false;
-  }
-  return IDM_FIRST == kCmdFirst && IDM_LAST == kCmdLast;
-}
-static_assert(SameIds());
-
 struct MenuDeleter {
   void operator()(HMENU m) const { DestroyMenu(m); }
 };

@@ -190,14 +190,16 @@ TEST(Password, UpToEightCharactersOfTheCodePage) {
 }
 
 // Each picker gives its own half: the date with its weekday, the time to the
-// second; the other half stays as it was.
+// second; the other half stays as it was. Only a new time of day loses the
+// milliseconds, which no picker shows: the clock dialog's frozen time sent
+// after a change of the date alone keeps them.
 TEST(PickedMoment, EachPickerGivesItsHalf) {
   const CalendarRecord base{2026, 12, 4, 10, 13, 14, 15, 678};  // a Thursday
   const CalendarRecord date{2027, 2, 0, 28, 1, 2, 3, 4};       // a Sunday, whatever its weekday says
   const CalendarRecord time{1999, 1, 5, 1, 23, 59, 58, 999};
   CalendarRecord m = Picked_Moment(base, &date, nullptr);
   EXPECT_EQ(std::vector<int>({m.year, m.month, m.day, m.weekday, m.hour, m.minute, m.second, m.milliseconds}),
-            std::vector<int>({2027, 2, 28, 0, 13, 14, 15, 0}));
+            std::vector<int>({2027, 2, 28, 0, 13, 14, 15, 678}));
   m = Picked_Moment(base, nullptr, &time);
   EXPECT_EQ(std::vector<int>({m.year, m.month, m.day, m.weekday, m.hour, m.minute, m.second, m.milliseconds}),
             std::vector<int>({2026, 12, 10, 4, 23, 59, 58, 0}));

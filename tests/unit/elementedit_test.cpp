@@ -22,7 +22,7 @@ struct Session {
   ElementEdit e{};
   Session(int type, int view, int count = 1) : t(type, count) {
     t.SetView(0, view);
-    EXPECT_TRUE(ElementEdit_Open(&e, t.get(), 0, true));
+    EXPECT_TRUE(ElementEdit_Open(&e, t.get(), 0, Transfer::Write));
   }
   std::string Field() {
     char text[kVarValueTextMax];
@@ -229,9 +229,42 @@ TEST(ElementEdit, ChoosingAModeStoresItAtOnce) {
   // The name-and-mode dialog stores the mode too, but has no value controls.
   TestVar t(S7_TYPE_WORD, 1);
   ElementEdit e;
-  ASSERT_TRUE(ElementEdit_Open(&e, t.get(), 0, false));
+  ASSERT_TRUE(ElementEdit_Open(&e, t.get(), 0, Transfer::Read));
   EXPECT_FALSE(ElementEdit_ChooseMode(&e, dec));
   EXPECT_EQ(t->views[0], VAR_VIEW_DEC);
+}
+
+// A Date's two bytes reach past the pickers' last day: the date picker could
+// not show such a value and would stay on another, so the value field shows
+// it and takes a new one. (A time of day past 24 hours shows as its time
+// within the day, in the field as in the picker.)
+TEST(ElementEdit, ValueBeyondThePickers) {
+  const struct {
+    int type;
+    std::uint64_t raw;
+    const char* field;
+    bool beyond;
+  } cases[] = {
+      {S7_TYPE_DATE, 0xFF62, "2168.12.31", false},
+      {S7_TYPE_DATE, 0xFF63, "2169.01.01", true},
+      {S7_TYPE_DATE, 0xFFFF, "2169.06.06", true},
+      {S7_TYPE_TOD, 86399999, "23:59:59.999", false},
+  };
+  for (const auto& c : cases) {
+    TestVar t(c.type, 1);
+    t.SetView(0, DT);
+    t.SetRaw(0, c.raw);
+    ElementEdit e;
+    ASSERT_TRUE(ElementEdit_Open(&e, t.get(), 0, Transfer::Write));
+    const ElementEditControls& k = e.controls;
+    char text[kVarValueTextMax];
+    ElementEdit_FieldText(&e, text);
+    EXPECT_STREQ(text, c.field);
+    EXPECT_TRUE(k.pickers) << c.field;
+    EXPECT_EQ(k.valueField, c.beyond) << c.field;
+    EXPECT_EQ(k.datePicker || k.timePicker, !c.beyond) << c.field;
+    ElementEdit_Close(&e, DialogEnd::Cancel);
+  }
 }
 
 TEST(ElementEdit, Pickers) {
@@ -249,6 +282,16 @@ TEST(ElementEdit, Pickers) {
   EXPECT_EQ(dt.Field(), "2021.03.04.13:45:07.000") << "each picker answers for its own half";
   ASSERT_TRUE(ElementEdit_PickersChanged(&dt.e, nullptr, &time));
   EXPECT_EQ(dt.Field(), "2021.03.04.13:45:07.000");
+  TestVar held(S7_TYPE_DATETIME, 1);
+  held.SetView(0, DT);
+  ASSERT_EQ(Var_EnterValue(0, held.get(), "2020.01.02.13:45:07.250"), VAR_VALUE_OK);
+  ElementEdit e;
+  ASSERT_TRUE(ElementEdit_Open(&e, held.get(), 0, Transfer::Write));
+  ASSERT_TRUE(ElementEdit_PickersChanged(&e, &date, nullptr));
+  char text[kVarValueTextMax];
+  ElementEdit_FieldText(&e, text);
+  EXPECT_STREQ(text, "2021.03.04.13:45:07.250") << "a new date alone keeps the milliseconds";
+  ElementEdit_Close(&e, DialogEnd::Ok);
 
   // Outside the pickers' range nothing changes.
   const CalendarRecord late = {2090, 1, 0, 1, 0, 0, 0, 0};
@@ -287,13 +330,13 @@ TEST(ElementEdit, OkTellsWhetherAnythingChangedAndCancelPutsItBack) {
       std::uint8_t block[3 * 4 * 2 + 3 * 25];
       std::memcpy(block, t->values, sizeof block);
       ElementEdit e;
-      ASSERT_TRUE(ElementEdit_Open(&e, t.get(), 1, true));
+      ASSERT_TRUE(ElementEdit_Open(&e, t.get(), 1, Transfer::Write));
       if (c.value) {
         ASSERT_EQ(ElementEdit_Typed(&e, c.value), VAR_VALUE_OK) << c.what;
       }
       if (c.name) ElementEdit_SetName(&e, c.name);
       if (c.mode >= 0) ElementEdit_ChooseMode(&e, c.mode);
-      EXPECT_EQ(ElementEdit_Close(&e, ok), ok ? c.result : 0) << c.what << (ok ? " OK" : " Cancel");
+      EXPECT_EQ(ElementEdit_Close(&e, ok ? DialogEnd::Ok : DialogEnd::Cancel), ok ? c.result : 0) << c.what << (ok ? " OK" : " Cancel");
       if (!ok) {
         EXPECT_EQ(std::memcmp(block, t->values, sizeof block), 0) << c.what << ": Cancel restores all";
         EXPECT_EQ(std::memcmp(&t.v, &before, sizeof before), 0);
@@ -305,15 +348,15 @@ TEST(ElementEdit, OkTellsWhetherAnythingChangedAndCancelPutsItBack) {
 TEST(ElementEdit, NoSessionOutsideTheVariable) {
   TestVar t(S7_TYPE_WORD, 2);
   ElementEdit e;
-  EXPECT_FALSE(ElementEdit_Open(&e, t.get(), 2, true));
-  EXPECT_FALSE(ElementEdit_Open(&e, t.get(), -1, true));
-  EXPECT_FALSE(ElementEdit_Open(&e, nullptr, 0, true));
+  EXPECT_FALSE(ElementEdit_Open(&e, t.get(), 2, Transfer::Write));
+  EXPECT_FALSE(ElementEdit_Open(&e, t.get(), -1, Transfer::Write));
+  EXPECT_FALSE(ElementEdit_Open(&e, nullptr, 0, Transfer::Write));
   EXPECT_EQ(ElementEdit_Typed(&e, "0x1"), VAR_VALUE_NO_ELEMENT);
   EXPECT_FALSE(ElementEdit_Step(&e, 1));
-  EXPECT_EQ(ElementEdit_Close(&e, true), 0);
+  EXPECT_EQ(ElementEdit_Close(&e, DialogEnd::Ok), 0);
   PlcVariable noBlock{};
   Var_Init(1, S7_TYPE_WORD, S7_AREA_FLAGS, 2, &noBlock);
-  EXPECT_FALSE(ElementEdit_Open(&e, &noBlock, 0, true));
+  EXPECT_FALSE(ElementEdit_Open(&e, &noBlock, 0, Transfer::Write));
 }
 
 }  // namespace

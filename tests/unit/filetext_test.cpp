@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "res/codepage.h"
 #include "runtime/runtime.h"
 #include "vars/vars.h"
 
@@ -208,6 +209,25 @@ TEST_F(FileTest, HungarianFileName) {
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, "[PLC]\r\n");
   Rt_Free(text);
+}
+
+// Every letter of the code page names the file the program's own converter
+// says, on both systems: the Windows side does not depend on the system's
+// tables for code page 1250 (which map its five undefined bytes otherwise,
+// or are missing), the POSIX side names files in UTF-8.
+TEST_F(FileTest, EveryCodePageLetterNamesItsFile) {
+  for (int byte = 0x80; byte <= 0xFF; ++byte) {
+    const std::string name = std::string("c") + static_cast<char>(byte) + ".txt";
+    FileHandle* f = File_Open(Path(name).c_str(), kFileOpenCreate);
+    ASSERT_EQ(f->error, 0u) << byte;
+    EXPECT_EQ(File_Close(f), 0u);
+#ifdef _WIN32
+    const std::wstring wide = L"c" + std::wstring(1, static_cast<wchar_t>(Cp1250ToUnicode(static_cast<std::uint8_t>(byte)))) + L".txt";
+    EXPECT_TRUE(fs::exists(dir_ / wide)) << byte;
+#else
+    EXPECT_TRUE(fs::exists(dir_ / Utf8FromCp1250(name))) << byte;
+#endif
+  }
 }
 
 // ---------------------------------------------------------------- loading texts

@@ -218,13 +218,14 @@ int InspectOwnRecord(void* arg) {
 TEST(RuntimeThreads, EachThreadHasItsOwnRecord) {
   CurrentThreadContext()->libError = 3;
   WorkerView view{};
-  std::uint32_t tid = 0;
-  PlatThread t = StartThread(InspectOwnRecord, &view, 0, false, &tid);
+  std::uint32_t tid = 0, sequence = 0;
+  PlatThread t = StartThread(InspectOwnRecord, &view, {.threadId = &tid, .sequence = &sequence});
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(Plat_WaitThread(t, 5000, nullptr), 1);
   EXPECT_EQ(view.threadId, tid);
   EXPECT_EQ(view.handle, t) << "the handle is in the record before the thread runs";
   EXPECT_GT(view.sequence, 0u);
+  EXPECT_EQ(view.sequence, sequence) << "the starter says which sequence number the thread's messages carry";
   EXPECT_EQ(view.locale, kDefaultLocaleWord);
   EXPECT_EQ(view.libError, 0u);
   EXPECT_EQ(CurrentThreadContext()->libError, 3u);
@@ -249,7 +250,7 @@ int SetFlag(void* arg) {
 
 TEST(RuntimeThreads, SuspendedThreadRunsOnlyWhenResumed) {
   std::atomic<int> ran{0};
-  PlatThread t = StartThread(SetFlag, &ran, 0, true, nullptr);
+  PlatThread t = StartThread(SetFlag, &ran, {.suspended = true});
   ASSERT_NE(t, nullptr);
   Plat_Sleep(50);
   EXPECT_EQ(ran.load(), 0);

@@ -198,7 +198,7 @@ TEST(VarDefine, OpeningLoadsAnExistingVariableOrKeepsTheLast) {
   EXPECT_EQ(d.dbNumber, 7);
   EXPECT_EQ(d.start, 3);
   EXPECT_EQ(d.count, 16);
-  EXPECT_EQ(VarDefine_Confirm(&s, v.get(), false), VAR_DEFINITION_SAME);
+  EXPECT_EQ(VarDefine_Confirm(&s, v.get(), VarRecord::Existing), VAR_DEFINITION_SAME);
 }
 
 TEST(VarDefine, ConfirmChangesTheRecord) {
@@ -212,7 +212,7 @@ TEST(VarDefine, ConfirmChangesTheRecord) {
   VarDefine_Open(&s, v.get());
   VarDefine_ApplyTypeAndArea(&s, kRoom);
   ASSERT_TRUE(VarDefine_Typed(&s, kDefineCount, "3"));
-  ASSERT_EQ(VarDefine_Confirm(&s, v.get(), false), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(VarDefine_Confirm(&s, v.get(), VarRecord::Existing), VAR_DEFINITION_CHANGED);
   EXPECT_EQ(v->count, 3);
   EXPECT_EQ(v.Raw(2), 12u);
   EXPECT_STREQ(Var_ElementName(v.get(), 2), "third");
@@ -220,7 +220,7 @@ TEST(VarDefine, ConfirmChangesTheRecord) {
   // Word to Date&Time: every element starts at 1990-01-01 00:00:00.000.
   VarDefine_SelectType(&s, S7_TYPE_DATETIME);
   VarDefine_ApplyTypeAndArea(&s, kRoom);
-  ASSERT_EQ(VarDefine_Confirm(&s, v.get(), false), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(VarDefine_Confirm(&s, v.get(), VarRecord::Existing), VAR_DEFINITION_CHANGED);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(v.Raw(i), 0x0200000000010190ull) << i;
     EXPECT_EQ(v.Text(i), "1990.01.01.00:00:00.000") << i;
@@ -230,10 +230,10 @@ TEST(VarDefine, ConfirmChangesTheRecord) {
   // No room: OK is refused and the record stays as it is.
   VarDefine_ApplyTypeAndArea(&s, {S7_OK, 0});
   const PlcVariable before = v.v;
-  EXPECT_EQ(VarDefine_Confirm(&s, v.get(), false), VAR_DEFINITION_REFUSED);
+  EXPECT_EQ(VarDefine_Confirm(&s, v.get(), VarRecord::Existing), VAR_DEFINITION_REFUSED);
   EXPECT_EQ(std::memcmp(&v.v, &before, sizeof before), 0);
   PlcVariable scratch{};
-  EXPECT_EQ(VarDefine_Confirm(&s, &scratch, true), VAR_DEFINITION_REFUSED);
+  EXPECT_EQ(VarDefine_Confirm(&s, &scratch, VarRecord::New), VAR_DEFINITION_REFUSED);
   EXPECT_EQ(scratch.values, nullptr) << "no variable with an empty element storage";
 }
 

@@ -70,11 +70,11 @@ TEST(VarListSelection, ElementLinesStayWithinTheSelectedVariable) {
   VarList_SelectVariable(&s, &table.t, 1);
   EXPECT_EQ(s.element, -1);
   EXPECT_EQ(s.lastElement, -1);
-  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, true), -1) << "nothing to edit, never element 7 of two";
+  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, EditAsk::DoubleClick), -1) << "nothing to edit, never element 7 of two";
   VarList_SelectElement(&s, &table.t, 7);
   EXPECT_EQ(s.element, -1);
   VarList_SelectElement(&s, &table.t, 1);
-  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, false), 1);
+  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, EditAsk::Button), 1);
   VarList_SelectVariable(&s, &table.t, 5);
   EXPECT_EQ(s.variable, -1) << "no such variable";
 }
@@ -85,12 +85,12 @@ TEST(VarListSelection, DoubleClickAfterTheFirstClickDeselected) {
   VarList_SelectVariable(&s, &table.t, 0);
   VarList_SelectElement(&s, &table.t, 2);
   VarList_SelectElement(&s, &table.t, -1);  // the double click's first click toggled it off
-  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, false), -1) << "the button needs a selected line";
-  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, true), 2);
+  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, EditAsk::Button), -1) << "the button needs a selected line";
+  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, EditAsk::DoubleClick), 2);
   EXPECT_EQ(s.element, 2) << "selected again";
   // The variable shrank behind the selection's back: the line is bounded again.
   ASSERT_EQ(Var_Resize(&table.t.vars[0], 2), 1);
-  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, true), -1);
+  EXPECT_EQ(VarList_ElementToEdit(&s, &table.t, EditAsk::DoubleClick), -1);
 }
 
 TEST(VarListSelection, ClampedToTheTable) {
@@ -130,25 +130,25 @@ TEST(VarListTable, AddAppendsOrInsertsBeforeTheSelection) {
   auto scratch = [](int start) {
     PlcVariable v{};
     const VarDefinition d{S7_TYPE_BYTE, S7_AREA_FLAGS, 0, start, 0, 1};
-    EXPECT_EQ(Var_ApplyDefinition(&v, &d, true), VAR_DEFINITION_CHANGED);
+    EXPECT_EQ(Var_ApplyDefinition(&v, &d, VarRecord::New), VAR_DEFINITION_CHANGED);
     return v;
   };
   PlcVariable v = scratch(100);
-  EXPECT_EQ(VarList_Add(&s, &table.t, &v, false), 3);
+  EXPECT_EQ(VarList_Add(&s, &table.t, &v, AddPlace::Append), 3);
   EXPECT_EQ(v.values, nullptr) << "the table owns the block now";
   EXPECT_EQ(s.variable, 3);
   VarList_SelectVariable(&s, &table.t, 1);
   v = scratch(200);
-  EXPECT_EQ(VarList_Add(&s, &table.t, &v, true), 1);
+  EXPECT_EQ(VarList_Add(&s, &table.t, &v, AddPlace::Insert), 1);
   EXPECT_EQ(table.Starts(), (std::vector<int>{0, 200, 2, 4, 100}));
   EXPECT_EQ(s.variable, 1);
   VarList_SelectVariable(&s, &table.t, -1);
   v = scratch(300);
-  EXPECT_EQ(VarList_Add(&s, &table.t, &v, true), 5) << "inserting with none selected appends";
+  EXPECT_EQ(VarList_Add(&s, &table.t, &v, AddPlace::Insert), 5) << "inserting with none selected appends";
 
   Table full(std::vector<int>(kVarTableSize, 1));
   v = scratch(400);
-  EXPECT_EQ(VarList_Add(&s, &full.t, &v, false), -1);
+  EXPECT_EQ(VarList_Add(&s, &full.t, &v, AddPlace::Append), -1);
   EXPECT_EQ(v.values, nullptr) << "a variable that found no place is freed";
   EXPECT_EQ(full.t.count, kVarTableSize);
 }

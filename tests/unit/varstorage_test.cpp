@@ -78,7 +78,7 @@ VarDefinition Def(int type, int area, int db, int start, int bit, int count) {
 TEST(VarDefinitionApply, ANewRecordStartsEmpty) {
   PlcVariable v{};
   VarDefinition d = Def(S7_TYPE_DATETIME, S7_AREA_DB, 0, 10, 0, 3);
-  ASSERT_EQ(Var_ApplyDefinition(&v, &d, true), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(Var_ApplyDefinition(&v, &d, VarRecord::New), VAR_DEFINITION_CHANGED);
   EXPECT_EQ(v.dbNumber, 1) << "DB 0 becomes 1 in area DB";
   EXPECT_EQ(v.start, 10);
   EXPECT_EQ(v.count, 3);
@@ -91,7 +91,7 @@ TEST(VarDefinitionApply, ANewRecordStartsEmpty) {
   Var_FreeBlock(&v);
 
   d = Def(S7_TYPE_WORD, S7_AREA_FLAGS, 7, 0, 0, 1);
-  ASSERT_EQ(Var_ApplyDefinition(&v, &d, true), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(Var_ApplyDefinition(&v, &d, VarRecord::New), VAR_DEFINITION_CHANGED);
   EXPECT_EQ(v.dbNumber, 0) << "no DB number outside area DB";
   Var_FreeBlock(&v);
 }
@@ -117,7 +117,7 @@ TEST(VarDefinitionApply, WhatSurvivesAChange) {
     TestVar t("MW10:5 (Word)");
     Fill(t.get());
     const std::uint8_t* block = t->values;
-    EXPECT_EQ(Var_ApplyDefinition(t.get(), &c.d, false), c.result) << c.what;
+    EXPECT_EQ(Var_ApplyDefinition(t.get(), &c.d, VarRecord::Existing), c.result) << c.what;
     VarDefinition now;
     Var_GetDefinition(t.get(), &now);
     EXPECT_EQ(now.dbNumber, c.d.area == S7_AREA_DB ? c.d.dbNumber : 0) << c.what;
@@ -134,7 +134,7 @@ TEST(VarDefinitionApply, DateAndTimeElementsStartIn1990) {
   TestVar t("MW0:4 (Word)");
   Fill(t.get());
   VarDefinition d = Def(S7_TYPE_DATETIME, S7_AREA_FLAGS, 0, 0, 0, 4);
-  ASSERT_EQ(Var_ApplyDefinition(t.get(), &d, false), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(Var_ApplyDefinition(t.get(), &d, VarRecord::Existing), VAR_DEFINITION_CHANGED);
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(t.Raw(i), kDateTime1990) << "element " << i;
     EXPECT_STREQ(Var_ElementName(t.get(), i), "");
@@ -143,7 +143,7 @@ TEST(VarDefinitionApply, DateAndTimeElementsStartIn1990) {
   // Grown: the kept elements keep their value, the new ones start in 1990.
   t.SetRaw(0, 0x0300000000150621ull);
   d.count = 6;
-  ASSERT_EQ(Var_ApplyDefinition(t.get(), &d, false), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(Var_ApplyDefinition(t.get(), &d, VarRecord::Existing), VAR_DEFINITION_CHANGED);
   EXPECT_EQ(t.Raw(0), 0x0300000000150621ull);
   EXPECT_EQ(t.Raw(4), kDateTime1990);
   EXPECT_EQ(t.Raw(5), kDateTime1990);
@@ -169,17 +169,17 @@ TEST(VarDefinitionApply, RefusedDefinitionsLeaveTheRecordAlone) {
     TestVar t("MW10:5 (Word)");
     Fill(t.get());
     const PlcVariable before = t.v;
-    EXPECT_EQ(Var_ApplyDefinition(t.get(), &c.d, false), VAR_DEFINITION_REFUSED) << c.what;
+    EXPECT_EQ(Var_ApplyDefinition(t.get(), &c.d, VarRecord::Existing), VAR_DEFINITION_REFUSED) << c.what;
     EXPECT_EQ(std::memcmp(&t.v, &before, sizeof before), 0) << c.what;
     PlcVariable fresh{};
-    EXPECT_EQ(Var_ApplyDefinition(&fresh, &c.d, true), VAR_DEFINITION_REFUSED) << c.what;
+    EXPECT_EQ(Var_ApplyDefinition(&fresh, &c.d, VarRecord::New), VAR_DEFINITION_REFUSED) << c.what;
     EXPECT_EQ(fresh.values, nullptr) << c.what;
   }
   // The bit rules' accepted side.
   for (VarDefinition d : {Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 0, 8), Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 3, 1),
                           Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 0, 512)}) {
     PlcVariable v{};
-    EXPECT_EQ(Var_ApplyDefinition(&v, &d, true), VAR_DEFINITION_CHANGED) << d.bit << "/" << d.count;
+    EXPECT_EQ(Var_ApplyDefinition(&v, &d, VarRecord::New), VAR_DEFINITION_CHANGED) << d.bit << "/" << d.count;
     Var_FreeBlock(&v);
   }
 }
@@ -188,7 +188,7 @@ TEST(VarDefinitionApply, AnExistingRecordWithoutStorageGetsIt) {
   PlcVariable v{};
   Var_Init(1, S7_TYPE_DATETIME, S7_AREA_FLAGS, 2, &v);
   VarDefinition d = Def(S7_TYPE_DATETIME, S7_AREA_FLAGS, 0, 8, 0, 2);
-  ASSERT_EQ(Var_ApplyDefinition(&v, &d, false), VAR_DEFINITION_CHANGED);
+  ASSERT_EQ(Var_ApplyDefinition(&v, &d, VarRecord::Existing), VAR_DEFINITION_CHANGED);
   ASSERT_NE(v.values, nullptr);
   std::uint64_t slot;
   std::memcpy(&slot, v.values + 8, 8);

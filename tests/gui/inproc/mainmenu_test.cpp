@@ -16,8 +16,8 @@
 #include "app/commands.h"
 #include "app/menustate.h"
 #include "app/vatload.h"
-#include "app/win32/shell.h"
-#include "dialogs/readwindow.h"
+#include "win32/shell.h"
+#include "win32/readhold.h"
 #include "platform/platform.h"
 #include "res/codepage.h"
 #include "runtime/messageloop.h"
@@ -75,7 +75,7 @@ class MainMenuTest : public ::testing::Test {
     PostMessageW(window, WM_CLOSE, 0, 0);
     // Until its thread's end message has been handled: the next window of
     // this process waits for that.
-    ASSERT_TRUE(PumpUntil([] { return !ReadWindow_Running() && IsWindowEnabled(TheShell()->main); }));
+    ASSERT_TRUE(PumpUntil([] { return !ReadHold_Running() && IsWindowEnabled(TheShell()->main); }));
   }
 
   std::wstring WriteVat(const std::wstring& name, const VatSpec& spec) {
@@ -99,7 +99,7 @@ class MainMenuTest : public ::testing::Test {
   // The items shown enabled, the connection popup as kPopup.
   static std::set<int> Enabled() {
     std::set<int> ids;
-    for (int id = kPopup; id <= kCmdLast; id = id == kPopup ? kCmdFirst : id + 1) {
+    for (int id = kPopup; id <= IDM_LAST; id = id == kPopup ? IDM_FIRST : id + 1) {
       if (!(State(id) & (MF_GRAYED | MF_DISABLED))) ids.insert(id);
     }
     return ids;
@@ -127,27 +127,27 @@ class MainMenuTest : public ::testing::Test {
 };
 
 // The items every state enables.
-#define ALWAYS kCmdFileOpen, kCmdExit, kCmdFontSmall, kCmdFontNormal, kCmdFontLarge, kCmdAbout
+#define ALWAYS IDM_FILE_OPEN, IDM_FILE_EXIT, IDM_FONT_SMALL, IDM_FONT_NORMAL, IDM_FONT_LARGE, IDM_ABOUT
 
 TEST_F(MainMenuTest, WithoutAFileNothingNeedingAnInterfaceIsOffered) {
   ASSERT_NE(Create(L""), nullptr);
-  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdInterfaceOpen}));
-  EXPECT_TRUE(State(kCmdFontNormal) & MF_CHECKED);
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, IDM_INTERFACE_OPEN}));
+  EXPECT_TRUE(State(IDM_FONT_NORMAL) & MF_CHECKED);
   EXPECT_EQ(StatusPart(1), L"");
 }
 
 TEST_F(MainMenuTest, ItemsFollowTheConnectionThroughItsLifeCycle) {
   ASSERT_NE(Create(WriteVat(L"demo.vat", SimVat())), nullptr);
   const std::set<int> connected =
-      Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose, kCmdConnectionModify,
-              kCmdDisconnect, kCmdCpuState, kCmdCpuStart, kCmdCpuStop, kCmdGetClock, kCmdSetClock, kCmdLogin,
-              kCmdLogout, kCmdRead, kCmdWrite});
-  const std::set<int> notConnected = Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose,
-                                             kCmdConnectionModify, kCmdConnect});
+      Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_CLOSE, IDM_CONNECTION_MODIFY,
+              IDM_DISCONNECT, IDM_CPU_STATE, IDM_CPU_START, IDM_CPU_STOP, IDM_GET_CLOCK, IDM_SET_CLOCK, IDM_LOGIN,
+              IDM_LOGOUT, IDM_READ, IDM_WRITE});
+  const std::set<int> notConnected = Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_CLOSE,
+                                             IDM_CONNECTION_MODIFY, IDM_CONNECT});
   EXPECT_EQ(Enabled(), connected);
-  Shell_Command(kCmdDisconnect);
+  Shell_Command(IDM_DISCONNECT);
   EXPECT_EQ(Enabled(), notConnected);
-  Shell_Command(kCmdConnect);
+  Shell_Command(IDM_CONNECT);
   EXPECT_EQ(Enabled(), connected);
 
   // A read that times out logs the read, then the disconnection, and the
@@ -159,11 +159,11 @@ TEST_F(MainMenuTest, ItemsFollowTheConnectionThroughItsLifeCycle) {
       << Log().size();
   EXPECT_EQ(Enabled(), notConnected);
 
-  Shell_Command(kCmdConnectionClose);
-  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionOpen}));
+  Shell_Command(IDM_CONNECTION_CLOSE);
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_OPEN}));
   EXPECT_EQ(StatusPart(1), L"TCP");
-  Shell_Command(kCmdInterfaceClose);
-  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceOpen}));
+  Shell_Command(IDM_INTERFACE_CLOSE);
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_OPEN}));
   EXPECT_EQ(StatusPart(1), L"");
 }
 
@@ -176,8 +176,8 @@ TEST_F(MainMenuTest, AConnectionThatCannotConnectOffersConnecting) {
   EXPECT_EQ(Log(), L"S7_Interface_Init : OK.\r\n"
                    L"Présgép ő ű Á - S7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\r\n"
                    L"Présgép ő ű Á - S7_SimpleRead : A PLC kapcsolat bontva.\r\n");
-  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceClose, kPopup, kCmdConnectionClose,
-                               kCmdConnectionModify, kCmdConnect}));
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_CLOSE,
+                               IDM_CONNECTION_MODIFY, IDM_CONNECT}));
 }
 
 TEST_F(MainMenuTest, BusItemsAreOfferedForAnMpiInterfaceOnly) {
@@ -185,8 +185,8 @@ TEST_F(MainMenuTest, BusItemsAreOfferedForAnMpiInterfaceOnly) {
   spec.kind = "S7ONLINE";
   spec.address = "2";
   ASSERT_NE(Create(WriteVat(L"mpi.vat", spec)), nullptr);
-  EXPECT_TRUE(Enabled().contains(kCmdPartners));
-  EXPECT_TRUE(Enabled().contains(kCmdBusParameters));
+  EXPECT_TRUE(Enabled().contains(IDM_PARTNERS));
+  EXPECT_TRUE(Enabled().contains(IDM_BUS_PARAMETERS));
   EXPECT_EQ(StatusPart(1), L" S7ONLINE : 2, Rack : 0, Slot : 2");
 }
 
@@ -205,7 +205,7 @@ TEST_F(MainMenuTest, AnInterfaceThatFailsToOpenIsNotShownOpen) {
   control("reset");
   EXPECT_EQ(Log().rfind(L"S7_Interface_Init : ", 0), 0u);
   EXPECT_EQ(Log().find(L"S7_Interface_Init : OK."), std::wstring::npos);
-  EXPECT_EQ(Enabled(), Expect({ALWAYS, kCmdFileSave, kCmdInterfaceOpen}));
+  EXPECT_EQ(Enabled(), Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_OPEN}));
   EXPECT_EQ(StatusPart(1), L"");
   FreeLibrary(standIn);
 }
@@ -268,8 +268,61 @@ TEST_F(MainMenuTest, AHardwareFaultOnAWorkerThreadEndsThatThreadAlone) {
   EXPECT_EQ(static_cast<DWORD>(code), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
   Rt_CloseThread(worker);
   // The window and its connection go on.
-  Shell_Command(kCmdCpuState);
+  Shell_Command(IDM_CPU_STATE);
   EXPECT_TRUE(EndsWith(Log(), L"Présgép ő ű Á - S7_GetCpuState : OK.\r\n\tCPU : Run\r\n"));
+}
+
+// The thread of a window that main owns, other than this one: the read
+// window's, while it exists (also before its title is set).
+DWORD OwnedWindowThread(HWND main) {
+  struct Search {
+    HWND owner;
+    DWORD thread;
+  } search{main, 0};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+        if (GetWindow(window, GW_OWNER) != s->owner || thread == GetCurrentThreadId()) return TRUE;
+        s->thread = thread;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.thread;
+}
+
+// A fault on the user-interface thread runs the shutdown (after the fatal
+// message) while the read window's thread may be inside a read of a PLC that
+// stopped answering. The shutdown parks that thread before it frees the
+// interface, the log and the table, and goes on within its time limit (past
+// it, the watchdog would end this test program).
+TEST_F(MainMenuTest, AShutdownWhileTheReadWindowReadsParksItsThreadFirst) {
+  VatSpec spec = SimVat();
+  spec.timeoutMs = 30000;
+  // The connection's set-up is answered, the window's first read is not.
+  sim_.Inject({.kind = plcsim::FaultKind::Delay, .pauseMs = 0});
+  sim_.Inject({.kind = plcsim::FaultKind::NoAnswer});
+  const std::wstring tail = L"\"" + WriteVat(L"hang.vat", spec) + L"\"";
+  ASSERT_EQ(Shell_CreateMainWindow(tail.c_str()), 0);
+  HWND main = TheShell()->main;
+  DWORD readThread = 0;
+  ASSERT_TRUE(PumpUntil([&] { return sim_.RequestCount() > 1 && (readThread = OwnedWindowThread(main)) != 0; }));
+  HANDLE thread = OpenThread(SYNCHRONIZE | THREAD_SUSPEND_RESUME | THREAD_TERMINATE, FALSE, readThread);
+  ASSERT_NE(thread, nullptr);
+
+  Shell_Shutdown();
+  EXPECT_EQ(TheAppState()->iface, nullptr);
+  EXPECT_EQ(MainLogPane(), nullptr);
+  EXPECT_FALSE(ReadHold_Running());
+  EXPECT_EQ(WaitForSingleObject(thread, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "still in its read";
+  EXPECT_GE(SuspendThread(thread), 1u) << "parked where it was";
+
+  // What a process that ends now does not need: the parked thread goes, and
+  // its window with it, before the main window.
+  TerminateThread(thread, 0);
+  WaitForSingleObject(thread, 5000);
+  CloseHandle(thread);
+  DestroyWindow(main);
 }
 
 TEST_F(MainMenuTest, FontItemsCheckTheSizeTheLogShows) {
@@ -280,10 +333,10 @@ TEST_F(MainMenuTest, FontItemsCheckTheSizeTheLogShows) {
   const struct {
     int id;
     int points;
-  } kSizes[] = {{kCmdFontLarge, 15}, {kCmdFontSmall, 9}, {kCmdFontNormal, 12}};
+  } kSizes[] = {{IDM_FONT_LARGE, 15}, {IDM_FONT_SMALL, 9}, {IDM_FONT_NORMAL, 12}};
   for (const auto& size : kSizes) {
     Shell_Command(size.id);
-    for (int id : {kCmdFontSmall, kCmdFontNormal, kCmdFontLarge}) {
+    for (int id : {IDM_FONT_SMALL, IDM_FONT_NORMAL, IDM_FONT_LARGE}) {
       EXPECT_EQ((State(id) & MF_CHECKED) != 0, id == size.id) << size.id << " " << id;
       // A check mark, not a radio bullet.
       MENUITEMINFOW item{sizeof item, MIIM_FTYPE};
