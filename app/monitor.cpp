@@ -82,11 +82,18 @@ MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now
 }
 
 MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink) {
-  run->lastResult = Cmd_ReadTable(app);
+  run->lastResult = Cmd_ReadTable(app, &run->requests);
   if (run->lastResult != S7_OK) {
     run->cyclic = false;
     return MonitorStepResult::Failed;
   }
   Monitor_RefreshLines(&run->lines, &app->table, -1, sink);
   return MonitorStepResult::Read;
+}
+
+int Monitor_RequestsText(const MonitorRun* run, char* text, std::size_t size) {
+  if (!text || size == 0) return 0;
+  text[0] = '\0';
+  if (!run || run->requests <= 0) return 0;
+  return FormatTextN(text, size, LoadText(IDS_WND_READ_REQUESTS), run->requests);
 }

@@ -102,8 +102,8 @@ int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selec
 // The status bar's two parts after a preparation: "\tKérés mérete : %d" and
 // "\tVálasz mérete : %d" with the request's and the expected reply's sizes;
 // for a table planned over several requests (planned, from the preparation)
-// "\tKérés mérete : %d kérés, %d bájt" and the same of the replies, over all
-// its requests.
+// "\t%d kérés, %d bájt" and "\t%d válasz, %d bájt": the requests and the
+// replies of one read or write, and their bytes in all.
 void VarList_StatusTexts(AppState* app, const PlanTotals& planned, char* request, char* reply, std::size_t size);
 
 // How the element lines of the list kind end: the value for the write list,

@@ -13,24 +13,13 @@
 
 namespace {
 
-struct Bench {
-  plcsim::Simulator sim;
-  S7Interface* iface = nullptr;
-  Bench() {
-    Rt_Init();
-    sim.Start(plcsim::Config{});
-    iface = S7_Interface_Init(S7_KIND_TCP);
-  }
-  ~Bench() { S7_Interface_Done(iface); }
-};
-
-Bench& Shared() {
-  static Bench b;
+SimBench& Shared() {
+  static SimBench b(plcsim::Config{});
   return b;
 }
 
 void BM_LibraryExchange(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "bench", 1000, b.sim.Address(), 0, 2, 240);
   for (auto _ : state) {
     S7_BeginPdu(conn, 1, 0xF0, 0, 1);
@@ -42,18 +31,11 @@ BENCHMARK(BM_LibraryExchange)->UseRealTime();
 
 // The same request frame and reply, with nothing but send and recv.
 void BM_RawSocketExchange(benchmark::State& state) {
-  Bench& b = Shared();
-  PlatSocket s = Plat_SockTcp();
-  int wsa = 0;
-  Plat_SockConnect(s, b.sim.Address(), 102, 2000, &wsa);
-  Plat_SockNoDelay(s);
-  std::uint8_t cr[22];
-  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
+  SimBench& b = Shared();
+  PlatSocket s = RawOpen(b.sim.Address());
+  if (s == kNoSocket) state.SkipWithError("no CC");
   std::uint8_t in[600];
-  const std::vector<std::uint8_t> request = {0x03, 0x00, 0x00, 0x19, 0x02, 0xF0, 0x80, 0x32, 0x01,
-                                             0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0xF0,
-                                             0x00, 0x00, 0x01, 0x00, 0x01, 0x02, 0x00};
-  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), in, 22)) state.SkipWithError("no CC");
+  const std::vector<std::uint8_t> request = RawSetupFrame(512);
   for (auto _ : state) {
     if (!RawRoundTrip(s, request, in, 27)) state.SkipWithError("exchange failed");
   }
@@ -69,7 +51,7 @@ double ThreadCpuMs() {
 
 // Processor time the calling thread uses while the PLC takes a second.
 void BM_WaitOneSecondForReply(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "slow", 3000, b.sim.Address(), 0, 2, 240);
   double cpu = 0;
   for (auto _ : state) {
@@ -86,7 +68,7 @@ BENCHMARK(BM_WaitOneSecondForReply)->Iterations(3)->UseRealTime()->Unit(benchmar
 
 // TCP connect, CR/CC, setup communication, then DR and close.
 void BM_ConnectDisconnect(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   S7Connection* conn = S7_Connection_Init(b.iface, "cycle", 1000, b.sim.Address(), 0, 2, 240);
   for (auto _ : state) {
     if (S7_Disconnect(conn) != S7_OK || S7_Connect(conn) != S7_OK) state.SkipWithError("cycle failed");

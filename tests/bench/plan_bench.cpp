@@ -12,31 +12,20 @@
 #include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
+#include "tests/support/plan_tables.h"
 #include "tests/support/separate_transfer.h"
 #include "tools/plcsim/plcsim.h"
 #include "vars/vars.h"
 
 namespace {
 
-struct Spec {
-  int type, area, db, start, bit, count;
-};
-
-std::uint32_t Next(std::uint32_t* seed) {
-  *seed = *seed * 1664525u + 1013904223u;
-  return *seed >> 8;
-}
+using plantest::Spec;
+using Table = plantest::SpecTable;
 
 // The tables: 500 Words at random even addresses of four 4 KB DBs; 500
 // Words one after another (a table as engineers write it); 300 single bits
 // of the flags; 50 arrays of 40 bytes, 100 bytes apart.
-std::vector<Spec> Scattered() {
-  std::vector<Spec> s;
-  std::uint32_t seed = 20;
-  for (int i = 0; i < 500; ++i)
-    s.push_back({S7_TYPE_WORD, S7_AREA_DB, 1 + static_cast<int>(Next(&seed) % 4), 2 * static_cast<int>(Next(&seed) % 2000), 0, 1});
-  return s;
-}
+std::vector<Spec> Scattered() { return plantest::ScatteredWords(); }
 std::vector<Spec> Contiguous() {
   std::vector<Spec> s;
   for (int i = 0; i < 500; ++i) s.push_back({S7_TYPE_WORD, S7_AREA_DB, 1, 2 * i, 0, 1});
@@ -56,41 +45,13 @@ std::vector<Spec> Arrays() {
 using Maker = std::vector<Spec> (*)();
 constexpr Maker kTables[] = {Scattered, Contiguous, Bits, Arrays};
 
-struct Table {
-  std::vector<PlcVariable> v;
-  explicit Table(const std::vector<Spec>& specs) {
-    for (const Spec& s : specs) {
-      PlcVariable var{};
-      Var_Init(1, s.type, s.area, s.count, &var);
-      var.dbNumber = s.area == S7_AREA_DB ? s.db : 0;
-      var.start = s.start;
-      var.bit = s.bit;
-      Var_AllocBlock(&var);
-      v.push_back(var);
-    }
-  }
-  ~Table() {
-    for (PlcVariable& var : v) Var_FreeBlock(&var);
-  }
-  int Count() const { return static_cast<int>(v.size()); }
-};
-
-struct Bench {
-  plcsim::Simulator sim;
-  S7Interface* iface = nullptr;
-  Bench() {
-    Rt_Init();
+SimBench& Shared() {
+  static SimBench b([] {
     plcsim::Config config;
     config.model.flagBytes = 1024;
     config.model.dataBlocks = {{1, 4096}, {2, 4096}, {3, 4096}, {4, 4096}};
-    sim.Start(config);
-    iface = S7_Interface_Init(S7_KIND_TCP);
-  }
-  ~Bench() { S7_Interface_Done(iface); }
-};
-
-Bench& Shared() {
-  static Bench b;
+    return config;
+  }());
   return b;
 }
 
@@ -132,7 +93,7 @@ void TakeFrame(S7Connection* conn, Frames* f) {
 // A read through the planner: the plan is made once, as the read window's
 // table stays put between its reads.
 void BM_PlannedRead(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   Table table(kTables[state.range(0)]());
   S7Connection* conn = S7_Connection_Init(b.iface, "bench", 1000, b.sim.Address(), 0, 2, 240);
   VarPlan plan{};
@@ -167,7 +128,7 @@ int ReadNineteenAtATime(S7Connection* conn, Table* table, Frames* frames) {
 }
 
 void BM_NineteenAtATime(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   Table table(kTables[state.range(0)]());
   S7Connection* conn = S7_Connection_Init(b.iface, "bench", 1000, b.sim.Address(), 0, 2, 240);
   for (auto _ : state)
@@ -180,20 +141,11 @@ BENCHMARK(BM_NineteenAtATime)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kM
 // The floor of each way: its request frames, built once by the library,
 // and their replies, with nothing but send and recv.
 void RawRounds(benchmark::State& state, const Frames& frames) {
-  Bench& b = Shared();
-  PlatSocket s = Plat_SockTcp();
-  int wsa = 0;
-  Plat_SockConnect(s, b.sim.Address(), 102, 2000, &wsa);
-  Plat_SockNoDelay(s);
-  std::uint8_t cr[22];
-  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
+  SimBench& b = Shared();
+  PlatSocket s = RawOpen(b.sim.Address());
   std::uint8_t in[600];
-  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), in, 22)) state.SkipWithError("no CC");
   // The simulator checks request and reply against the PDU it granted.
-  const std::vector<std::uint8_t> setup = {0x03, 0x00, 0x00, 0x19, 0x02, 0xF0, 0x80, 0x32, 0x01, 0x00, 0x00,
-                                           0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0xF0, 0x00, 0x00, 0x01, 0x00,
-                                           0x01, 0x00, 0xF0};
-  if (!RawRoundTrip(s, setup, in, 27)) state.SkipWithError("no setup");
+  if (s == kNoSocket || !RawRoundTrip(s, RawSetupFrame(240), in, 27)) state.SkipWithError("no connection");
   // Each reply once, checked: the acknowledgement without an error, all of
   // it, nothing after it.
   for (std::size_t i = 0; i < frames.out.size(); ++i) {
@@ -210,7 +162,7 @@ void RawRounds(benchmark::State& state, const Frames& frames) {
 }
 
 void BM_RawPlanned(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   Table table(kTables[state.range(0)]());
   S7Connection* conn = S7_Connection_Init(b.iface, "template", 1000, b.sim.Address(), 0, 2, 240);
   VarPlan plan{};
@@ -232,7 +184,7 @@ void BM_RawPlanned(benchmark::State& state) {
 BENCHMARK(BM_RawPlanned)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 void BM_RawNineteenAtATime(benchmark::State& state) {
-  Bench& b = Shared();
+  SimBench& b = Shared();
   Table table(kTables[state.range(0)]());
   S7Connection* conn = S7_Connection_Init(b.iface, "template", 1000, b.sim.Address(), 0, 2, 240);
   Frames frames;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/runtime.h"
+#include "tests/support/plan_tables.h"
 #include "tests/support/separate_transfer.h"
 #include "tools/plcsim/plcsim.h"
 #include "vars/vars.h"
@@ -54,10 +55,7 @@ struct Setup {
   }
 };
 
-std::uint32_t Next(std::uint32_t* seed) {
-  *seed = *seed * 1664525u + 1013904223u;
-  return *seed >> 8;
-}
+using plantest::Next;
 
 void FillMemory(plcsim::PlcModel& model, std::uint32_t seed) {
   for (const AreaRef& a : kAreas) {

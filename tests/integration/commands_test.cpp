@@ -135,12 +135,26 @@ TEST_F(CommandsTest, MonitorStep) {
   ASSERT_EQ(sink.written.size(), 1u) << "only the line whose value changed";
   EXPECT_EQ(sink.written[0].rfind("1:", 0), 0u) << sink.written[0];
   EXPECT_EQ(TakeLog(), "") << "a good read logs nothing";
+  char text[64];
+  Monitor_RequestsText(&run, text, sizeof text);
+  EXPECT_STREQ(text, "1 k\xe9r\xe9s ciklusonk\xe9nt");
+
+  // Forty words far apart take three requests at PDU 240.
+  for (int i = 2; i < 40; ++i) {
+    const std::string d = "DB10.DBW" + std::to_string(20 * i) + ":1 (Word)";
+    ASSERT_EQ(Var_ParseDefinition(d.c_str(), &app_->table.vars[i]), 1);
+  }
+  app_->table.count = 40;
+  Monitor_BuildLines(&run.lines, &app_->table, &sink);
+  EXPECT_EQ(Monitor_Step(&run, app_, 1200, &sink), MonitorStepResult::Read);
+  EXPECT_EQ(run.requests, 3);
+  EXPECT_EQ(TakeLog(), "");
 
   sim_.Stop();
-  EXPECT_EQ(Monitor_Step(&run, app_, 1200, &sink), MonitorStepResult::Failed);
+  EXPECT_EQ(Monitor_Step(&run, app_, 1300, &sink), MonitorStepResult::Failed);
   EXPECT_FALSE(run.cyclic);
   EXPECT_EQ(TakeLog().rfind("S7_MultiRead : ", 0), 0u);
-  EXPECT_EQ(Monitor_Step(&run, app_, 1300, &sink), MonitorStepResult::Due) << "no more reads after a failure";
+  EXPECT_EQ(Monitor_Step(&run, app_, 1400, &sink), MonitorStepResult::Due) << "no more reads after a failure";
   EXPECT_EQ(TakeLog(), "");
 }
 

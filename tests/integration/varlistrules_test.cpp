@@ -206,8 +206,8 @@ TEST_F(VarDialogsTest, StatusTextsAfterAPreparation) {
   }
   ASSERT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_, &planned), S7_OK);
   VarList_StatusTexts(app_, planned, request, reply, sizeof request);
-  EXPECT_STREQ(request, "\tK\xe9r\xe9s m\xe9rete : 2 k\xe9r\xe9s, 264 b\xe1jt");
-  EXPECT_STREQ(reply, "\tV\xe1lasz m\xe9rete : 2 k\xe9r\xe9s, 148 b\xe1jt");
+  EXPECT_STREQ(request, "\t2 k\xe9r\xe9s, 264 b\xe1jt");
+  EXPECT_STREQ(reply, "\t2 v\xe1lasz, 148 b\xe1jt");
 }
 
 }  // namespace

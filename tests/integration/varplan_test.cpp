@@ -10,6 +10,7 @@
 
 #include "tests/integration/sim_fixture.h"
 #include "tools/plcsim/plcfaults.h"
+#include "tests/support/plan_tables.h"
 #include "tests/support/separate_transfer.h"
 #include "vars/vars.h"
 
@@ -17,35 +18,10 @@ namespace {
 
 using plcsim::Bytes;
 
-struct Spec {
-  int type, area, db, start, bit, count;
-};
+using plantest::Spec;
+using VarSet = plantest::SpecTable;
 
-// Variables with their blocks, freed at the end.
-struct VarSet {
-  std::vector<PlcVariable> v;
-  explicit VarSet(const std::vector<Spec>& specs) {
-    for (const Spec& s : specs) {
-      PlcVariable var{};
-      Var_Init(1, s.type, s.area, s.count, &var);
-      var.dbNumber = s.area == S7_AREA_DB ? s.db : 0;
-      var.start = s.start;
-      var.bit = s.bit;
-      EXPECT_EQ(Var_AllocBlock(&var), 1);
-      v.push_back(var);
-    }
-  }
-  ~VarSet() {
-    for (PlcVariable& var : v) Var_FreeBlock(&var);
-  }
-  VarSet(const VarSet&) = delete;
-  VarSet& operator=(const VarSet&) = delete;
-};
-
-std::uint32_t Next(std::uint32_t* seed) {
-  *seed = *seed * 1664525u + 1013904223u;
-  return *seed >> 8;
-}
+using plantest::Next;
 
 // Word variables with gapBytes between them, from byte 0 of DB1.
 std::vector<Spec> Spaced(int n, int type, int count, int gapBytes, int db = 1) {
@@ -62,14 +38,7 @@ std::vector<Spec> Words21() { return Spaced(21, S7_TYPE_WORD, 1, 30); }
 std::vector<Spec> Words40() { return Spaced(40, S7_TYPE_WORD, 1, 30); }
 std::vector<Spec> Words41() { return Spaced(41, S7_TYPE_WORD, 1, 30); }
 
-// 500 Words at random even addresses of DB1-DB4 (neighbours now and then).
-std::vector<Spec> Scattered500() {
-  std::vector<Spec> specs;
-  std::uint32_t seed = 20;
-  for (int i = 0; i < 500; ++i)
-    specs.push_back({S7_TYPE_WORD, S7_AREA_DB, 1 + static_cast<int>(Next(&seed) % 4), 2 * static_cast<int>(Next(&seed) % 2000), 0, 1});
-  return specs;
-}
+std::vector<Spec> Scattered500() { return plantest::ScatteredWords(); }
 
 std::vector<Spec> Array2000() { return {{S7_TYPE_BYTE, S7_AREA_DB, 2, 7, 0, 2000}}; }
 std::vector<Spec> Reals600() { return {{S7_TYPE_REAL, S7_AREA_DB, 3, 100, 0, 600}, {S7_TYPE_WORD, S7_AREA_FLAGS, 0, 8, 0, 3}}; }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/interop/snap7_peer.h"
+#include "tests/support/plan_tables.h"
 #include "vars/vars.h"
 
 namespace {
@@ -20,39 +21,21 @@ using Bytes = std::vector<std::uint8_t>;
 // The server's own area codes, by the library's area number.
 constexpr int kSnap7Area[6] = {0, 1, 2, 5, 4, 3};
 
-struct Spec {
-  int type, area, db, start, count;
-};
+using plantest::Spec;
+using Table = plantest::SpecTable;
 
 // 300 Ints two bytes apart (merged), 130 Words seven bytes apart (merged
 // with their gaps), 49 Bytes of the flags, 20 DWords far apart (each its own
 // item) and a 2,000-byte array.
 std::vector<Spec> FiveHundred() {
   std::vector<Spec> specs;
-  for (int i = 0; i < 300; ++i) specs.push_back({S7_TYPE_INT, S7_AREA_DB, 20, 4 * i, 1});
-  for (int i = 0; i < 130; ++i) specs.push_back({S7_TYPE_WORD, S7_AREA_DB, 10, 7 * i, 1});
-  for (int i = 0; i < 49; ++i) specs.push_back({S7_TYPE_BYTE, S7_AREA_FLAGS, 0, 5 * i, 1});
-  for (int i = 0; i < 20; ++i) specs.push_back({S7_TYPE_DWORD, S7_AREA_DB, 1, 24 * i, 1});
-  specs.push_back({S7_TYPE_BYTE, S7_AREA_DB, 21, 1000, 2000});
+  for (int i = 0; i < 300; ++i) specs.push_back({S7_TYPE_INT, S7_AREA_DB, 20, 4 * i, 0, 1});
+  for (int i = 0; i < 130; ++i) specs.push_back({S7_TYPE_WORD, S7_AREA_DB, 10, 7 * i, 0, 1});
+  for (int i = 0; i < 49; ++i) specs.push_back({S7_TYPE_BYTE, S7_AREA_FLAGS, 0, 5 * i, 0, 1});
+  for (int i = 0; i < 20; ++i) specs.push_back({S7_TYPE_DWORD, S7_AREA_DB, 1, 24 * i, 0, 1});
+  specs.push_back({S7_TYPE_BYTE, S7_AREA_DB, 21, 1000, 0, 2000});
   return specs;
 }
-
-struct Table {
-  std::vector<PlcVariable> v;
-  explicit Table(const std::vector<Spec>& specs) {
-    for (const Spec& s : specs) {
-      PlcVariable var{};
-      Var_Init(1, s.type, s.area, s.count, &var);
-      var.dbNumber = s.area == S7_AREA_DB ? s.db : 0;
-      var.start = s.start;
-      EXPECT_EQ(Var_AllocBlock(&var), 1);
-      v.push_back(var);
-    }
-  }
-  ~Table() {
-    for (PlcVariable& var : v) Var_FreeBlock(&var);
-  }
-};
 
 std::uint32_t Slot(const PlcVariable& v, int element) {
   std::uint32_t slot = 0;

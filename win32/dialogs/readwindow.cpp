@@ -47,6 +47,7 @@ struct ReadWindow {
   ReadLayout layout;
   int lastSecond;
   int menuLine;  // the line whose display mode the open menu offers
+  int shownRequests;  // the requests per read the status bar shows
 };
 
 // Shared by both threads: the window once it exists, and a close asked for
@@ -67,6 +68,16 @@ void ShowClock(HWND dialog, ReadWindow* w) {
   SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
+// The requests a read of the table takes, beside the clock; written only
+// when the number changes.
+void ShowRequests(HWND dialog, ReadWindow* w) {
+  if (w->run.requests == w->shownRequests) return;
+  w->shownRequests = w->run.requests;
+  char text[64];
+  Monitor_RequestsText(&w->run, text, sizeof text);
+  SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
+
 // A failed read (logged by the command; a time-out also disconnects) stops
 // refreshing for good in this window.
 void StopRefreshing(HWND dialog) {
@@ -79,6 +90,7 @@ void Tick(HWND dialog, ReadWindow* w) {
   const MonitorStepResult step = Monitor_Step(&w->run, w->host->app, Plat_TickCount(), &w->values);
   if (step == MonitorStepResult::NotDue) return;
   ShowClock(dialog, w);
+  if (step == MonitorStepResult::Read) ShowRequests(dialog, w);
   if (step == MonitorStepResult::Failed) StopRefreshing(dialog);
 }
 
@@ -116,6 +128,7 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   w->lastSecond = -1;
   w->menuLine = -1;
+  w->shownRequests = 0;
 
   HWND list = Item(dialog, IDC_READ_LIST);
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(host->listFont), FALSE);
@@ -123,8 +136,10 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   Monitor_BuildLines(&w->run.lines, Table(w), &w->values);
   // Once before the window shows: a failure stops refreshing as a cyclic
   // read's would.
-  if (host->start.readBack && Monitor_ReadNow(&w->run, host->app, &w->values) == MonitorStepResult::Failed)
-    StopRefreshing(dialog);
+  if (host->start.readBack) {
+    if (Monitor_ReadNow(&w->run, host->app, &w->values) == MonitorStepResult::Failed) StopRefreshing(dialog);
+    else ShowRequests(dialog, w);
+  }
 
   ListClick_Attach(list);
   CentreWindow(dialog, host->main);
