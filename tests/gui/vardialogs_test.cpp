@@ -324,14 +324,15 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   ASSERT_TRUE(Close(d, IDCANCEL));
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), Lines{}) << "cancelled";
 
-  // 200 bytes in the request: 18 more bytes fit in the reply, or 144 bits.
+  // However full the request, a count is bounded by its type alone: 65,535
+  // bytes, or 65,528 bits in whole bytes.
   ASSERT_TRUE(Define(list, IDC_LIST_APPEND, {.type = L"Byte", .area = L"DB", .db = 1, .count = 200}));
   d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
   ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Byte"));
-  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"18", true}, {IDC_DEFINE_COUNT, L"19", false}}, L"18");
+  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"65535", true}, {IDC_DEFINE_COUNT, L"65536", false}}, L"18");
   ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Bit"));
-  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"144", true}, {IDC_DEFINE_COUNT, L"152", false}}, L"144");
+  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"65528", true}, {IDC_DEFINE_COUNT, L"65536", false}}, L"144");
   ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Byte"));
   ASSERT_TRUE(Choose(d, IDC_DEFINE_AREA, L"DB"));
   ASSERT_TRUE(SetText(d, IDC_DEFINE_DB, L"2"));
@@ -339,14 +340,15 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   ASSERT_TRUE(Close(d, IDOK));
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), (Lines{L" DB1.DBB0:200 (Byte)", L" DB2.DBB0:18 (Byte)"}));
 
-  // The reply is full: the count is 0 and greyed, and the dialog says why.
+  // A reply already full offers the next variable its whole count; OK
+  // greyed by an invalid count stays shut to a posted OK.
   d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_COUNT), L"0");
-  EXPECT_FALSE(Enabled(d, IDC_DEFINE_COUNT));
+  EXPECT_TRUE(Enabled(d, IDC_DEFINE_COUNT));
+  EXPECT_TRUE(OkEnabled(d));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), L"") << "no " << Utf8(kNoRoom);
+  ASSERT_TRUE(SetText(d, IDC_DEFINE_COUNT, L"0"));
   EXPECT_FALSE(OkEnabled(d));
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), kNoRoom);
-  Shot(d, L"dialog-define-no-room");
   PostMessageW(d, WM_COMMAND, IDOK, 0);
   EXPECT_FALSE(WaitUntil([&] { return !IsWindow(d); }, 500)) << "OK posted past the greyed button";
   ASSERT_TRUE(Close(d, IDCANCEL));
@@ -389,10 +391,11 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   ASSERT_TRUE(Close(list, IDCANCEL));
 }
 
-// Nineteen variables fill a read request at PDU 240 (twenty never fit one):
-// no room for another, deleting the last and a middle one, the click on the
-// selected element line and the double click after it, the name-and-mode
-// editor, and the write list dropping what its request cannot hold.
+// Nineteen variables fill a read request at PDU 240: a twentieth is still
+// offered (the table goes in two requests); deleting the last and a middle
+// one, the click on the selected element line and the double click after
+// it, the name-and-mode editor, and the write list, whose request holds
+// only twelve of them, keeping every one.
 TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   std::string body = "VarCount = 19\r\n[Var0]\r\nVar = DB1.DBW0:3 (Int)\r\n";
   for (int i = 1; i < 19; ++i)
@@ -408,9 +411,8 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   EXPECT_TRUE(Enabled(list, IDC_LIST_APPEND));
   HWND d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_COUNT), L"0");
-  EXPECT_FALSE(OkEnabled(d));
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), kNoRoom) << "no room for a twentieth item";
+  EXPECT_TRUE(OkEnabled(d));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), L"") << "room for a twentieth";
   ASSERT_TRUE(Close(d, IDCANCEL));
 
   // The element lines of the first variable: a click on the selected line
@@ -449,20 +451,18 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" MW12 = Default "});
   ASSERT_TRUE(Close(list, IDCANCEL));
 
-  // A write item carries its data: 12 of the 17 fit, the others leave the
-  // list with a line each in the log, and the list shows what is left.
+  // A write item carries its data: 12 of the 17 fit one request, and the
+  // list keeps all of them, its status giving the two requests.
   const std::size_t mark = LogMark();
   list = OpenList(true);
   ASSERT_NE(list, nullptr);
   const Lines left = ListLines(list, IDC_LIST_VARIABLES);
-  EXPECT_EQ(left.size(), 12u);
-  const std::wstring added = LogSince(mark, L"Deleted");
-  const std::wstring line = L". Deleted\r\n";
-  std::size_t deleted = 0;
-  for (std::size_t at = added.find(line); at != std::wstring::npos; at = added.find(line, at + 1)) ++deleted;
-  EXPECT_EQ(deleted, 5u) << Utf8(added);
-  EXPECT_NE(added.find(L"MW34:1 (Word) : "), std::wstring::npos) << "the last ones go";
-  EXPECT_EQ(left.back(), L" MW24:1 (Word)");
+  EXPECT_EQ(left.size(), 17u);
+  EXPECT_EQ(left.back(), L" MW34:1 (Word)");
+  EXPECT_EQ(Log().substr(mark).find(L"Deleted"), std::wstring::npos);
+  const auto sizes = StatusBarParts(GetDlgItem(list, IDC_LIST_STATUS));
+  ASSERT_TRUE(sizes.has_value() && sizes->size() == 2);
+  EXPECT_EQ((*sizes)[0].rfind(L"\t2 kérés, ", 0), 0u) << Utf8((*sizes)[0]);
   EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), -1);
 
   // Deleting down to none: the only one's delete leaves no selection.
