@@ -8,18 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/gui/tolvane_session.h"
+#include "tests/gui/tolvane_fixture.h"
 
 namespace gui {
 namespace {
 
-using ConnectionDialogTest = TolvaneSession;
+using ConnectionDialogTest = TolvaneTest;
 
 TEST_F(ConnectionDialogTest, NumberFieldsAcceptWholeNumbersOfTheirRangeOnly) {
   ASSERT_TRUE(StartTolvane());
@@ -128,12 +126,12 @@ TEST_F(ConnectionDialogTest, OkNeedsAWholeNonZeroAddress) {
   const auto shown = IpField(ip);
   ASSERT_TRUE(shown.has_value());
   EXPECT_EQ(shown->filled, 4);
-  EXPECT_EQ(shown->address, SimulatorAddress());
+  EXPECT_EQ(shown->address, SimIpAddress());
   EXPECT_TRUE(OkEnabled(dialog));
 
   Send(ip, IPM_SETADDRESS, 0, 0);
   EXPECT_TRUE(WaitUntil([&] { return !OkEnabled(dialog); }, 2000)) << "0.0.0.0 is no PLC";
-  Send(ip, IPM_SETADDRESS, 0, static_cast<LPARAM>(SimulatorAddress()));
+  Send(ip, IPM_SETADDRESS, 0, static_cast<LPARAM>(SimIpAddress()));
   EXPECT_TRUE(WaitUntil([&] { return OkEnabled(dialog); }, 2000));
   // One part emptied: the blank is not a zero.
   HWND part = FindWindowExW(ip, nullptr, L"Edit", nullptr);
@@ -263,17 +261,11 @@ TEST_F(ConnectionDialogTest, InterfaceSwitchSetsTheAddressEachKindShows) {
 // pages holds reaches the log, the table file and, loaded again, the status
 // bar unchanged.
 TEST_F(ConnectionDialogTest, AccentedNameRoundTripsThroughTheTableFile) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("tolvane-vat-" + std::to_string(GetCurrentProcessId()));
-  std::filesystem::create_directories(dir);
-  const std::filesystem::path loaded = dir / "start.vat";
-  const std::filesystem::path saved = dir / "saved.vat";
-  {
-    std::ofstream file(loaded, std::ios::binary);
-    file << "[PLC]\r\nIF = TCP\r\nName = Start\r\nAddress = " << plcsim::Ipv4Text(sim_.Address())
-         << "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\nVarCount = 1\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n";
-  }
-  ASSERT_TRUE(StartTolvane({.args = {loaded.wstring()}}));
+  VatSpec start = SimVat();
+  start.name = "Start";
+  start.vars = {{"MW0:1 (Word)"}};
+  const std::wstring saved = dir_.File(L"saved.vat");
+  ASSERT_TRUE(StartTolvane({.args = {WriteVat(L"start.vat", start)}}));
   LogSince(0, L"Start - S7_Connection_Init : OK.");
   CloseReadWindow();
 
@@ -284,34 +276,26 @@ TEST_F(ConnectionDialogTest, AccentedNameRoundTripsThroughTheTableFile) {
   ASSERT_TRUE(Close(dialog, IDOK));
   LogSince(mark, L"Présgép ő Ű - S7_Connection_Init : OK.");
 
-  const auto text = SaveTable(saved.wstring());
+  const auto text = SaveTable(saved);
   ASSERT_TRUE(text.has_value());
   EXPECT_NE(text->find("Name = Pr\xE9sg\xE9p \xF5 \xDB\r\n"), std::string::npos) << *text;
 
   PostCommand(main_, IDM_FILE_EXIT);
   ASSERT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());
-  ASSERT_TRUE(StartTolvane({.args = {saved.wstring()}}));
+  ASSERT_TRUE(StartTolvane({.args = {saved}}));
   LogSince(0, L"Présgép ő Ű - S7_Connection_Init : OK.");
   CloseReadWindow();
   EXPECT_NE(StatusPlc().find(L"(Présgép ő Ű)"), std::wstring::npos) << Utf8(StatusPlc());
   PostCommand(main_, IDM_FILE_EXIT);
   EXPECT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());
-  std::error_code ignored;
-  std::filesystem::remove_all(dir, ignored);
 }
 
 // Without the access point's library the interface cannot open: the entry
 // says so, and nothing that needs the interface is offered.
 TEST_F(ConnectionDialogTest, AFailedOpenOffersNothingThatNeedsTheInterface) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("tolvane-noscp-" + std::to_string(GetCurrentProcessId()));
-  std::filesystem::create_directories(dir);
-  const std::filesystem::path exe = dir / "tolvane.exe";
+  const std::wstring exe = dir_.File(L"tolvane.exe");
   ASSERT_TRUE(CopyFileW(BesideThisProgram(L"tolvane.exe").c_str(), exe.c_str(), FALSE));
-  program_ = Start(exe.wstring(), {.directory = dir.wstring()});
-  ASSERT_NE(program_, nullptr);
-  main_ = WaitForWindow(program_->id, L"TOLVANE", nullptr);
-  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(StartTolvane({}, exe));
 
   HWND dialog = OpenDialog(IDM_INTERFACE_OPEN, kInterfaceTitle);
   ASSERT_NE(dialog, nullptr);
@@ -333,8 +317,6 @@ TEST_F(ConnectionDialogTest, AFailedOpenOffersNothingThatNeedsTheInterface) {
 
   PostCommand(main_, IDM_FILE_EXIT);
   EXPECT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());
-  std::error_code ignored;
-  std::filesystem::remove_all(dir, ignored);
 }
 
 }  // namespace

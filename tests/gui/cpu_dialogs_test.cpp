@@ -13,7 +13,7 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/gui/tolvane_session.h"
+#include "tests/gui/tolvane_fixture.h"
 
 namespace gui {
 namespace {
@@ -49,7 +49,7 @@ std::int64_t LocalMs() {
 constexpr char kPassword1250[] = "\xC1\xF5\xFB" "12345";
 constexpr wchar_t kPassword[] = L"Áőű12345";
 
-class CpuDialogTest : public TolvaneSession {
+class CpuDialogTest : public TolvaneTest {
  protected:
   CpuDialogTest() { simConfig_.model.password = kPassword1250; }
 };

@@ -16,69 +16,38 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/gui/driver/driver.h"
-#include "tools/plcsim/plcsim.h"
+#include "tests/gui/tolvane_fixture.h"
 
 namespace gui {
 namespace {
 
-constexpr wchar_t kReadTitle[] = L"Változók olvasása";
-constexpr int kLogEditId = 150;
-
-// A .vat file in the temporary directory for the simulator's address; body
-// holds the VarCount line and the variable sections (code page 1250 bytes).
-class VatFile {
- public:
-  VatFile(const std::string& address, int timeoutMs, const std::string& body) {
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    path_ = std::wstring(dir) + L"tolvane-rw-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++count_) + L".vat";
-    const std::string text = "[PLC]\r\nIF = TCP\r\nName = Sim\r\nAddress = " + address +
-                             "\r\nTimeOut = " + std::to_string(timeoutMs) + "\r\nRack = 0\r\nSlot = 2\r\n" + body;
-    HANDLE f = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    if (f != INVALID_HANDLE_VALUE) {
-      WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-      CloseHandle(f);
-    }
-  }
-  ~VatFile() { DeleteFileW(path_.c_str()); }
-  const std::wstring& Path() const { return path_; }
-
- private:
-  static inline int count_ = 0;
-  std::wstring path_;
-};
-
-class ReadWindowTest : public GuiTest {
+class ReadWindowTest : public TolvaneTest {
  protected:
-  void SetUp() override {
-    int wsa = 0;
-    ASSERT_TRUE(sim_.Start(plcsim::Config{}, &wsa)) << "simulator: " << wsa;
-  }
   void TearDown() override {
-    GuiTest::TearDown();
+    TolvaneTest::TearDown();
     if (readThread_) CloseHandle(readThread_);
-    sim_.Stop();
   }
 
   void Memory(std::uint8_t area, int db, int offset, plcsim::Bytes bytes) {
     ASSERT_TRUE(sim_.Model().WriteMemory(area, db, offset, bytes));
   }
 
-  // Starts tolvane.exe with the file and waits for the read window.
-  bool Open(const VatFile& vat) {
-    program_ = Start(BesideThisProgram(L"tolvane.exe"), {.args = {vat.Path()}});
-    if (!program_) return false;
-    main_ = WaitForWindow(program_->id, L"TOLVANE", nullptr);
-    return main_ && WaitForReadWindow();
+  // A table file for the simulator, named "Sim", in the test's folder.
+  std::wstring WriteTable(int timeoutMs, const std::vector<VatVar>& vars) {
+    VatSpec spec = SimVat();
+    spec.name = "Sim";
+    spec.timeoutMs = timeoutMs;
+    spec.vars = vars;
+    return WriteVat(L"read.vat", spec);
   }
+
+  // Starts tolvane.exe with the file and waits for the read window.
+  bool Open(const std::wstring& vat) { return StartTolvane({.args = {vat}}) && TakeReadWindow(); }
 
   // The read window, its list, and its thread, whose end is the sign that
   // the main window takes commands again.
-  bool WaitForReadWindow() {
-    read_ = WaitForDialog(program_->id, kReadTitle);
+  bool TakeReadWindow() {
+    read_ = WaitForReadWindow();
     list_ = read_ ? GetDlgItem(read_, IDC_READ_LIST) : nullptr;
     if (readThread_) CloseHandle(readThread_);
     readThreadId_ = read_ ? GetWindowThreadProcessId(read_, nullptr) : 0;
@@ -90,10 +59,6 @@ class ReadWindowTest : public GuiTest {
   std::wstring Line(int index) { return ListBoxLine(list_, index); }
   bool WaitForLine(int index, const std::wstring& text, DWORD timeoutMs = kDefaultWaitMs) {
     return WaitUntil([&] { return Line(index) == text; }, timeoutMs);
-  }
-  std::wstring Log() { return ControlText(main_, kLogEditId); }
-  bool WaitForLog(const std::wstring& part, DWORD timeoutMs = kDefaultWaitMs) {
-    return WaitUntil([&] { return Log().find(part) != std::wstring::npos; }, timeoutMs);
   }
   LRESULT ListMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return Send(list_, message, wParam, lParam).value_or(-2);
@@ -116,7 +81,7 @@ class ReadWindowTest : public GuiTest {
   }
   bool Checked(int id) { return IsChecked(GetDlgItem(read_, id)); }
   bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(read_, id)) != FALSE; }
-  void Press(int id) { Click(GetDlgItem(read_, id)); }
+  void ClickButton(int id) { Click(GetDlgItem(read_, id)); }
   // Chooses an interval as the user does: the entry, then the list's notice.
   void ChooseInterval(int index) {
     HWND box = GetDlgItem(read_, IDC_READ_INTERVAL);
@@ -154,7 +119,7 @@ class ReadWindowTest : public GuiTest {
     EXPECT_EQ(refresh2.left, list.left) << "the refresh box at the left margin";
     EXPECT_LE(std::abs((close2.left + close2.right) - bigger.right), 1) << "the close button centred";
     EXPECT_EQ(bigger.bottom - close2.top, client.bottom - close.top);
-    Shot(L"readwindow-resized");
+    Shot(read_, L"readwindow-resized");
     SetWindowPos(read_, nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const RECT refresh3 = ChildRect(IDC_READ_REFRESH), interval3 = ChildRect(IDC_READ_INTERVAL),
                hide3 = ChildRect(IDC_READ_HIDE_MAIN), list3 = ChildRect(IDC_READ_LIST);
@@ -167,10 +132,6 @@ class ReadWindowTest : public GuiTest {
     return WaitUntil([&] { return !IsWindow(read_); }) &&
            WaitForSingleObject(readThread_, kDefaultWaitMs) == WAIT_OBJECT_0;
   }
-  void Shot(const std::wstring& name) {
-    std::wstring error;
-    EXPECT_FALSE(Screenshot(read_, name, &error).empty()) << Utf8(error);
-  }
   // Closes the program through its main window; it must end on its own, well.
   void CloseProgram() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
@@ -179,9 +140,6 @@ class ReadWindowTest : public GuiTest {
     EXPECT_EQ(*code, 0u);
   }
 
-  plcsim::Simulator sim_;
-  const Program* program_ = nullptr;
-  HWND main_ = nullptr;
   HWND read_ = nullptr;
   HWND list_ = nullptr;
   HANDLE readThread_ = nullptr;
@@ -189,12 +147,11 @@ class ReadWindowTest : public GuiTest {
 };
 
 // Three Ints with names, a Word, and 30 bytes: more lines than the list shows.
-constexpr char kTable[] =
-    "VarCount = 3\r\n"
-    "[Var0]\r\nVar = DB1.DBW0:3 (Int)\r\nName0 = Fordulatsz\xE1m\r\nName1 = Nyomat\xE9k\r\nName2 = H\xF5"
-    "fok\r\n"
-    "[Var1]\r\nVar = MW10:1 (Word)\r\n"
-    "[Var2]\r\nVar = DB2.DBB0:30 (Byte)\r\n";
+const std::vector<VatVar> kTable = {
+    {"DB1.DBW0:3 (Int)", {"Name0 = Fordulatszám", "Name1 = Nyomaték", "Name2 = Hőfok"}},
+    {"MW10:1 (Word)"},
+    {"DB2.DBB0:30 (Byte)"},
+};
 
 TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   Memory(plcsim::kAreaDataBlock, 1, 0, {0x04, 0xD2, 0xFF, 0x85, 0x00, 0x07});
@@ -202,8 +159,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   plcsim::Bytes bytes;
   for (int i = 0; i < 30; ++i) bytes.push_back(static_cast<std::uint8_t>(i * 3));
   Memory(plcsim::kAreaDataBlock, 2, 0, bytes);
-  VatFile vat(sim_.AddressText(), 1000, kTable);
-  ASSERT_TRUE(Open(vat));
+  ASSERT_TRUE(Open(WriteTable(1000, kTable)));
 
   // Read at opening: the simulator's values beside their addresses and names.
   const auto lines = Lines();
@@ -221,7 +177,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   EXPECT_TRUE(Checked(IDC_READ_REFRESH));
   EXPECT_TRUE(Enabled(IDC_READ_INTERVAL));
   EXPECT_EQ(ComboBoxSelection(GetDlgItem(read_, IDC_READ_INTERVAL)), 3) << "1 mp";
-  Shot(L"readwindow-names");
+  Shot(read_, L"readwindow-names");
 
   // Every line marked: a line the window rewrites comes back unmarked.
   for (int i = 0; i < 34; ++i) ListMessage(LB_SETITEMDATA, static_cast<WPARAM>(i), 1000 + i);
@@ -242,7 +198,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
       EXPECT_EQ(mark, 1000 + i) << "line " << i << " did not change and was rewritten";
   }
 
-  Shot(L"readwindow-refreshed");
+  Shot(read_, L"readwindow-refreshed");
 
   // A click on the selected line deselects it, and the window keeps it so.
   ListMessage(LB_SETTOPINDEX, 0);
@@ -259,7 +215,7 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   ASSERT_TRUE(MouseClick(list_, LinePoint(0), true));
   ASSERT_TRUE(WaitUntil([&] { return !TopLevelWindows(program_->id, L"#32768").empty(); }));
   EXPECT_EQ(ListMessage(LB_GETCURSEL), 0) << "the line under the pointer is selected";
-  Shot(L"readwindow-context-menu");
+  Shot(read_, L"readwindow-context-menu");
   // From the bottom up, clear of the separator: Date/Time, Dec, Dec+/-, Hex.
   ASSERT_TRUE(PressKeys(read_, {VK_UP}));
   ASSERT_TRUE(PressKeys(read_, {VK_UP}));
@@ -292,20 +248,20 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
 // meanwhile, comes back when the window closes.
 TEST_F(ReadWindowTest, AFailedReadStopsRefreshingAndTheMainWindowComesBack) {
   Memory(plcsim::kAreaDataBlock, 1, 0, {0x00, 0x01, 0x00, 0x02, 0x00, 0x03});
-  VatFile vat(sim_.AddressText(), 500, kTable);
-  ASSERT_TRUE(Open(vat));
+  ASSERT_TRUE(Open(WriteTable(500, kTable)));
   ASSERT_EQ(Line(2), L" DB1.DBW4  : Hőfok        = 3 ");
 
-  Press(IDC_READ_HIDE_MAIN);
+  ClickButton(IDC_READ_HIDE_MAIN);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); })) << "hidden by the window";
   EXPECT_TRUE(Checked(IDC_READ_HIDE_MAIN));
 
   sim_.Inject({.kind = plcsim::FaultKind::NoAnswer});
-  ASSERT_TRUE(WaitForLog(L"Sim - S7_Disconnect : OK."));
-  const std::wstring log = Log();
+  const std::wstring disconnected = L"Sim - S7_Disconnect : OK.";
+  const std::wstring log = LogSince(0, disconnected);
+  ASSERT_NE(log.find(disconnected), std::wstring::npos);
   const std::size_t read = log.find(L"Sim - S7_MultiRead : Nem jött válasz időben.");
   ASSERT_NE(read, std::wstring::npos) << Utf8(log);
-  EXPECT_LT(read, log.find(L"Sim - S7_Disconnect : OK.")) << "the read first, then the disconnection";
+  EXPECT_LT(read, log.find(disconnected)) << "the read first, then the disconnection";
   EXPECT_TRUE(WaitUntil([&] { return !Checked(IDC_READ_REFRESH) && !Enabled(IDC_READ_REFRESH); }))
       << "refresh unchecked and greyed";
   EXPECT_FALSE(Enabled(IDC_READ_INTERVAL));
@@ -315,9 +271,9 @@ TEST_F(ReadWindowTest, AFailedReadStopsRefreshingAndTheMainWindowComesBack) {
   const std::wstring later = Log();
   EXPECT_EQ(later.find(L"S7_MultiRead", read + std::size(L"Sim - S7_MultiRead")), std::wstring::npos)
       << Utf8(later);
-  Shot(L"readwindow-failed-read");
+  Shot(read_, L"readwindow-failed-read");
 
-  Press(IDC_READ_CLOSE);
+  ClickButton(IDC_READ_CLOSE);
   ASSERT_TRUE(ReadWindowGone());
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) && IsWindowEnabled(main_); }));
   CloseProgram();
@@ -349,8 +305,7 @@ class Arrivals {
 // every missed interval in a burst; and closing the program while a read
 // is under way ends it cleanly.
 TEST_F(ReadWindowTest, ASlowPlcIsReadBackToBackAndTheProgramClosesWhileReading) {
-  VatFile vat(sim_.AddressText(), 5000, kTable);
-  ASSERT_TRUE(Open(vat));
+  ASSERT_TRUE(Open(WriteTable(5000, kTable)));
   ChooseInterval(0);
   ASSERT_TRUE(WaitUntil([&] { return ComboBoxSelection(GetDlgItem(read_, IDC_READ_INTERVAL)) == 0; }));
   Sleep(300);  // reads at the new interval have begun
@@ -378,7 +333,7 @@ TEST_F(ReadWindowTest, ASlowPlcIsReadBackToBackAndTheProgramClosesWhileReading) 
   EXPECT_LT(after - before, 15) << "reads in the 600 ms after the stall";
 
   // Hidden main window, a read in flight: the close waits for the window.
-  Press(IDC_READ_HIDE_MAIN);
+  ClickButton(IDC_READ_HIDE_MAIN);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
   Arrivals last;
   sim_.Inject(last.Delayed(1500));
@@ -392,8 +347,7 @@ TEST_F(ReadWindowTest, ASlowPlcIsReadBackToBackAndTheProgramClosesWhileReading) 
 // close request, and the program ends with -1 long before the read would
 // have returned.
 TEST_F(ReadWindowTest, ACloseWhileAReadHangsEndsWithinTheShutdownLimit) {
-  VatFile vat(sim_.AddressText(), 30000, kTable);
-  ASSERT_TRUE(Open(vat));
+  ASSERT_TRUE(Open(WriteTable(30000, kTable)));
   const int before = sim_.RequestCount();
   sim_.Inject({.kind = plcsim::FaultKind::NoAnswer});
   ASSERT_TRUE(WaitUntil([&] { return sim_.RequestCount() > before; }, 5000)) << "the window's next read";
@@ -411,24 +365,17 @@ TEST_F(ReadWindowTest, CommandsWaitForTheWindowAndALargeVariableIsRead) {
   Memory(plcsim::kAreaDataBlock, 1, 0, {0x04, 0xD2, 0xFF, 0x85});
   Memory(plcsim::kAreaDataBlock, 1, 399, {0x5A});
   Memory(plcsim::kAreaFlags, 0, 20, {0x12, 0x34, 0xAB, 0xCD});
-  VatFile vat(sim_.AddressText(), 5000,
-              "VarCount = 3\r\n"
-              "[Var0]\r\nVar = DB1.DBW0:2 (Int)\r\n"
-              "[Var1]\r\nVar = DB1.DBB100:300 (Byte)\r\n"
-              "[Var2]\r\nVar = MW20:2 (Word)\r\n");
+  const std::wstring vat = WriteTable(5000, {{"DB1.DBW0:2 (Int)"}, {"DB1.DBB100:300 (Byte)"}, {"MW20:2 (Word)"}});
   // The setup of the connection as it comes, the read at opening 3 s late.
   sim_.Inject({.kind = plcsim::FaultKind::RewriteReply, .rewrite = [](plcsim::Bytes&) {}});
   Arrivals first;
   sim_.Inject(first.Delayed(3000));
-  program_ = Start(BesideThisProgram(L"tolvane.exe"), {.args = {vat.Path()}});
-  ASSERT_NE(program_, nullptr);
-  main_ = WaitForWindow(program_->id, L"TOLVANE", nullptr);
-  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(StartTolvane({.args = {vat}}));
   ASSERT_TRUE(WaitUntil([&] { return first.Count() == 1; }));
   EXPECT_FALSE(IsWindowEnabled(main_)) << "disabled before the window's first read";
   for (int id : {IDM_CPU_STATE, IDM_GET_CLOCK, IDM_CONNECTION_CLOSE, IDM_FILE_EXIT}) PostCommand(main_, id);
 
-  ASSERT_TRUE(WaitForReadWindow());
+  ASSERT_TRUE(TakeReadWindow());
   EXPECT_EQ(ListMessage(LB_GETCOUNT), 304);
   EXPECT_EQ(Line(0), L" DB1.DBW0   = 1 234 ");
   EXPECT_EQ(Line(1), L" DB1.DBW2   = -123 ");
@@ -449,7 +396,7 @@ TEST_F(ReadWindowTest, CommandsWaitForTheWindowAndALargeVariableIsRead) {
   PostMessageW(read_, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, kDefaultWaitMs, 1));
   PostCommand(main_, IDM_CPU_STATE);
-  EXPECT_TRUE(WaitForLog(L"Sim - S7_GetCpuState : OK."));
+  LogSince(0, L"Sim - S7_GetCpuState : OK.");
   ASSERT_TRUE(ReadWindowGone());
   CloseProgram();
 }
@@ -458,19 +405,18 @@ TEST_F(ReadWindowTest, CommandsWaitForTheWindowAndALargeVariableIsRead) {
 // opens again each time, reading at once.
 TEST_F(ReadWindowTest, EveryLoadOpensTheWindowAgain) {
   Memory(plcsim::kAreaDataBlock, 1, 0, {0x00, 0x0B, 0x00, 0x16, 0x00, 0x21});
-  VatFile vat(sim_.AddressText(), 1000, kTable);
-  ASSERT_TRUE(Open(vat));
+  ASSERT_TRUE(Open(WriteTable(1000, kTable)));
   // The next load comes as soon as the main window is enabled, while the
   // last window's thread may still be ending.
   auto reopen = [&](std::uint8_t value) {
-    Press(IDC_READ_CLOSE);
+    ClickButton(IDC_READ_CLOSE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read_) && IsWindowEnabled(main_); }, kDefaultWaitMs, 1));
     PostCommand(main_, IDM_FILE_OPEN);
-    HWND dialog = WaitForDialog(program_->id, L"Változó tábla betöltése");
+    HWND dialog = WaitForDialog(program_->id, kLoadTitle);
     ASSERT_NE(dialog, nullptr);
     Memory(plcsim::kAreaDataBlock, 1, 1, {value});
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitForReadWindow());
+    ASSERT_TRUE(TakeReadWindow());
     EXPECT_EQ(Line(0), L" DB1.DBW0  : Fordulatszám = " + std::to_wstring(value) + L" ") << "read at opening";
   };
   for (std::uint8_t value : {12, 13}) {

@@ -15,13 +15,11 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/gui/support/tempfiles.h"
-#include "tests/gui/tolvane_session.h"
+#include "tests/gui/tolvane_fixture.h"
 
 namespace gui {
 namespace {
 
-constexpr wchar_t kReadListTitle[] = L"Változók olvasása";
 constexpr wchar_t kWriteListTitle[] = L"Változók írása";
 constexpr wchar_t kDefineTitle[] = L"Változó megadása";
 constexpr wchar_t kElementTitle[] = L"Változó szerkesztése";
@@ -40,19 +38,18 @@ struct Definition {
   int count = 1;
 };
 
-class VarDialogsTest : public TolvaneSession {
+class VarDialogsTest : public TolvaneTest {
  protected:
-  // A table file for the simulator in the test's directory; body holds the
-  // VarCount line and the variable sections.
-  std::wstring WriteTable(const std::wstring& name, const std::string& body) {
-    const std::wstring path = dir_.File(name);
-    EXPECT_TRUE(WriteCp1250(path, "[PLC]\r\nIF = TCP\r\nName = Sim\r\nAddress = " + plcsim::Ipv4Text(sim_.Address()) +
-                                      "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n" + body));
-    return path;
+  // A table file for the simulator, named "Sim", in the test's folder.
+  std::wstring WriteTable(const std::wstring& name, const std::vector<VatVar>& vars) {
+    VatSpec spec = SimVat();
+    spec.name = "Sim";
+    spec.vars = vars;
+    return WriteVat(name, spec);
   }
 
   HWND OpenList(bool write) {
-    return OpenDialog(write ? IDM_WRITE : IDM_READ, write ? kWriteListTitle : kReadListTitle);
+    return OpenDialog(write ? IDM_WRITE : IDM_READ, write ? kWriteListTitle : kReadTitle);
   }
   // OK in the list dialog: the transfer, then the read window, which is
   // closed again so that the main window takes commands.
@@ -60,10 +57,7 @@ class VarDialogsTest : public TolvaneSession {
     const std::size_t mark = LogMark();
     ASSERT_TRUE(Close(list, IDOK));
     LogSince(mark, logged);
-    HWND read = WaitForWindow(program_->id, nullptr, kReadListTitle);
-    ASSERT_NE(read, nullptr) << "the read window did not open";
-    PostMessageW(read, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read) && IsWindowEnabled(main_); }));
+    CloseReadWindow();
   }
 
   static Lines ListLines(HWND dialog, int id) { return ListBoxLines(GetDlgItem(dialog, id)); }
@@ -71,9 +65,6 @@ class VarDialogsTest : public TolvaneSession {
     return static_cast<int>(Send(GetDlgItem(dialog, id), LB_GETCURSEL, 0, 0).value_or(-2));
   }
   static bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
-  // A button that opens a dialog is pressed by a posted click: a sent one
-  // would wait for the dialog to close.
-  static void Press(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
   // The middle of a line of a list box, in its client coordinates; the list
   // is scrolled to show it first.
@@ -163,13 +154,12 @@ class VarDialogsTest : public TolvaneSession {
   // here). The dialog is cancelled.
   bool SaveOffered() {
     if (!PressKeys(main_, {VK_CONTROL, 'S'})) return false;
-    HWND save = WaitForDialog(program_->id, L"Változó tábla mentése", 1500);
+    HWND save = WaitForDialog(program_->id, kSaveTitle, 1500);
     if (!save) return false;
     PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
     return WaitClosed(save);
   }
 
-  TempDir dir_;
   DWORD lastClick_ = 0;
   POINT lastPoint_{-100, -100};
 };
@@ -242,7 +232,7 @@ TEST_F(VarDialogsTest, ListButtonsSelectionAndBothServices) {
 
   // The accelerator opens the list as the menu does.
   ASSERT_TRUE(PressKeys(main_, {VK_CONTROL, 'R'}));
-  list = WaitForDialog(program_->id, kReadListTitle);
+  list = WaitForDialog(program_->id, kReadTitle);
   ASSERT_NE(list, nullptr) << "Ctrl+R";
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES).size(), 2u);
   ASSERT_TRUE(Close(list, IDCANCEL));
@@ -397,10 +387,9 @@ TEST_F(VarDialogsTest, DefinitionRules) {
 // it, the name-and-mode editor, and the write list, whose request holds
 // only twelve of them, keeping every one.
 TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
-  std::string body = "VarCount = 19\r\n[Var0]\r\nVar = DB1.DBW0:3 (Int)\r\n";
-  for (int i = 1; i < 19; ++i)
-    body += "[Var" + std::to_string(i) + "]\r\nVar = MW" + std::to_string(2 * i) + ":1 (Word)\r\n";
-  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"full.vat", body)}}));
+  std::vector<VatVar> vars = {{"DB1.DBW0:3 (Int)"}};
+  for (int i = 1; i < 19; ++i) vars.push_back({"MW" + std::to_string(2 * i) + ":1 (Word)"});
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"full.vat", vars)}}));
   LogSince(0, L"S7_Connection_Init : OK.");
   CloseReadWindow();
   EXPECT_EQ(Log().find(L"Deleted"), std::wstring::npos) << "nineteen fit";
@@ -483,17 +472,17 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
 // 2^31 offset for a DWord), the pickers, Cancel putting everything back, and
 // OK's values reaching the CPU.
 TEST_F(VarDialogsTest, ElementEditorValues) {
-  const std::string body =
-      "VarCount = 8\r\n"
-      "[Var0]\r\nVar = DB1.DBW0:1 (Word)\r\nView0 = Hex\r\n"
-      "[Var1]\r\nVar = DB1.DBW2:1 (Int)\r\nView0 = Dec+/-\r\n"
-      "[Var2]\r\nVar = DB1.DBD4:1 (DWord)\r\nView0 = Dec\r\n"
-      "[Var3]\r\nVar = T5:1 (Timer)\r\nView0 = Time\r\n"
-      "[Var4]\r\nVar = DB1.DBB8:1 (Char)\r\n"
-      "[Var5]\r\nVar = DB1.DBW10:1 (Date)\r\nView0 = Date/Time\r\n"
-      "[Var6]\r\nVar = DB1.DBD12:1 (TOD)\r\nView0 = Date/Time\r\n"
-      "[Var7]\r\nVar = DB1.DBW16:1 (Word)\r\nView0 = Dec\r\n";
-  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"values.vat", body)}}));
+  const std::vector<VatVar> vars = {
+      {"DB1.DBW0:1 (Word)", {"View0 = Hex"}},
+      {"DB1.DBW2:1 (Int)", {"View0 = Dec+/-"}},
+      {"DB1.DBD4:1 (DWord)", {"View0 = Dec"}},
+      {"T5:1 (Timer)", {"View0 = Time"}},
+      {"DB1.DBB8:1 (Char)"},
+      {"DB1.DBW10:1 (Date)", {"View0 = Date/Time"}},
+      {"DB1.DBD12:1 (TOD)", {"View0 = Date/Time"}},
+      {"DB1.DBW16:1 (Word)", {"View0 = Dec"}},
+  };
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"values.vat", vars)}}));
   LogSince(0, L"S7_Connection_Init : OK.");
   CloseReadWindow();
   HWND list = OpenList(true);
@@ -703,13 +692,12 @@ TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
   // The read window reads the values back.
   const Lines written{L" DB1.DBW20 : Fordulat = 0xbeef ", L" DB1.DBD22 :          = -5 ",
                       L" DB1.DBB26 :          = 'ő' (#245) "};
-  HWND read = WaitForDialog(program_->id, kReadListTitle);
+  HWND read = WaitForReadWindow();
   ASSERT_NE(read, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return ListLines(read, IDC_READ_LIST) == written; }))
       << Utf8(ListLines(read, IDC_READ_LIST).empty() ? L"" : ListLines(read, IDC_READ_LIST)[2]);
   Shot(read, L"readwindow-after-write");
-  PostMessageW(read, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read) && IsWindowEnabled(main_); }));
+  ASSERT_NO_FATAL_FAILURE(CloseReadWindow());
 
   // Saved, and loaded by a new instance, which reads the CPU at once.
   const std::wstring saved = dir_.File(L"round.vat");
@@ -723,13 +711,12 @@ TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
 
   ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 22, {0xFF, 0xFF, 0xFF, 0xFA}));
   ASSERT_TRUE(StartTolvane({.args = {saved}}));
-  read = WaitForDialog(program_->id, kReadListTitle);
+  read = WaitForReadWindow();
   ASSERT_NE(read, nullptr);
   Lines loaded = written;
   loaded[1] = L" DB1.DBD22 :          = -6 ";
   EXPECT_TRUE(WaitUntil([&] { return ListLines(read, IDC_READ_LIST) == loaded; }));
-  PostMessageW(read, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read) && IsWindowEnabled(main_); }));
+  ASSERT_NO_FATAL_FAILURE(CloseReadWindow());
   list = OpenList(true);
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES),
@@ -772,13 +759,13 @@ TEST_F(LargeTableTest, FiveHundredVariablesAndALongArrayReadAndWritten) {
   ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 0, words));
   ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 2, 0, array));
   ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaFlags, 0, 10, {0xBE, 0xEF}));
-  std::string body = "VarCount = 500\r\n";
-  for (int i = 0; i < 498; ++i)
-    body += "[Var" + std::to_string(i) + "]\r\nVar = DB1.DBW" + std::to_string(4 * i) + ":1 (Int)\r\n";
-  body += "[Var498]\r\nVar = MW10:1 (Word)\r\n[Var499]\r\nVar = DB2.DBB0:2000 (Byte)\r\n";
-  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"large.vat", body)}}));
+  std::vector<VatVar> vars;
+  for (int i = 0; i < 498; ++i) vars.push_back({"DB1.DBW" + std::to_string(4 * i) + ":1 (Int)"});
+  vars.push_back({"MW10:1 (Word)"});
+  vars.push_back({"DB2.DBB0:2000 (Byte)"});
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"large.vat", vars)}}));
 
-  HWND read = WaitForDialog(program_->id, kReadListTitle);
+  HWND read = WaitForReadWindow();
   ASSERT_NE(read, nullptr);
   HWND values = GetDlgItem(read, IDC_READ_LIST);
   ASSERT_TRUE(WaitUntil([&] { return Send(values, LB_GETCOUNT, 0, 0).value_or(0) == 2499; }, 20000));
@@ -796,8 +783,7 @@ TEST_F(LargeTableTest, FiveHundredVariablesAndALongArrayReadAndWritten) {
   ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 2, 1000, {0x55}));
   EXPECT_TRUE(WaitUntil([&] { return ListBoxLine(values, 1499) == ValueLine(L"DB2.DBB1000", L"0x55"); }));
   Shot(read, L"readwindow-500-variables");
-  PostMessageW(read, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read) && IsWindowEnabled(main_); }));
+  ASSERT_NO_FATAL_FAILURE(CloseReadWindow());
   EXPECT_EQ(Log().find(L"Deleted"), std::wstring::npos) << "nothing dropped for its size";
 
   // Written back over a cleared PLC: every byte as read.

@@ -47,7 +47,8 @@ std::string VatText(const VatSpec& spec) {
   text += "Address = " + spec.address + "\r\nTimeOut = " + std::to_string(spec.timeoutMs) +
           "\r\nRack = 0\r\nSlot = 2\r\nVarCount = " + std::to_string(spec.vars.size()) + "\r\n";
   for (std::size_t i = 0; i < spec.vars.size(); ++i) {
-    text += "[Var" + std::to_string(i) + "]\r\nVar = " + spec.vars[i] + "\r\n";
+    text += "[Var" + std::to_string(i) + "]\r\nVar = " + spec.vars[i].definition + "\r\n";
+    for (const std::string& line : spec.vars[i].lines) text += line + "\r\n";
   }
   return text;
 }

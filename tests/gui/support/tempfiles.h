@@ -45,13 +45,20 @@ class TempFile {
   bool written_;
 };
 
-// What a variable table file names: the PLC and the variables' definitions.
+// One variable of a table file: its definition and the further lines of its
+// section (UTF-8), such as element names and display modes.
+struct VatVar {
+  std::string definition;          // "DB1.DBW0:2 (Int)"
+  std::vector<std::string> lines;  // "Name0 = Hőfok", "View0 = Hex"
+};
+
+// What a variable table file names: the PLC and the variables.
 struct VatSpec {
   std::string kind = "TCP";
   std::string name;     // UTF-8; empty: no "Name" line
   std::string address;  // "127.0.0.5" for TCP, the station address otherwise
   int timeoutMs = 1000;
-  std::vector<std::string> vars = {"DB1.DBW0:2 (Int)"};
+  std::vector<VatVar> vars = {{"DB1.DBW0:2 (Int)"}};
 };
 
 // The file's text (UTF-8, CR LF), as the program writes it.
