@@ -742,6 +742,9 @@ class LargeTableTest : public VarDialogsTest {
     swprintf(text, 8, L"0x%02x", byte);
     return text;
   }
+  // Whether a list shows its vertical scroll bar: the list keeps room for
+  // it by its own count, the style says whether it is drawn.
+  static bool VerticalBar(HWND list) { return (GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) != 0; }
   // The status bar part, when it is "N <suffix>" with N at least 2.
   static bool CountOf(const std::wstring& part, const std::wstring& prefix, const std::wstring& suffix) {
     if (part.rfind(prefix, 0) != 0 || part.find(suffix, prefix.size()) == std::wstring::npos) return false;
@@ -776,6 +779,7 @@ TEST_F(LargeTableTest, FiveHundredVariablesAndALongArrayReadAndWritten) {
   EXPECT_EQ(ListBoxLine(values, 498), ValueLine(L"MW10", L"0xbeef"));
   EXPECT_EQ(ListBoxLine(values, 499), ValueLine(L"DB2.DBB0", L"0x00"));
   EXPECT_EQ(ListBoxLine(values, 2498), ValueLine(L"DB2.DBB1999", Hex(1999 * 7 & 0xFF)));
+  EXPECT_TRUE(VerticalBar(values)) << "2,499 lines without a scroll bar";
   const auto status = StatusBarParts(GetDlgItem(read, IDC_READ_STATUS));
   ASSERT_TRUE(status.has_value() && status->size() == 2);
   EXPECT_TRUE(CountOf((*status)[1], L"", L" kérés ciklusonként")) << Utf8((*status)[1]);
@@ -795,6 +799,7 @@ TEST_F(LargeTableTest, FiveHundredVariablesAndALongArrayReadAndWritten) {
   ASSERT_TRUE(sizes.has_value() && sizes->size() == 2);
   EXPECT_TRUE(CountOf((*sizes)[0], L"\t", L" kérés, ")) << Utf8((*sizes)[0]);
   EXPECT_TRUE(CountOf((*sizes)[1], L"\t", L" válasz, ")) << Utf8((*sizes)[1]);
+  EXPECT_TRUE(VerticalBar(GetDlgItem(list, IDC_LIST_VARIABLES))) << "500 variables without a scroll bar";
   Shot(list, L"varlist-500-variables");
   TransferAndClose(list, L"Sim - S7_MultiWrite : OK.\r\n\t500 változó, ");
   array[1000] = 0x55;
