@@ -81,13 +81,9 @@ struct Frames {
   std::vector<int> replies;
 };
 
-void TakeFrame(S7Connection* conn, Frames* f) {
-  std::vector<std::uint8_t> frame = {0x03, 0x00, 0x00, 0x00, 0x02, 0xF0, 0x80};
-  frame.insert(frame.end(), conn->requestPdu, conn->requestPdu + conn->requestTotal);
-  frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
-  frame[3] = static_cast<std::uint8_t>(frame.size());
-  f->out.push_back(frame);
-  f->replies.push_back(kIsoHeader + conn->expectedReply);
+void TakeFrame(const S7Connection* conn, Frames* f) {
+  f->out.push_back(RawRequestFrame(conn));
+  f->replies.push_back(RawReplyFrameSize(conn));
 }
 
 // A read through the planner: the plan is made once, as the read window's

@@ -45,6 +45,18 @@ inline std::vector<std::uint8_t> RawSetupFrame(int pdu) {
           0xF0, 0x00, 0x00, 0x01, 0x00, 0x01, static_cast<std::uint8_t>(pdu >> 8), static_cast<std::uint8_t>(pdu)};
 }
 
+// The request the connection has built (its PDU after the TPKT and COTP
+// headers), as one frame for the raw socket, and the length of the frame its
+// reply comes in.
+inline std::vector<std::uint8_t> RawRequestFrame(const S7Connection* conn) {
+  std::vector<std::uint8_t> frame = {0x03, 0x00, 0x00, 0x00, 0x02, 0xF0, 0x80};
+  frame.insert(frame.end(), conn->requestPdu, conn->requestPdu + conn->requestTotal);
+  frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
+  frame[3] = static_cast<std::uint8_t>(frame.size());
+  return frame;
+}
+inline int RawReplyFrameSize(const S7Connection* conn) { return kIsoHeader + conn->expectedReply; }
+
 // The simulator of a benchmark program, started once with its configuration,
 // and the TCP interface its connections go through.
 struct SimBench {
