@@ -20,6 +20,7 @@
 
 #include "res/resource.h"
 #include "runtime/runtime.h"
+#include "tests/support/plan_tables.h"
 #include "tests/support/value_tables.h"
 #include "tests/gui/support/exitcode.h"
 #include "tests/gui/driver/driver.h"
@@ -42,16 +43,12 @@ std::vector<std::string> Mixed19() {
   return std::vector<std::string>(std::begin(valuetables::kMixed240), std::end(valuetables::kMixed240));
 }
 
-// 500 words at random even addresses of DB1-DB4, as the planner's benchmark
-// reads them.
+// 500 words at random even addresses of DB1-DB4: the planner's benchmark
+// table.
 std::vector<std::string> Scattered500() {
   std::vector<std::string> definitions;
-  std::uint32_t seed = 20;
-  auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
-  for (int i = 0; i < 500; ++i) {
-    const unsigned db = 1 + next() % 4;
-    definitions.push_back("DB" + std::to_string(db) + ".DBW" + std::to_string(2 * (next() % 2000)) + ":1 (Word)");
-  }
+  for (const plantest::Spec& s : plantest::ScatteredWords())
+    definitions.push_back("DB" + std::to_string(s.db) + ".DBW" + std::to_string(s.start) + ":1 (Word)");
   return definitions;
 }
 
