@@ -48,8 +48,9 @@ int TransferOnce(AppState* app, Transfer direction, int* operation) {
     *operation = write ? S7_OP_SIMPLE_WRITE : S7_OP_SIMPLE_READ;
     const auto type = static_cast<unsigned>(v.type);
     const auto area = static_cast<unsigned>(v.area);
-    return write ? S7_SimpleWrite(app->conn, type, area, v.dbNumber, v.start, v.bit, v.count, 1, v.values)
-                 : S7_SimpleRead(app->conn, type, area, v.dbNumber, v.start, v.bit, v.count, 1, v.values);
+    const int count = Var_WireCount(&v);
+    return write ? S7_SimpleWrite(app->conn, type, area, v.dbNumber, v.start, v.bit, count, 1, v.values)
+                 : S7_SimpleRead(app->conn, type, area, v.dbNumber, v.start, v.bit, count, 1, v.values);
   }
   *operation = write ? S7_OP_MULTI_WRITE : S7_OP_MULTI_READ;
   // With no variable left the multi service answers "no variables" itself.

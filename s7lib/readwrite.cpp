@@ -188,7 +188,7 @@ namespace {
 
 // What S7_AddVar refuses before it looks at the room left: S7_OK or the code.
 int CheckItem(unsigned type, unsigned area, int bit, int count, const void* values) {
-  if (type > S7_TYPE_COUNTER) return S7_ERR_BAD_TYPE;
+  if (type > kS7TypeLast) return S7_ERR_BAD_TYPE;
   if (area > S7_AREA_COUNTERS) return S7_ERR_BAD_AREA;
   if (bit != 0 && kTypeInfo[type].ownTransport != 0x01) return S7_ERR_BAD_ADDRESS;
   if (count < 1) return S7_ERR_BAD_COUNT;
@@ -331,7 +331,7 @@ int S7_GetVarCapacity(S7Connection* conn, int forNewVar, unsigned type, int* cou
   if (rc != S7_OK) return rc;
   if (!conn->jobOpen || !conn->requestPdu) return S7_Fail(S7_ERR_BAD_REQUEST, 0);
   if (RequestItemCount(conn) >= kMaxItems) return S7_Fail(S7_ERR_TOO_MANY_VARS, 0);
-  if (type > S7_TYPE_COUNTER) return S7_Fail(S7_ERR_BAD_TYPE, 0);
+  if (type > kS7TypeLast) return S7_Fail(S7_ERR_BAD_TYPE, 0);
   const bool write = conn->requestPdu[kHeaderLength] == kFunctionWrite;
   const int size = kTypeInfo[type].elementSize;
   int r = conn->requestTotal;

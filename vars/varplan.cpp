@@ -19,6 +19,7 @@ bool PackedBits(const PlcVariable& v) { return v.type == S7_TYPE_BIT && v.count 
 std::int64_t WireBytes(const PlcVariable& v) {
   if (v.type == S7_TYPE_BIT) return v.count > 1 ? v.count / 8 : 1;
   const VarTypeInfo* info = Var_TypeInfo(v.type);
+  if (info && Var_IsTextType(v.type)) return static_cast<std::int64_t>(v.count) * Var_TextWireSize(v.type, v.textMax);
   return info ? static_cast<std::int64_t>(v.count) * info->wireSize : 0;
 }
 
@@ -29,10 +30,14 @@ std::int64_t WireBytes(const PlcVariable& v) {
 int VarPlan_Refusal(const PlcVariable* var) {
   if (!var) return S7_ERR_BAD_REQUEST;
   const PlcVariable& v = *var;
-  const int rc = S7_CheckVar(static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.bit, v.count);
+  // The type first: the byte count of a text needs a known type.
+  if (!Var_TypeInfo(v.type)) return S7_ERR_BAD_TYPE;
+  const int rc = S7_CheckVar(static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.bit,
+                             Var_IsTextType(v.type) ? (v.count < 1 ? v.count : static_cast<int>(WireBytes(v))) : v.count);
   if (rc != S7_OK) return rc;
   const VarTypeInfo* info = Var_TypeInfo(v.type);
-  if (!v.values || v.slotSize != info->slotSize ||
+  const int slot = Var_IsTextType(v.type) ? Var_TextWireSize(v.type, v.textMax) : info->slotSize;
+  if (!v.values || slot == 0 || v.slotSize != slot || (Var_IsTextType(v.type) && v.wireSize != slot) ||
       static_cast<std::int64_t>(v.slotSize) * v.count > v.bufferSize)
     return S7_ERR_BAD_REQUEST;
   const std::int64_t reach = TimerLike(v.type) ? v.count : WireBytes(v);
@@ -69,6 +74,7 @@ void AddVariableChunk(PlanBuilder* b, const PlcVariable* vars, int index) {
   } else {
     c->units = v.type == S7_TYPE_BIT ? 1 : v.count;
     c->unitBytes = v.type == S7_TYPE_BIT ? 1 : Var_TypeInfo(v.type)->wireSize;
+    if (Var_IsTextType(v.type)) c->units = static_cast<std::int32_t>(WireBytes(v)), c->unitBytes = 1;
   }
 }
 

@@ -74,7 +74,7 @@ void HandOut(Run* r, const PlanChunk& c, int note) {
       length = 1;
     }
     VarTransferResult* result = &r->results[part.variable];
-    const int rc = S7_DecodeValues(static_cast<unsigned>(v.type), v.count, 1, wire, length, v.values);
+    const int rc = S7_DecodeValues(static_cast<unsigned>(v.type), Var_WireCount(&v), 1, wire, length, v.values);
     if (rc != S7_OK) SetError(result, rc, 0, kItemOk);
     else if (note != S7_OK) SetError(result, note, 0, kItemOk);
     if (rc == S7_OK) result->piecesDone = 1;
@@ -262,6 +262,9 @@ PlanItemArgs VarPlan_ItemArgs(const VarPlan* plan, std::int32_t itemIndex, PlcVa
   const PlcVariable& v = vars[c.variable];
   const bool packed = v.type == S7_TYPE_BIT && v.count > 1;
   const bool timerLike = v.type == S7_TYPE_TIMER || v.type == S7_TYPE_COUNTER;
+  // Texts are planned as their bytes, which their slots hold as they are.
+  if (Var_IsTextType(v.type))
+    return {type, area, c.dbNumber, c.start + item.first, 0, item.units, 1, v.values + item.first};
   // Timers and counters are addressed by number, everything else by byte.
   const int elementsPerUnit = packed ? 8 : 1;
   const int offset = timerLike ? item.first : item.first * c.unitBytes;

@@ -49,7 +49,7 @@ int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write)
   while (i < table->count) {
     PlcVariable& v = table->vars[i];
     const int refused = S7_AddVar(conn, static_cast<unsigned>(v.type), static_cast<unsigned>(v.area), v.dbNumber,
-                                  v.start, v.bit, v.count, 1, v.values);
+                                  v.start, v.bit, Var_WireCount(&v), 1, v.values);
     if (refused == S7_OK) {
       ++i;
       continue;

@@ -160,7 +160,7 @@ TEST(VarDefinitionApply, RefusedDefinitionsLeaveTheRecordAlone) {
       {"bit 0, count 12", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 0, 12)},
       {"bit 8", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 8, 1)},
       {"a bit on a Word", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 1, 1)},
-      {"type 16", Def(16, S7_AREA_FLAGS, 0, 0, 0, 1)},
+      {"type 30", Def(kVarTypeCount, S7_AREA_FLAGS, 0, 0, 0, 1)},
       {"area 6", Def(S7_TYPE_WORD, 6, 0, 0, 0, 1)},
       {"address 32768", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 32768, 0, 1)},
       {"DB 32768", Def(S7_TYPE_WORD, S7_AREA_DB, 32768, 0, 0, 1)},
