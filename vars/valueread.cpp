@@ -454,6 +454,16 @@ int Var_ReadValue(int elementIndex, const PlcVariable* var, const char* text, st
       else rc = ReadWhole(buf + 2, kReadLenientGroups | kReadGroups | kReadHex, &v);
       break;
     case VAR_VIEW_DEC_SIGNED:
+      if (var->wireSize == 8 && buf[0] == '-') {
+        // The reader stops short of -2^63, the least 64-bit number: read
+        // the magnitude and take it away.
+        std::int64_t magnitude = 0;
+        rc = ReadWhole(buf + 1, kReadLenientGroups | kReadGroups | kReadUnsigned, &magnitude);
+        const auto m = static_cast<std::uint64_t>(magnitude);
+        if (rc == VAR_VALUE_OK && m > (std::uint64_t{1} << 63)) rc = VAR_VALUE_BELOW;
+        if (rc == VAR_VALUE_OK) v = static_cast<std::int64_t>(0 - m);
+        break;
+      }
       rc = ReadWhole(buf, kReadLenientGroups | kReadGroups, &v);
       // The reader hands a positive number of 2^63 or more back wrapped.
       if (rc == VAR_VALUE_OK && v < 0 && buf[0] != '-') rc = VAR_VALUE_ABOVE;
