@@ -9,6 +9,7 @@
 #include "app/frontend.h"
 #include "app/logoperation.h"
 #include "app/tabletransfer.h"
+#include "app/textwrite.h"
 
 namespace {
 
@@ -185,6 +186,14 @@ namespace {
 // The table once, one request or the planner's several; logged always or
 // only when it failed.
 int TransferTable(AppState* app, Transfer direction, TransferLog log, int* requests) {
+  // Texts are checked against the PLC's own maximum before anything is written.
+  if (direction == Transfer::Write) {
+    const int guard = Table_GuardTextWrites(app);
+    if (guard != S7_OK) {
+      if (requests) *requests = 0;
+      return guard;
+    }
+  }
   VarPlan plan{};
   if (!Table_NeedsPlan(app, direction, &plan)) {
     if (requests) *requests = VarTable_Count(&app->table) > 0 ? 1 : 0;
