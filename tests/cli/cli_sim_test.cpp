@@ -92,6 +92,43 @@ TEST_F(CliSimTest, ReadAndWriteMixedDefinitions) {
   EXPECT_EQ(r.out, kOpen + "S7_SimpleRead : OK.\n DB1.DBW2 = 0x0001 \n");
 }
 
+// The newer types from the command line: texts into the PLC's own headers
+// (a letter outside code page 1250 typed as its escape), nanoseconds, the
+// shortest LReal, and the lines that show them read back.
+TEST_F(CliSimTest, NewerTypesWrittenAndReadBack) {
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 20, {10, 0}));
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 70, {0, 3, 0, 0}));
+  CliResult r = RunCli(Plc({"write", "DB1.DBB20:1 (String[10])=árvíz tűrő", "DB1.DBB40:1 (LReal)=0.1",
+                            "DB1.DBB50:1 (DTL)=2024.02.29.12:00:00.000000001", "DB1.DBB70:1 (WString[3])=\\u0436ő",
+                            "DB1.DBB80:1 (ULInt)=18446744073709551615"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_MultiWrite : OK.\n"
+                       " DB1.DBB20 = 'árvíz tűrő' \n"
+                       " DB1.DBB40 = 0.1 \n"
+                       " DB1.DBB50 = 2024.02.29.12:00:00.000000001 \n"
+                       " DB1.DBB70 = '\\u0436ő' \n"
+                       " DB1.DBB80 = 18 446 744 073 709 551 615 \n");
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 20, 12),
+            (plcsim::Bytes{10, 10, 0xE1, 'r', 'v', 0xED, 'z', ' ', 't', 0xFB, 'r', 0xF5}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 50, 12),
+            (plcsim::Bytes{0x07, 0xE8, 2, 29, 5, 12, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 70, 8), (plcsim::Bytes{0, 3, 0, 2, 0x04, 0x36, 0x01, 0x51}));
+
+  r = RunCli(Plc({"read", "DB1.DBB20:1 (String[10])", "DB1.DBB40:1 (LReal)", "DB1.DBB50:1 (DTL)"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_MultiRead : OK.\n"
+                       " DB1.DBB20 = 'árvíz tűrő' \n"
+                       " DB1.DBB40 = 0.1 \n"
+                       " DB1.DBB50 = 2024.02.29.12:00:00.000000001 \n");
+
+  // Eleven letters for the PLC's ten: refused, nothing written.
+  r = RunCli(Plc({"write", "DB1.DBB20:1 (String[254])=árvíztűrő t"}));
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 20, 3), (plcsim::Bytes{10, 10, 0xE1}));
+}
+
 // Five hundred variables and a 2,000-byte array: written in as many
 // requests as they take, every byte landing, and read back for the lines.
 TEST_F(CliSimTest, ATableLargerThanARequestIsWrittenAndReadBack) {

@@ -244,6 +244,35 @@ TEST_F(VatTest, TheExampleFileSavesToTheSameBytes) {
   VarTable_Clear(&table);
 }
 
+// The newer types are stored by name, texts with their maximum, views by
+// name too; the file reads back to the same variables and saves to the same
+// bytes.
+TEST_F(VatTest, NewerTypesByName) {
+  const std::string file =
+      "[PLC]\r\nIF = TCP\r\nAddress = 192.168.0.10\r\nTimeOut = 2000\r\nRack = 0\r\nSlot = 1\r\nVarCount = 5\r\n"
+      "[Var0]\r\nVar = DB1.DBB10:2 (String[20])\r\nName0 = Recipe\r\n"
+      "[Var1]\r\nVar = DB1.DBB0:1 (LReal)\r\nView0 = Hex\r\n"
+      "[Var2]\r\nVar = DB2.DBB0:3 (DTL)\r\n"
+      "[Var3]\r\nVar = DB2.DBB36:1 (WString[100])\r\n"
+      "[Var4]\r\nVar = MB0:2 (ULInt)\r\nView1 = Dec+/-\r\n";
+  PlcSettings plc{};
+  VariableTable table{};
+  ASSERT_EQ(Vat_Read(file.c_str(), &plc, &table, "new.vat"), 1) << TakeLog();
+  ASSERT_EQ(table.count, 5);
+  EXPECT_EQ(table.vars[0].type, static_cast<int>(S7_TYPE_STRING));
+  EXPECT_EQ(table.vars[0].textMax, 20);
+  EXPECT_EQ(table.vars[0].wireSize, 22);
+  EXPECT_EQ(table.vars[3].wireSize, 204);
+  EXPECT_EQ(table.vars[2].type, static_cast<int>(S7_TYPE_DTL));
+  EXPECT_EQ(table.vars[1].views[0], VAR_VIEW_HEX);
+  EXPECT_EQ(table.vars[4].views[1], VAR_VIEW_DEC_SIGNED);
+  std::ptrdiff_t length = 0;
+  char* text = Vat_BuildText(&plc, &table, &length);
+  EXPECT_EQ(std::string(text, static_cast<std::size_t>(length)), file);
+  Rt_Free(text);
+  VarTable_Clear(&table);
+}
+
 // A table of hundreds of variables (and some beyond a request each) is
 // written and read back whole.
 TEST_F(VatTest, FiveHundredVariablesRoundTrip) {
