@@ -89,14 +89,19 @@ int Var_DtlValid(const std::uint8_t* w) {
 void Var_CalendarFromNanos(std::int64_t nanos, CalendarRecord* record) {
   *record = {};
   const std::int64_t days = FloorDiv(nanos, kNanosPerDay);
-  const std::int64_t ofDay = nanos - days * kNanosPerDay;
+  const std::int64_t ofDay = (nanos % kNanosPerDay + kNanosPerDay) % kNanosPerDay;
   Cal_DateFrom1990(days - kDays1970To1990, record);
   Cal_TimeFromMs(static_cast<std::uint32_t>(ofDay / kNanosPerMs), record);
 }
 
+std::int64_t Var_DaysSince1970(const CalendarRecord* record) { return Cal_DaysSince1990(record) + kDays1970To1990; }
+
 std::int64_t Var_NanosFromCalendar(const CalendarRecord* record) {
-  const std::int64_t days = Cal_DaysSince1990(record) + kDays1970To1990;
-  return days * kNanosPerDay + Cal_MsOfDay(0, record) * kNanosPerMs;
+  std::int64_t v;
+  if (__builtin_mul_overflow(Var_DaysSince1970(record), kNanosPerDay, &v) ||
+      __builtin_add_overflow(v, Cal_MsOfDay(0, record) * kNanosPerMs, &v))
+    return -1;
+  return v;
 }
 
 std::u16string Var_TextUnits(int elementIndex, const PlcVariable* var) {

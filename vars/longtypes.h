@@ -23,9 +23,12 @@ int Var_DtlFromNanos(std::int64_t nanos, std::uint8_t* wire12);
 int Var_DtlValid(const std::uint8_t* wire12);
 
 // Nanoseconds since 1970 as a calendar record (to the millisecond, weekday
-// 0 = Sunday) and back; the record must hold a real date and time.
+// 0 = Sunday) and back; the record must hold a real date and time, and one
+// whose count an int64 cannot hold (past 2262-04-11) gives −1, as one
+// before 1970 gives a negative count.
 void Var_CalendarFromNanos(std::int64_t nanos, CalendarRecord* record);
 std::int64_t Var_NanosFromCalendar(const CalendarRecord* record);
+std::int64_t Var_DaysSince1970(const CalendarRecord* record);
 
 // The characters of a String or WString element as UTF-16 units: the
 // current length as the slot's header says, held to the slot's maximum and

@@ -301,7 +301,7 @@ int ReadLongDateTime(const char* s, int type, std::int64_t* value) {
     return VAR_VALUE_OK;
   }
   if (c.year < 1970) return VAR_VALUE_BELOW;
-  const std::int64_t days = Var_NanosFromCalendar(&c) / kNanosPerDay;  // c is on whole seconds: no overflow below 2262
+  const std::int64_t days = Var_DaysSince1970(&c);
   std::int64_t v;
   if (c.year > 2262 || __builtin_mul_overflow(days, kNanosPerDay, &v) || __builtin_add_overflow(v, ofDay, &v))
     return VAR_VALUE_ABOVE;

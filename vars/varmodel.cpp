@@ -327,6 +327,7 @@ int Var_PutElement(int elementIndex, PlcVariable* var, std::int64_t value, const
       case S7_TYPE_LDT:
       case S7_TYPE_DTL:
         if (!ValidCalendar(calendar, true, true) || calendar->year < 1970) return 0;
+        if (Var_NanosFromCalendar(calendar) < 0) return 0;  // past what 64 bits of nanoseconds reach
         v = static_cast<std::uint64_t>(Var_NanosFromCalendar(calendar));
         break;
       case S7_TYPE_LTOD:

@@ -119,6 +119,8 @@ TEST(NewerTypes, WireBytesOnlyAPlcGives) {
       {"MB0:1 (String[2])", {0x02, 0x02, 0x01, '\\'}, "\\u0001\\\\"},
       // A DTL the PLC never writes still shows its fields.
       {"MB0:1 (LTime)", {0x80, 0, 0, 0, 0, 0, 0, 0}, "-106751d23h47m16s854.775808ms"},
+      // An LDT before 1970 (no DTL reaches it) still shows as a date.
+      {"MB0:1 (LDT)", {0x80, 0, 0, 0, 0, 0, 0, 0}, "1677.09.21.00:12:43.145224192"},
   };
   for (const Case& c : cases) {
     TestVar v(c.definition);
@@ -151,6 +153,8 @@ TEST(NewerTypes, RefusedBeforeAnythingIsStored) {
       {"MB0:1 (WString[2])", "\\uD83D\\uDE00a", VAR_VALUE_TEXT_LONG},
       {"MB0:1 (DTL)", "1969.12.31.23:59:59.999", VAR_VALUE_BELOW},
       {"MB0:1 (DTL)", "2262.04.11.23:47:16.854775808", VAR_VALUE_ABOVE},
+      {"MB0:1 (DTL)", "2262.04.11.23:47:16.8575807", VAR_VALUE_ABOVE},
+      {"MB0:1 (LDT)", "9999.12.31.23:59:59", VAR_VALUE_ABOVE},
       {"MB0:1 (DTL)", "2024.02.30.00:00:00", VAR_VALUE_DATE},
       {"MB0:1 (DTL)", "2024.02.29.00:00:00.1234567891", VAR_VALUE_TIME_OF_DAY},
       {"MB0:1 (LDT)", "1969.12.31.23:59:59", VAR_VALUE_BELOW},
