@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "app/commands.h"
+#include "app/cpuinfo.h"
+#include "app/szltext.h"
 #include "app/dialogrules.h"
 #include "app/vatload.h"
 #include "res/codepage.h"
@@ -221,7 +223,8 @@ void CliSession::TakeFilePlc() {
 void CliSession::Open() {
   PlcSettings& plc = app_->plc;
   const bool namesPlc = options_.kindGiven || !options_.plc.empty() || options_.rackGiven || options_.slotGiven ||
-                        options_.timeoutGiven || options_.nameGiven;
+                        options_.timeoutGiven || options_.nameGiven || options_.familyGiven || options_.tsapGiven ||
+                        options_.connTypeGiven;
   if (!options_.vat.empty() && !namesPlc) {
     if (!Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
     return;
@@ -240,6 +243,14 @@ void CliSession::Open() {
   } else if (plc.kind != S7_KIND_TCP && options_.vat.empty()) {
     plc.address = kDefaultStationAddress;  // the usual CPU station on an MPI bus
   }
+  // The family's defaults first; the options that name its parts refine them.
+  if (options_.familyGiven) Plc_SetFamily(&plc, options_.family);
+  else if (options_.tsapGiven) Plc_SetFamily(&plc, static_cast<int>(S7Family::Custom));
+  if (options_.tsapGiven) {
+    plc.localTsap = options_.localTsap;
+    plc.remoteTsap = options_.remoteTsap;
+  }
+  if (options_.connTypeGiven) plc.connType = options_.connType;
   if (options_.rackGiven) plc.rack = options_.rack;
   if (options_.slotGiven) plc.slot = options_.slot;
   if (options_.timeoutGiven) plc.timeoutMs = options_.timeoutMs;
@@ -314,6 +325,9 @@ void CliSession::RunCommand(const CliCommand& c) {
       break;
     }
     case CommandKind::Monitor: Monitor(c); break;
+    case CommandKind::Info: Note(Cmd_CpuInfo(app_)); break;
+    case CommandKind::Diag: Diagnostics(c); break;
+    case CommandKind::Szl: List(c); break;
     case CommandKind::Save:
       if (!Vat_Write(c.args[0].c_str(), &app_->plc, &app_->table)) NoteFailure(kExitCantSave);
       break;
@@ -325,16 +339,25 @@ void CliSession::RunCommand(const CliCommand& c) {
 // time it was read.
 void CliSession::Monitor(const CliCommand& c) {
   g_interrupted.store(false);
+  Reconnect reconnect;
+  Reconnect_Reset(&reconnect);
   MonitorRun run{};
   run.cyclic = true;
+  if (c.reconnect) run.reconnect = &reconnect;
   Monitor_Restart(&run.schedule, static_cast<std::uint32_t>(c.intervalMs), Plat_TickCount());
   int reads = 0;
   while (!g_interrupted.load() && (c.count == 0 || reads < c.count)) {
     // A fresh printer per step: each block gets its own time stamp.
     PrintedLines printer(&view_, Stamp);
     const MonitorStepResult step = Monitor_Step(&run, app_, Plat_TickCount(), &printer);
-    if (step == MonitorStepResult::NotDue) {
+    // Between reads, and through an outage's pauses: short sleeps, so that
+    // Ctrl+C ends the wait at once (a signal cannot safely wake a waiter).
+    if (step == MonitorStepResult::NotDue || step == MonitorStepResult::Down) {
       Plat_Sleep(50);
+      continue;
+    }
+    if (step == MonitorStepResult::Lost) {
+      Note(run.lastResult);  // the exit status still tells that a read failed
       continue;
     }
     if (step == MonitorStepResult::Failed) {
@@ -343,4 +366,37 @@ void CliSession::Monitor(const CliCommand& c) {
     }
     ++reads;
   }
+}
+
+// The diagnostic buffer's lines under its log entry, as the window lists them.
+void CliSession::Diagnostics(const CliCommand& c) {
+  DiagList list{};
+  Note(Cmd_ReadDiagnostics(app_, c.count, &list));
+  for (int i = 0; i < list.count; ++i) {
+    char line[kDiagLineMax + 3];
+    const int n = Diag_FormatLine(&list.entries[i], line, kDiagLineMax);
+    std::memcpy(line + n, "\r\n", 3);
+    view_.Print(line);
+  }
+  DiagList_Free(&list);
+}
+
+// Any list: its log entry, then each record as its bytes in hex.
+void CliSession::List(const CliCommand& c) {
+  constexpr int kCapacity = 65536;
+  auto* records = static_cast<std::uint8_t*>(Rt_Alloc(0, kCapacity));
+  S7SzlList list{};
+  Note(Cmd_ReadSzl(app_, c.szlId, c.szlIndex, records, records ? kCapacity : 0, &list));
+  const int length = list.recordLength;
+  for (int r = 0; length > 0 && (r + 1) * length <= list.bytes; ++r) {
+    char line[16];
+    FormatTextN(line, sizeof line, "%4d:", r + 1);
+    view_.Print(line);
+    for (int b = 0; b < length; ++b) {
+      FormatTextN(line, sizeof line, " %02x", list.records[r * length + b]);
+      view_.Print(line);
+    }
+    view_.Print("\r\n");
+  }
+  Rt_Free(records);
 }

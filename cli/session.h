@@ -57,6 +57,8 @@ class CliSession {
   void PrintAllLines();
   bool DefineTable(const std::vector<std::string>& definitions, bool withValues);
   void Monitor(const CliCommand& command);
+  void Diagnostics(const CliCommand& command);
+  void List(const CliCommand& command);
 
   CliOptions options_;
   ConsoleView view_;

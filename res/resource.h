@@ -35,8 +35,10 @@
 #define IDM_FONT_NORMAL 522
 #define IDM_FONT_LARGE 523
 #define IDM_ABOUT 524
+#define IDM_CPU_INFO 525
+#define IDM_DIAG_BUFFER 526
 #define IDM_FIRST IDM_FILE_OPEN
-#define IDM_LAST IDM_ABOUT
+#define IDM_LAST IDM_DIAG_BUFFER
 
 // Positions in the menu bar and in "Művelet" that UpdateMenu addresses: the
 // "Kapcsolat" popup has no command id of its own.
@@ -82,6 +84,16 @@
 #define IDC_CONN_IP 1122
 #define IDC_CONN_IP_LABEL 1123
 #define IDC_CONN_NAME 1124
+// The PLC family and connection type (drop-down lists) and the two TSAPs
+// (hex fields) a family named by its TSAPs takes; each with its label.
+#define IDC_CONN_FAMILY 1170
+#define IDC_CONN_FAMILY_LABEL 1171
+#define IDC_CONN_TYPE 1172
+#define IDC_CONN_TYPE_LABEL 1173
+#define IDC_CONN_LOCAL_TSAP 1174
+#define IDC_CONN_LOCAL_TSAP_LABEL 1175
+#define IDC_CONN_REMOTE_TSAP 1176
+#define IDC_CONN_REMOTE_TSAP_LABEL 1177
 
 // "Start CPU": warm and cold restart.
 #define IDD_CPU_START 212
@@ -140,8 +152,8 @@
 #define IDC_ELEMENT_TIME 1235
 
 // Read-variables window (modeless, on a thread of its own): the value list,
-// the bottom row (refresh, interval, hide the main window), the close button
-// and the status bar.
+// the bottom row (refresh, interval, hide the main window), reconnection
+// below it, the close button and the status bar.
 #define IDD_READ_WINDOW 230
 #define IDC_READ_LIST 1160
 #define IDC_READ_REFRESH 1161
@@ -149,3 +161,12 @@
 #define IDC_READ_HIDE_MAIN 1163
 #define IDC_READ_CLOSE 1164
 #define IDC_READ_STATUS 1165
+#define IDC_READ_RECONNECT 1166
+
+// Diagnostic buffer window (modal, resizable): the entries' list, and along
+// the bottom edge the copy, save and close buttons.
+#define IDD_DIAG_BUFFER 240
+#define IDC_DIAG_LIST 1250
+#define IDC_DIAG_COPY 1251
+#define IDC_DIAG_SAVE 1252
+#define IDC_DIAG_CLOSE 1253

@@ -173,13 +173,14 @@ int ReceiveDataReply(S7Connection* conn, std::int32_t* ext) {
 
 }  // namespace
 
-void IsoTcp_BuildConnectFrame(std::uint8_t* frame, int rack, int slot, std::uint8_t tpduCode) {
+void IsoTcp_BuildConnectFrame(std::uint8_t* frame, S7Tsaps tsaps, std::uint8_t tpduCode) {
   static constexpr std::uint8_t kTemplate[22] = {0x03, 0x00, 0x00, 0x16, 0x11, 0xE0, 0x00, 0x00,
                                                  0x00, 0x01, 0x00, 0xC0, 0x01, 0x09, 0xC1, 0x02,
-                                                 0x01, 0x00, 0xC2, 0x02, 0x00, 0x00};
+                                                 0x00, 0x00, 0xC2, 0x02, 0x00, 0x00};
   std::memcpy(frame, kTemplate, sizeof kTemplate);
   frame[5] = tpduCode;
-  PutBE16(frame + 20, 0x0100u + ((static_cast<std::uint32_t>(rack) << 5) | static_cast<std::uint32_t>(slot)));
+  PutBE16(frame + 16, tsaps.local);
+  PutBE16(frame + 20, tsaps.remote);
 }
 
 int IsoTcp_OpenSocket(S7Connection* conn, std::int32_t* ext) {
@@ -273,12 +274,12 @@ int IsoTcp_Connect(S7Connection* conn, std::int32_t* ext) {
     case PlatConnect::TimedOut: *ext = 0; return S7_ERR_TIMEOUT;
     case PlatConnect::Failed: return S7_ERR_SOCKET;
   }
-  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->rack, conn->slot, kTpduCR);
+  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->tsaps, kTpduCR);
   return IsoTcp_Exchange(conn, ext);
 }
 
 int IsoTcp_Disconnect(S7Connection* conn, std::int32_t* ext) {
-  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->rack, conn->slot, kTpduDR);
+  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->tsaps, kTpduDR);
   int rc = IsoTcp_Exchange(conn, ext);
   IsoTcp_CloseSocket(&conn->sock);
   return rc;

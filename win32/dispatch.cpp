@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include "app/commands.h"
+#include "app/cpuinfo.h"
+#include "app/maintexts.h"
 #include "app/menustate.h"
 #include "app/vatload.h"
 #include "win32/dialogs/dialogs.h"
@@ -74,6 +76,25 @@ int VariableList(AppState* app, Transfer kind) {
   return rc;
 }
 
+// "Mentés" of the diagnostic buffer window: the file is asked for over the
+// window, and a name the program cannot use is logged there.
+void SaveDiagnostics(void* context, HWND owner) {
+  static constexpr FileKind kDiagFile = {IDS_FILE_DIAG_SAVE_TITLE, IDS_FILE_DIAG_FILTER_NAME,
+                                         IDS_FILE_DIAG_FILTER_PATTERN, IDS_FILE_DIAG_DEFAULT_EXTENSION};
+  char path[kPathSize];
+  if (Shell_AskForFile(owner, FileDialog::Save, kDiagFile, "", path) == FileChoice::Chosen)
+    DiagList_Save(static_cast<const DiagList*>(context), path);
+}
+
+// The buffer is read (logged), then shown; nothing is read while it is open.
+int DiagBuffer(AppState* app) {
+  DiagList list{};
+  const int rc = Cmd_ReadDiagnostics(app, 0, &list);
+  if (rc == S7_OK) Dialog_DiagBuffer(Shell_DialogHost(), {&list, SaveDiagnostics, &list});
+  DiagList_Free(&list);
+  return rc;
+}
+
 int FileOpen() {
   if (!Vat_Open()) return kCommandCancelled;
   Shell_AfterLoad();
@@ -125,6 +146,8 @@ int Shell_Command(int id) {
     case IDM_CPU_STATE: return Cmd_CpuState(app);
     case IDM_CPU_START: return CpuStart(app);
     case IDM_CPU_STOP: return Cmd_CpuStop(app);
+    case IDM_CPU_INFO: return Cmd_CpuInfo(app);
+    case IDM_DIAG_BUFFER: return DiagBuffer(app);
     case IDM_GET_CLOCK: return Cmd_GetClock(app);
     case IDM_SET_CLOCK: return SetClock(app);
     case IDM_LOGIN: return Login(app);

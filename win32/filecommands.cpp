@@ -47,30 +47,33 @@ UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam)
   return 0;
 }
 
+constexpr FileKind kTableFile = {IDS_FILE_SAVE_TITLE, IDS_FILE_FILTER_NAME, IDS_FILE_FILTER_PATTERN,
+                                  IDS_FILE_DEFAULT_EXTENSION};
+
 // The filter: "Változó tábla (*.vat)", "*.vat", each ending with a zero, and
 // a zero after the last.
-std::wstring Filter() {
-  std::wstring filter = WideText(IDS_FILE_FILTER_NAME);
+std::wstring Filter(const FileKind& kind) {
+  std::wstring filter = WideText(kind.filterName);
   filter.push_back(L'\0');
-  filter += WideText(IDS_FILE_FILTER_PATTERN);
+  filter += WideText(kind.filterPattern);
   filter.push_back(L'\0');
   filter.push_back(L'\0');
   return filter;
 }
 
-// Runs the open or save dialog from the current file; the chosen path in
-// UTF-16, or empty when cancelled.
-std::wstring AskForFile(bool save, const char* startPath) {
-  Shell* shell = TheShell();
+// Runs the open or save dialog from startPath; the chosen path in UTF-16, or
+// empty when cancelled.
+std::wstring AskForFile(HWND owner, FileDialog mode, const FileKind& kind, const char* startPath) {
+  const bool save = mode == FileDialog::Save;
   std::wstring path(kDialogPathSize, L'\0');
   lstrcpynW(path.data(), Wide(startPath).c_str(), static_cast<int>(kDialogPathSize));
-  const std::wstring filter = Filter();
-  const std::wstring title = WideText(save ? IDS_FILE_SAVE_TITLE : IDS_FILE_LOAD_TITLE);
-  const std::wstring extension = WideText(IDS_FILE_DEFAULT_EXTENSION);
-  DialogState state{shell->main, false};
+  const std::wstring filter = Filter(kind);
+  const std::wstring title = WideText(kind.title);
+  const std::wstring extension = WideText(kind.extension);
+  DialogState state{owner, false};
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = shell->main;
+  ofn.hwndOwner = owner;
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = path.data();
   ofn.nMaxFile = kDialogPathSize;
@@ -117,12 +120,19 @@ void Shell_LogUnusablePath(int titleId, const std::wstring& path, int reasonId) 
   LogWrite(MainLogPane(), line, static_cast<std::size_t>(n), LogOwnership::CallerKeeps);
 }
 
+FileChoice Shell_AskForFile(HWND owner, FileDialog mode, const FileKind& kind, const char* startPath, char* path) {
+  const std::wstring chosen = AskForFile(owner, mode, kind, startPath);
+  if (chosen.empty()) return FileChoice::Cancelled;
+  return TakePath(chosen, kind.title, path) ? FileChoice::Chosen : FileChoice::Unusable;
+}
+
 bool Vat_Open() {
   Shell* shell = TheShell();
   if (!shell->fileName[0]) Path_DefaultTableFile(shell->modulePath, shell->fileName, sizeof shell->fileName);
-  const std::wstring chosen = AskForFile(false, shell->fileName);
+  FileKind kind = kTableFile;
+  kind.title = IDS_FILE_LOAD_TITLE;
   char path[kPathSize];
-  if (chosen.empty() || !TakePath(chosen, IDS_FILE_LOAD_TITLE, path)) return false;
+  if (Shell_AskForFile(shell->main, FileDialog::Open, kind, shell->fileName, path) != FileChoice::Chosen) return false;
   if (!Vat_Load(path, TheAppState())) return false;
   lstrcpynA(shell->fileName, path, sizeof shell->fileName);
   return true;
@@ -130,10 +140,12 @@ bool Vat_Open() {
 
 VatSaveResult Vat_Save() {
   Shell* shell = TheShell();
-  const std::wstring chosen = AskForFile(true, shell->fileName);
-  if (chosen.empty()) return VatSaveResult::Cancelled;
   char path[kPathSize];
-  if (!TakePath(chosen, IDS_FILE_SAVE_TITLE, path)) return VatSaveResult::Failed;
+  switch (Shell_AskForFile(shell->main, FileDialog::Save, kTableFile, shell->fileName, path)) {
+    case FileChoice::Cancelled: return VatSaveResult::Cancelled;
+    case FileChoice::Unusable: return VatSaveResult::Failed;
+    case FileChoice::Chosen: break;
+  }
   const AppState* app = TheAppState();
   if (!Vat_Write(path, &app->plc, &app->table)) return VatSaveResult::Failed;
   lstrcpynA(shell->fileName, path, sizeof shell->fileName);

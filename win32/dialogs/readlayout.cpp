@@ -1,6 +1,7 @@
 // The read window's layout: the list stretches with the window, the bottom
-// row, the separator and the close button keep their distance from the bottom
-// edge, the close button stays centred and the status bar docks itself.
+// row, the reconnect box, the separator and the close button keep their
+// distance from the bottom edge, the close button stays centred and the
+// status bar docks itself.
 #include "win32/dialogs/readlayout.h"
 
 #include "res/resource.h"
@@ -43,6 +44,7 @@ void ReadLayout_Record(ReadLayout* layout, HWND dialog) {
     rowWidths += layout->rowWidth[i];
   }
   layout->gap = row[1].left - row[0].right;
+  layout->reconnectBottom = h - ClientRect(dialog, IDC_READ_RECONNECT).top;
   const RECT separator = ClientRect(dialog, IDC_SEPARATOR);
   layout->separatorBottom = h - separator.top;
   layout->separatorHeight = separator.bottom - separator.top;
@@ -64,7 +66,7 @@ void ReadLayout_Record(ReadLayout* layout, HWND dialog) {
 void ReadLayout_Apply(const ReadLayout* layout, HWND dialog, int width, int height) {
   if (!layout->recorded) return;
   SendDlgItemMessageW(dialog, IDC_READ_STATUS, WM_SIZE, 0, 0);
-  HDWP defer = BeginDeferWindowPos(6);
+  HDWP defer = BeginDeferWindowPos(7);
   const int listWidth = width - layout->left - layout->right;
   const int listHeight = height - layout->top - layout->listBottom;
   Move(&defer, dialog, IDC_READ_LIST, layout->left, layout->top, listWidth > 1 ? listWidth : 1,
@@ -73,6 +75,7 @@ void ReadLayout_Apply(const ReadLayout* layout, HWND dialog, int width, int heig
   Move(&defer, dialog, IDC_READ_INTERVAL, layout->left + layout->rowWidth[0] + layout->gap,
        height - layout->rowBottom[1]);
   Move(&defer, dialog, IDC_READ_HIDE_MAIN, width - layout->right - layout->rowWidth[2], height - layout->rowBottom[2]);
+  Move(&defer, dialog, IDC_READ_RECONNECT, layout->left, height - layout->reconnectBottom);
   Move(&defer, dialog, IDC_SEPARATOR, layout->left, height - layout->separatorBottom,
        listWidth > 1 ? listWidth : 1, layout->separatorHeight);
   Move(&defer, dialog, IDC_READ_CLOSE, (width - layout->closeWidth) / 2, height - layout->closeBottom);

@@ -14,6 +14,7 @@ struct ReadLayout {
   int rowBottom[3] = {};             // from the top of each bottom-row control to the client's bottom
   int rowWidth[3] = {};              // refresh box, interval list, hide box
   int gap = 0;                       // between the refresh box and the interval list
+  int reconnectBottom = 0;           // the reconnect box, at the left margin below the row
   int separatorBottom = 0, separatorHeight = 0;
   int closeBottom = 0, closeWidth = 0;
   SIZE minimum{};                    // window size, frame included

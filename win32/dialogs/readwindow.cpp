@@ -1,5 +1,6 @@
 // The read-variables window on its thread: the dialog procedure, the 50 ms
-// timer that runs the monitor step (app/monitor.h) and the clock, the
+// timer that runs the monitor step (app/monitor.h, riding out lost
+// connections when chosen) and the clock, the
 // display-mode menu of a line, and the way back to the main window. What the
 // main window does around the thread is win32/readhold.cpp's.
 #include "win32/dialogs/readwindow.h"
@@ -9,9 +10,11 @@
 #include <windowsx.h>
 
 #include <atomic>
+#include <cstring>
 #include <iterator>
 
 #include "app/monitor.h"
+#include "app/reconnect.h"
 #include "win32/dialogs/modemenu.h"
 #include "win32/dialogs/readlayout.h"
 #include "win32/toolkit/dialogbase.h"
@@ -43,11 +46,12 @@ constexpr int kIntervalOneSecond = 3;
 struct ReadWindow {
   const ReadWindowHost* host;
   MonitorRun run;
+  Reconnect reconnect;  // the run's while reconnection is chosen
   ListBoxLines values;
   ReadLayout layout;
   int lastSecond;
   int menuLine;  // the line whose display mode the open menu offers
-  int shownRequests;  // the requests per read the status bar shows
+  char linkText[96];  // status part 2 as last written
 };
 
 // Shared by both threads: the window once it exists, and a close asked for
@@ -68,16 +72,6 @@ void ShowClock(HWND dialog, ReadWindow* w) {
   SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-// The requests a read of the table takes, beside the clock; written only
-// when the number changes.
-void ShowRequests(HWND dialog, ReadWindow* w) {
-  if (w->run.requests == w->shownRequests) return;
-  w->shownRequests = w->run.requests;
-  char text[64];
-  Monitor_RequestsText(&w->run, text, sizeof text);
-  SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Wide(text).c_str()));
-}
-
 // A failed read (logged by the command; a time-out also disconnects) stops
 // refreshing for good in this window.
 void StopRefreshing(HWND dialog) {
@@ -86,11 +80,35 @@ void StopRefreshing(HWND dialog) {
   EnableWindow(Item(dialog, IDC_READ_INTERVAL), FALSE);
 }
 
+// Status part 2: the connection's state and an outage's length while the
+// window rides out lost connections, else the requests a read of the table
+// takes; written when it changes. The window is too narrow for both: the
+// connection's state is what the user chose to watch.
+void ShowLinkOrRequests(HWND dialog, ReadWindow* w) {
+  char text[sizeof w->linkText] = "";
+  if (w->run.reconnect)
+    Reconnect_StatusText(w->run.reconnect, Plat_TickCount(), text, sizeof text);
+  else
+    Monitor_RequestsText(&w->run, text, sizeof text);
+  if (std::strcmp(text, w->linkText) == 0) return;
+  std::strcpy(w->linkText, text);
+  const std::wstring wide = Wide(text);
+  SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+// Reconnection on or off; an outage under way goes on only while it is on.
+void ChooseReconnect(HWND dialog, ReadWindow* w, bool on) {
+  *w->host->reconnect = on;
+  if (on && !w->run.reconnect) Reconnect_Reset(&w->reconnect);
+  w->run.reconnect = on ? &w->reconnect : nullptr;
+  ShowLinkOrRequests(dialog, w);
+}
+
 void Tick(HWND dialog, ReadWindow* w) {
   const MonitorStepResult step = Monitor_Step(&w->run, w->host->app, Plat_TickCount(), &w->values);
+  ShowLinkOrRequests(dialog, w);
   if (step == MonitorStepResult::NotDue) return;
   ShowClock(dialog, w);
-  if (step == MonitorStepResult::Read) ShowRequests(dialog, w);
   if (step == MonitorStepResult::Failed) StopRefreshing(dialog);
 }
 
@@ -128,7 +146,8 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   w->lastSecond = -1;
   w->menuLine = -1;
-  w->shownRequests = 0;
+  Button_SetCheck(Item(dialog, IDC_READ_RECONNECT), *host->reconnect ? BST_CHECKED : BST_UNCHECKED);
+  ChooseReconnect(dialog, w, *host->reconnect);
 
   HWND list = Item(dialog, IDC_READ_LIST);
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(host->listFont), FALSE);
@@ -136,10 +155,9 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   Monitor_BuildLines(&w->run.lines, Table(w), &w->values);
   // Once before the window shows: a failure stops refreshing as a cyclic
   // read's would.
-  if (host->start.readBack) {
-    if (Monitor_ReadNow(&w->run, host->app, &w->values) == MonitorStepResult::Failed) StopRefreshing(dialog);
-    else ShowRequests(dialog, w);
-  }
+  if (host->start.readBack && Monitor_ReadNow(&w->run, host->app, &w->values) == MonitorStepResult::Failed)
+    StopRefreshing(dialog);
+  ShowLinkOrRequests(dialog, w);
 
   ListClick_Attach(list);
   CentreWindow(dialog, host->main);
@@ -206,6 +224,9 @@ void Command(HWND dialog, ReadWindow* w, int id, int code) {
       w->run.schedule.interval = kIntervals[chosen].ms;
       return;
     }
+    case IDC_READ_RECONNECT:
+      if (code == BN_CLICKED) ChooseReconnect(dialog, w, Button_GetCheck(Item(dialog, IDC_READ_RECONNECT)) == BST_CHECKED);
+      return;
     case IDC_READ_HIDE_MAIN:
       if (code != BN_CLICKED) return;
       ShowWindow(w->host->main, Button_GetCheck(Item(dialog, IDC_READ_HIDE_MAIN)) == BST_CHECKED ? SW_HIDE : SW_SHOW);

@@ -25,6 +25,7 @@ struct ReadWindowHost {
   HFONT listFont;
   AppState* app;
   std::uint32_t* intervalMs;  // the refresh interval, kept from one window to the next
+  bool* reconnect;            // whether a lost connection is ridden out, kept likewise
   ReadStart start;
 };
 
