@@ -294,6 +294,34 @@ TEST_F(CliSimTest, MonitorShowsWhatChanges) {
       << r.out;
 }
 
+// A monitor of a table larger than one request reads all of it each cycle
+// and says once, after its first block, how many requests a read takes (the
+// count the read's entry gave). A change anywhere reaches its line.
+TEST_F(CliSimTest, MonitorOfALargeTableSaysWhatAReadCosts) {
+  plcsim::Config config;
+  config.model.flagBytes = 1024;
+  Start(config);
+  const int before = sim_.RequestCount();
+  std::vector<std::string> args = Definitions("read", 300);
+  args.insert(args.end(), {"monitor", "--interval", "200", "--count", "6"});
+  CliProcess p = StartCli(Plc(args));
+  // The setup, the read and the monitor's first read: two requests each.
+  for (int i = 0; i < 3000 && sim_.RequestCount() < before + 6; ++i) Plat_Sleep(5);
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaFlags, 0, 598, {0xBE, 0xEF}));
+  CliResult r = WaitCli(p);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::smatch read;
+  ASSERT_TRUE(std::regex_search(r.out, read, std::regex("\nS7_MultiRead : OK\\.\n\t300 változó, (\\d+) kérés\n")))
+      << r.out.substr(0, 300);
+  EXPECT_NE(read[1], "1");
+  const std::string line = "\n" + read[1].str() + " kérés ciklusonként\n";
+  const std::size_t at = r.out.find(line);
+  ASSERT_NE(at, std::string::npos) << r.out.substr(r.out.size() > 300 ? r.out.size() - 300 : 0);
+  EXPECT_EQ(r.out.find(line, at + 1), std::string::npos) << "said once";
+  EXPECT_LT(r.out.find(" MW598 = 0x0000 \n", read.position(0)), at) << "after the first block";
+  EXPECT_NE(r.out.find(" MW598 = 0xbeef \n", at), std::string::npos);
+}
+
 TEST(CliAccessPoint, BusServicesAndACpuOverMpi) {
   CliResult r = RunCliWithAccessPoint({"--if", "CP_L2_1", "--plc", "2", "--name", "MPI", "partners", "state",
                                        "write", "MB0:1 (Byte)=0x5a", "diag", "--count", "2", "buspars"});
