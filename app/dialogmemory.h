@@ -14,7 +14,15 @@
 #include "app/commands.h"     // RestartMode
 #include "app/dialogrules.h"  // kPasswordMax, the address defaults
 #include "app/frontend.h"     // PlcPick
+#include "app/maintexts.h"    // kPathSize
 #include "app/vardefine.h"    // VarDefineState
+
+// The read window's value log: the file last chosen and whether a row is
+// written only for a cycle that changed something.
+struct ValueLogChoice {
+  char path[kPathSize];
+  bool changedOnly;
+};
 
 struct DialogMemory {
   RestartMode restart;
@@ -27,6 +35,8 @@ struct DialogMemory {
   VarDefineState definition; // a new variable starts from the last one defined
   std::uint32_t readIntervalMs;  // the read window's refresh interval
   bool readReconnect;            // the read window rides out a lost connection
+  ValueLogChoice valueLog;       // empty path: none chosen yet
+  char tracePath[kPathSize];     // the wire trace's last file
 };
 
 // Warm restart, no password, the PC's clock followed, the current PLC kept,

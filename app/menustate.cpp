@@ -35,7 +35,8 @@ bool Cmd_IsEnabled(const AppState* app, int command) {
     case IDM_FONT_SMALL:
     case IDM_FONT_NORMAL:
     case IDM_FONT_LARGE:
-    case IDM_ABOUT: return true;
+    case IDM_ABOUT:
+    case IDM_TRACE: return true;
     case IDM_FILE_SAVE: return app->table.count > 0;
     case IDM_INTERFACE_OPEN: return !app->iface;
     case IDM_INTERFACE_CLOSE: return app->iface != nullptr;

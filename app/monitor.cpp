@@ -79,6 +79,7 @@ namespace {
 
 MonitorStepResult ReadAt(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink) {
   run->lastResult = Cmd_ReadTable(app, &run->requests);
+  if (run->log) ValueLog_Cycle(run->log, &app->table, run->lastResult);
   if (run->lastResult != S7_OK) {
     if (run->reconnect && Reconnect_AfterFailure(run->reconnect, app, run->lastResult, now))
       return MonitorStepResult::Lost;

@@ -125,6 +125,8 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t* i, CliOptio
       o->connTypeGiven = true;
     } else if (a == "--vat") {
       if (!value("--vat", &v) || !ProgramText(v, "--vat", &o->vat, why)) return false;
+    } else if (a == "--trace") {
+      if (!value("--trace", &v) || !ProgramText(v, "--trace", &o->trace, why)) return false;
     } else {
       *why = "unknown option " + a;
       return false;
@@ -146,18 +148,22 @@ bool CheckFamilyOptions(const CliOptions& o, std::string* why) {
   return true;
 }
 
-// A monitor option (--interval, --count, --reconnect) at args[*i], with its value.
+bool IsMonitorOption(const std::string& a) {
+  return a == "--interval" || a == "--count" || a == "--reconnect" || a == "--csv" || a == "--changed";
+}
+
+// A monitor option (--interval, --count, --reconnect, --csv, --changed) at
+// args[*i], with its value.
 bool ParseMonitorOption(const std::vector<std::string>& args, std::size_t* i, CliCommand* cmd, std::string* why) {
   const std::string& a = args[*i];
-  if (a == "--reconnect") {
-    cmd->reconnect = true;
-    return true;
-  }
+  if (a == "--reconnect") return cmd->reconnect = true;
+  if (a == "--changed") return cmd->csvChangedOnly = true;
   if (*i + 1 >= args.size()) return *why = a + " needs a value", false;
   const std::string& v = args[++*i];
   if (a == "--interval" && !Number(v, 50, 3600000, &cmd->intervalMs))
     return *why = "--interval takes 50-3600000 (milliseconds)", false;
   if (a == "--count" && !Number(v, 1, 100000000, &cmd->count)) return *why = "--count takes a positive number", false;
+  if (a == "--csv" && !ProgramText(v, "--csv", &cmd->csv, why)) return false;
   return true;
 }
 
@@ -168,8 +174,7 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
   CliCommand cmd{c->kind};
   for (++*i; *i < args.size() && !FindCommand(args[*i]); ++*i) {
     const std::string& a = args[*i];
-    if ((c->kind == CommandKind::Monitor && (a == "--interval" || a == "--count" || a == "--reconnect")) ||
-        (c->kind == CommandKind::Diag && a == "--count")) {
+    if ((c->kind == CommandKind::Monitor && IsMonitorOption(a)) || (c->kind == CommandKind::Diag && a == "--count")) {
       if (!ParseMonitorOption(args, i, &cmd, why)) return false;
       continue;
     }
@@ -180,6 +185,7 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
     cmd.args.push_back(std::move(text));
   }
   if (static_cast<int>(cmd.args.size()) < c->minArgs) return *why = std::string(c->name) + " needs an argument", false;
+  if (cmd.csvChangedOnly && cmd.csv.empty()) return *why = "--changed goes with --csv FILE", false;
   if (c->kind == CommandKind::Start && cmd.args[0] != "warm" && cmd.args[0] != "cold")
     return *why = "start takes warm or cold", false;
   if (c->kind == CommandKind::Diag && cmd.count > 0xFFFF) return *why = "diag --count takes 1-65535", false;
@@ -216,11 +222,12 @@ const char* UsageText() {
   return R"USAGE(usage: tolvane-cli [--if TCP|S7ONLINE|CP_L2_1|CP_L2_2] [--plc ADDRESS] [--rack N] [--slot N]
                    [--family S7-300|S7-1200|S7-1500|LOGO|S7-200|S7-200SMART|custom]
                    [--tsap LOCAL:REMOTE] [--conn-type pg|op|basic]
-                   [--timeout MS] [--name TEXT] [--vat FILE] [--raw] COMMAND [ARGS] [COMMAND [ARGS]]...
+                   [--timeout MS] [--name TEXT] [--vat FILE] [--trace FILE.pcap] [--raw]
+                   COMMAND [ARGS] [COMMAND [ARGS]]...
 commands:  connect | disconnect | partners | buspars | state | start warm|cold | stop
            clock | set-clock now|"YYYY-MM-DD hh:mm:ss[.mmm]" | login PASSWORD | logout
            read [DEFINITION]... | write DEFINITION=VALUE[,VALUE]...
-           monitor [--interval MS] [--count N] [--reconnect] | save FILE
+           monitor [--interval MS] [--count N] [--reconnect] [--csv FILE [--changed]] | save FILE
            info | diag [--count N] | szl ID INDEX
 
 Opens the interface and creates the connection (defaults: TCP, 192.168.1.1, rack 0, slot 2,
@@ -242,17 +249,20 @@ element, separated by commas.
 
 monitor re-reads the variables every interval (default 1000 ms) and prints the lines that
 changed, for N reads or until Ctrl+C; with --reconnect a lost connection is made again after
-1, 2, 5, 10, then every 30 s, and the reading goes on. save writes the variables and the PLC
-to a .vat file.
+1, 2, 5, 10, then every 30 s, and the reading goes on. --csv also writes a row of every
+element's value per read into FILE (UTF-8, ";" and decimal comma, as a spreadsheet opens it),
+--changed only when a value changed. save writes the variables and the PLC to a .vat file.
 
 info shows which CPU it is (order number, versions, names, serial number), its mode, LEDs,
 protection, PDU and connections; diag its diagnostic buffer, newest entry first (--count: the
 newest N); szl any system status list as records in hex (ID and INDEX as 0x0011 or 17). Some
 small PLCs (LOGO!) stop answering when asked for these: nothing asks unless you do.
 
+--trace records every frame sent and received into FILE.pcap, which Wireshark opens.
+
 exit status: 0 when every operation succeeded; else the library error code (1-29) of the first
 that failed; 64 bad usage or a refused value; 65 a variable table file that cannot be loaded;
-74 a variable table file that cannot be written.
+74 a file that cannot be written (a variable table, the trace, the value log).
 
 examples:
   tolvane-cli --plc 192.168.0.10 --name "Press 1" state clock
@@ -261,6 +271,8 @@ examples:
   tolvane-cli --vat press.vat monitor --interval 500 --count 10
   tolvane-cli --plc 192.168.0.20 --family S7-1200 read "DB1.DBD0:2 (Real)"
   tolvane-cli --plc 192.168.0.30 --family LOGO --tsap 0300:0200 monitor --reconnect
+  tolvane-cli --vat press.vat monitor --interval 100 --csv press.csv --changed
+  tolvane-cli --trace press.pcap --plc 192.168.0.10 state read "DB1.DBW2:3 (Int)"
   tolvane-cli --if S7ONLINE --plc 2 partners buspars state
   tolvane-cli --plc 192.168.0.10 info diag --count 10
   tolvane-cli --plc 192.168.0.10 szl 0x0011 0

@@ -17,6 +17,8 @@ struct CliCommand {
   int intervalMs = 1000;          // monitor
   bool reconnect = false;         // monitor: ride out a lost connection
   int count = 0;                  // monitor: reads to do, 0 = until Ctrl+C; diag: newest entries, 0 = all
+  std::string csv;                // monitor: the value log's file, code page 1250
+  bool csvChangedOnly = false;    // monitor: a row only for a cycle that changed something
   unsigned szlId = 0, szlIndex = 0;  // szl
 };
 
@@ -35,6 +37,7 @@ struct CliOptions {
   int connType = 1;          // S7ConnectionType
   bool connTypeGiven = false;
   std::string vat;           // --vat FILE, code page 1250
+  std::string trace;         // --trace FILE, code page 1250
   bool raw = false;
   bool help = false;
   std::vector<CliCommand> commands;
@@ -50,4 +53,4 @@ const char* UsageText();
 // Exit codes beyond the library's error codes 1-29.
 inline constexpr int kExitUsage = 64;      // bad usage or a refused value
 inline constexpr int kExitDataFile = 65;   // a variable table file could not be loaded
-inline constexpr int kExitCantSave = 74;   // a variable table file could not be written
+inline constexpr int kExitCantSave = 74;   // a file could not be written: a variable table, a trace, a value log

@@ -14,6 +14,8 @@
 #include "app/cpuinfo.h"
 #include "app/szltext.h"
 #include "app/dialogrules.h"
+#include "app/tracing.h"
+#include "app/valuelog.h"
 #include "app/vatload.h"
 #include "res/codepage.h"
 #include "runtime/runtime.h"
@@ -262,11 +264,15 @@ void CliSession::Open() {
 }
 
 int CliSession::Run() {
+  // A trace asked for but impossible: nothing is sent without it.
+  const bool tracing = !options_.trace.empty();
+  if (tracing && Cmd_TraceStart(options_.trace.c_str()) != 0) return kExitCantSave;
   Open();
   if (exitCode_ != kExitDataFile && exitCode_ != kExitUsage)
     for (const CliCommand& c : options_.commands) RunCommand(c);
   if (app_->iface) app_->iface = S7_Interface_Done(app_->iface);
   app_->conn = nullptr;
+  if (tracing && Cmd_TraceStop() != 0) NoteFailure(kExitCantSave);
   return exitCode_;
 }
 
@@ -344,6 +350,12 @@ void CliSession::Monitor(const CliCommand& c) {
   MonitorRun run{};
   run.cyclic = true;
   if (c.reconnect) run.reconnect = &reconnect;
+  if (!c.csv.empty()) {
+    std::uint32_t error = 0;
+    const ValueLogRows rows = c.csvChangedOnly ? ValueLogRows::ChangedOnly : ValueLogRows::EveryCycle;
+    run.log = ValueLog_Open(c.csv.c_str(), rows, &app_->table, &error);
+    if (!run.log) return NoteFailure(kExitCantSave);  // logged; nothing is read without the file
+  }
   Monitor_Restart(&run.schedule, static_cast<std::uint32_t>(c.intervalMs), Plat_TickCount());
   int reads = 0;
   while (!g_interrupted.load() && (c.count == 0 || reads < c.count)) {
@@ -369,6 +381,7 @@ void CliSession::Monitor(const CliCommand& c) {
     if (reads == 0 && run.requests > 1) PrintRequests(run);
     ++reads;
   }
+  if (ValueLog_Close(run.log) != 0) NoteFailure(kExitCantSave);
 }
 
 void CliSession::PrintRequests(const MonitorRun& run) {

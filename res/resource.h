@@ -37,8 +37,10 @@
 #define IDM_ABOUT 524
 #define IDM_CPU_INFO 525
 #define IDM_DIAG_BUFFER 526
+// "Nyomkövetés" in "Egyéb": the wire trace on and off (checked while on).
+#define IDM_TRACE 527
 #define IDM_FIRST IDM_FILE_OPEN
-#define IDM_LAST IDM_DIAG_BUFFER
+#define IDM_LAST IDM_TRACE
 
 // Positions in the menu bar and in "Művelet" that UpdateMenu addresses: the
 // "Kapcsolat" popup has no command id of its own.
@@ -152,6 +154,7 @@
 #define IDC_ELEMENT_TIME 1235
 
 // Read-variables window (modeless, on a thread of its own): the value list,
+// the row of the recordings (value log, its changed-only choice, the trend),
 // the bottom row (refresh, interval, hide the main window), reconnection
 // below it, the close button and the status bar.
 #define IDD_READ_WINDOW 230
@@ -162,6 +165,9 @@
 #define IDC_READ_CLOSE 1164
 #define IDC_READ_STATUS 1165
 #define IDC_READ_RECONNECT 1166
+#define IDC_READ_LOG 1167
+#define IDC_READ_LOG_CHANGED 1168
+#define IDC_READ_TREND 1169
 
 // Diagnostic buffer window (modal, resizable): the entries' list, and along
 // the bottom edge the copy, save and close buttons.
@@ -170,3 +176,11 @@
 #define IDC_DIAG_COPY 1251
 #define IDC_DIAG_SAVE 1252
 #define IDC_DIAG_CLOSE 1253
+
+// The trend of one element (modeless, on the read window's thread): the
+// element's choice, the picture, the close button.
+#define IDD_TREND 242
+#define IDC_TREND_LABEL 1260
+#define IDC_TREND_ELEMENT 1261
+#define IDC_TREND_GRAPH 1262
+#define IDC_TREND_CLOSE 1263

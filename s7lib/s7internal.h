@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "s7lib/s7lib.h"
+#include "s7lib/tracehook.h"
 
 inline constexpr std::uint32_t kInterfaceTag = 0x46493753;   // "S7IF" in memory
 inline constexpr std::uint32_t kConnectionTag = 0x4E433753;  // "S7CN" in memory
@@ -77,6 +78,7 @@ struct S7Connection {
   ItemDescriptor items[kMaxItems];
   std::int32_t itemCount;
   std::uint8_t itemResults[kMaxItems];
+  TraceFlow traceFlow;  // the TCP connection as the wire trace shows it
 };
 
 // One record per transport kind: the PDU exchange does not know which one

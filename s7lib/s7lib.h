@@ -428,3 +428,35 @@ int S7_GetVarResult(S7Connection* conn, int index, int* result);
 // Handle checks; both leave their result in the thread's error state.
 int S7_CheckInterface(S7Interface* iface);
 int S7_CheckConnection(S7Connection* conn, int needConnected, int endJob);
+
+// ---------------------------------------------------------------- wire trace
+
+// Every frame the library sends and receives, on every connection, can go
+// into a capture file that Wireshark opens (pcap): ISO-on-TCP as
+// Ethernet/IPv4/TCP frames between the real addresses, port 102 on the PLC's
+// side; the S7 PDUs that pass the MPI/PROFIBUS access point as exported PDUs
+// for the S7 dissector. A file holds the frames of one of the two: the first
+// frame decides. Tracing changes no byte sent and no time-out; a thread of
+// its own writes the file, so a slow disk never delays a PLC.
+// A write that fails (disk full, the file removed) ends the trace, never a
+// connection: onStop is told once, with a Windows error code or one of the
+// two codes below, on the thread whose library call found the failure, or in
+// S7_Trace_Stop.
+//
+// Threads: any thread may start and stop a trace; the frames of every thread
+// go into it. These calls leave the thread's library error state alone.
+inline constexpr std::uint32_t S7_TRACE_BACKLOG = 0x20000001;    // the disk could not keep up
+inline constexpr std::uint32_t S7_TRACE_OTHER_KIND = 0x20000002; // a frame of the other transport came
+
+struct S7TraceOptions {
+  void (*onStop)(void* context, std::uint32_t error) = nullptr;
+  void* context = nullptr;
+};
+
+// Starts a trace into path (created, or emptied), stopping a running one
+// first. 0, or the Windows error code that kept the file from opening.
+std::uint32_t S7_Trace_Start(const char* path, const S7TraceOptions& options);
+// Ends the trace once every frame so far is in the file. Returns what ended
+// it early (also told through onStop, if it was not yet), else 0.
+std::uint32_t S7_Trace_Stop();
+int S7_Trace_IsOn();

@@ -234,8 +234,8 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   ASSERT_TRUE(PressKeys(read_, {VK_TAB}));
   GUITHREADINFO info{sizeof info};
   ASSERT_TRUE(WaitUntil([&] {
-    return GetGUIThreadInfo(readThreadId_, &info) && info.hwndFocus == GetDlgItem(read_, IDC_READ_REFRESH);
-  })) << "Tab from the list goes to the refresh box";
+    return GetGUIThreadInfo(readThreadId_, &info) && info.hwndFocus == GetDlgItem(read_, IDC_READ_LOG);
+  })) << "Tab from the list goes to the row under it, the value log's box first";
   EXPECT_TRUE(IsWindow(read_));
   ASSERT_TRUE(PressKeys(read_, {VK_ESCAPE}));
   ASSERT_TRUE(ReadWindowGone());

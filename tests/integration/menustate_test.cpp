@@ -18,13 +18,13 @@ class MenuStateTest : public ShellTest {
 
 TEST_F(MenuStateTest, RulesFollowTheHandlesAndTheConnection) {
   app_->iface = nullptr;
-  EXPECT_EQ(Enabled(), "500 502 503 521 522 523 524 ");
+  EXPECT_EQ(Enabled(), "500 502 503 521 522 523 524 527 ");
   app_->iface = iface_;
-  EXPECT_EQ(Enabled(), "500 502 504 505 521 522 523 524 ") << "TCP has no bus services";
+  EXPECT_EQ(Enabled(), "500 502 504 505 521 522 523 524 527 ") << "TCP has no bus services";
   app_->conn = Connect();
-  EXPECT_EQ(Enabled(), "500 502 504 506 507 509 512 513 514 515 516 517 518 519 520 521 522 523 524 525 526 ");
+  EXPECT_EQ(Enabled(), "500 502 504 506 507 509 512 513 514 515 516 517 518 519 520 521 522 523 524 525 526 527 ");
   S7_Disconnect(app_->conn);
-  EXPECT_EQ(Enabled(), "500 502 504 506 507 508 521 522 523 524 ");
+  EXPECT_EQ(Enabled(), "500 502 504 506 507 508 521 522 523 524 527 ");
   ASSERT_EQ(Var_ParseDefinition("MW0:1 (Word)", &app_->table.vars[0]), 1);
   app_->table.count = 1;
   EXPECT_TRUE(Cmd_IsEnabled(app_, IDM_FILE_SAVE));

@@ -86,7 +86,7 @@ TEST(MenuResource, PopupsSitWhereTheWindowCodeLooksForThem) {
             (std::vector<int>{-1, -1, 0, IDM_PARTNERS, IDM_BUS_PARAMETERS, 0, IDM_CPU_STATE, IDM_CPU_START,
                               IDM_CPU_STOP, IDM_CPU_INFO, IDM_DIAG_BUFFER, 0, IDM_GET_CLOCK, IDM_SET_CLOCK, 0,
                               IDM_LOGIN, IDM_LOGOUT, 0, IDM_READ, IDM_WRITE}));
-  EXPECT_EQ(ItemIds(other), (std::vector<int>{-1, IDM_ABOUT}));
+  EXPECT_EQ(ItemIds(other), (std::vector<int>{-1, IDM_TRACE, 0, IDM_ABOUT}));
 
   EXPECT_EQ(ItemText(operation, 0, true), L"&Illesztő");
   EXPECT_EQ(ItemIds(GetSubMenu(operation, 0)), (std::vector<int>{IDM_INTERFACE_OPEN, IDM_INTERFACE_CLOSE}));
@@ -121,6 +121,7 @@ TEST(MenuResource, EveryCommandHasItsMasterTextAndStartingState) {
       {IDM_LOGOUT, G, !C},          {IDM_READ, G, !C},              {IDM_WRITE, G, !C},
       {IDM_FONT_SMALL, !G, !C},     {IDM_FONT_NORMAL, !G, C},       {IDM_FONT_LARGE, !G, !C},
       {IDM_ABOUT, !G, !C},          {IDM_CPU_INFO, G, !C},          {IDM_DIAG_BUFFER, G, !C},
+      {IDM_TRACE, !G, !C},
   };
   static_assert(std::size(kItems) == IDM_LAST - IDM_FIRST + 1);
   for (const auto& item : kItems) {
@@ -140,6 +141,9 @@ TEST(MenuResource, EveryCommandHasItsMasterTextAndStartingState) {
   EXPECT_EQ(ItemText(menu.get(), IDM_WRITE, false), L"Írás\tCtrl+W");
   EXPECT_EQ(ItemText(menu.get(), IDM_ABOUT, false), L"&Névjegy\t?");
   EXPECT_EQ(ItemText(menu.get(), IDM_DIAG_BUFFER, false), L"Diagnosztikai puffer");
+  // The trace, beyond the classic commands: on at any time, off at start.
+  EXPECT_EQ(ItemText(menu.get(), IDM_TRACE, false), L"&Nyomkövetés...");
+  EXPECT_EQ(GetMenuState(menu.get(), IDM_TRACE, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED), 0u);
 }
 
 TEST(AcceleratorResource, HoldsTheSixKeysOfTheMainWindow) {

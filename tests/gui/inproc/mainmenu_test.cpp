@@ -127,7 +127,7 @@ class MainMenuTest : public ::testing::Test {
 };
 
 // The items every state enables.
-#define ALWAYS IDM_FILE_OPEN, IDM_FILE_EXIT, IDM_FONT_SMALL, IDM_FONT_NORMAL, IDM_FONT_LARGE, IDM_ABOUT
+#define ALWAYS IDM_FILE_OPEN, IDM_FILE_EXIT, IDM_FONT_SMALL, IDM_FONT_NORMAL, IDM_FONT_LARGE, IDM_ABOUT, IDM_TRACE
 
 TEST_F(MainMenuTest, WithoutAFileNothingNeedingAnInterfaceIsOffered) {
   ASSERT_NE(Create(L""), nullptr);
