@@ -69,8 +69,8 @@ int Cmd_InitInterface(AppState* app) {
 
 int Cmd_InitConnection(AppState* app) {
   const PlcSettings& plc = app->plc;
-  app->conn = S7_Connection_Init(app->iface, plc.name, plc.timeoutMs, plc.address, plc.rack, plc.slot,
-                                 kFallbackPduSize);
+  app->conn = S7_Connection_InitTsaps(app->iface, plc.name, plc.timeoutMs, plc.address, Plc_Tsaps(&plc),
+                                      kFallbackPduSize);
   return Logged(S7_OP_CONNECTION_INIT);
 }
 

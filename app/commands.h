@@ -19,8 +19,9 @@
 // S7_Interface_Init of the record's interface kind; the handle (also null)
 // becomes the record's interface.
 int Cmd_InitInterface(AppState* app);
-// S7_Connection_Init on the record's interface from its PLC settings (PDU
-// size 240); the handle (also null) becomes the record's connection.
+// The connection on the record's interface from its PLC settings, asked
+// for with the family's TSAPs (PDU size 240; logged as S7_Connection_Init);
+// the handle (also null) becomes the record's connection.
 int Cmd_InitConnection(AppState* app);
 // S7_Connection_Done / S7_Interface_Done of what the record holds; nothing
 // happens without a handle. The record's handle becomes null.

@@ -29,6 +29,10 @@ ConnectionEntry Connection_Begin(DialogMemory* memory, const PlcSettings& plc, b
   entry.rack = plc.rack;
   entry.slot = plc.slot;
   Rt_StrCopyN(entry.name, plc.name, sizeof entry.name);
+  entry.family = plc.family;
+  entry.connType = plc.connType;
+  entry.localTsap = plc.localTsap;
+  entry.remoteTsap = plc.remoteTsap;
   return entry;
 }
 
@@ -40,4 +44,23 @@ void Connection_Take(DialogMemory* memory, const ConnectionEntry& entry, PlcSett
   plc->rack = entry.rack;
   plc->slot = entry.slot;
   Rt_StrCopyN(plc->name, entry.name, sizeof plc->name);
+  plc->family = entry.family;
+  plc->connType = entry.connType;
+  plc->localTsap = entry.localTsap;
+  plc->remoteTsap = entry.remoteTsap;
+}
+
+void Connection_SetFamily(ConnectionEntry* entry, int family) {
+  PlcSettings plc{};
+  plc.rack = entry->rack;
+  plc.slot = entry->slot;
+  plc.localTsap = entry->localTsap;
+  plc.remoteTsap = entry->remoteTsap;
+  Plc_SetFamily(&plc, family);
+  entry->family = plc.family;
+  entry->connType = plc.connType;
+  entry->rack = plc.rack;
+  entry->slot = plc.slot;
+  entry->localTsap = plc.localTsap;
+  entry->remoteTsap = plc.remoteTsap;
 }

@@ -62,7 +62,9 @@ std::uint32_t Ipv4_ToHostOrder(std::uint32_t networkOrder) {
 
 bool Connection_CanConfirm(const ConnectionFields& fields) {
   if (fields.numberInvalid || fields.nameInvalid) return false;
-  return !fields.tcp || (fields.ipPartsFilled == 4 && fields.ip != 0);
+  if (!fields.tcp) return true;
+  if (fields.typedTsaps && fields.tsapInvalid) return false;
+  return fields.ipPartsFilled == 4 && fields.ip != 0;
 }
 
 bool ClockPoll_Due(const ClockPoll* poll, std::uint32_t now) {

@@ -71,13 +71,16 @@ std::uint32_t Ipv4_ToHostOrder(std::uint32_t networkOrder);
 
 // Whether the connection dialog's OK applies: no numeric field is invalid,
 // the name is one the settings can hold, and for TCP all four parts of the
-// address are filled and the address is not 0.0.0.0.
+// address are filled and the address is not 0.0.0.0, and a family named by
+// its TSAPs has two valid ones (the TSAP fields count for no other).
 struct ConnectionFields {
   bool numberInvalid;
   bool nameInvalid;
   bool tcp;
   int ipPartsFilled;       // 0-4, as the address control counts them
   std::uint32_t ip;        // network byte order
+  bool typedTsaps;         // the family is named by the TSAP fields
+  bool tsapInvalid;        // a TSAP field holds no 1-4 hex digits
 };
 bool Connection_CanConfirm(const ConnectionFields& fields);
 

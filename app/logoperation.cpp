@@ -8,10 +8,14 @@
 
 #include "app/appstate.h"
 #include "app/frontend.h"
+#include "app/loghints.h"
 #include "app/logpane.h"
 #include "res/strings.h"
 
 namespace {
+
+// A request holds at most 20 items.
+constexpr int kMaxHintItems = 20;
 
 std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -104,6 +108,30 @@ void Details(int op, int value, const void* data, S7Connection* conn, HeapText* 
   }
 }
 
+// The entry's first line: connection name (where the operation has one),
+// operation, error text and extended code.
+void AppendHeader(HeapText* entry, S7Connection* conn, bool named, int nameId, int error, std::int32_t ext) {
+  char name[24] = "";
+  if (named) S7_GetConnectionName(conn, name);
+  entry->Format(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(nameId), TextId(IDS_ERR_OK + error), ext,
+                ext, ext, "");
+}
+
+void Hand(HeapText* entry) {
+  std::size_t length = 0;
+  char* text = entry->Take(&length);
+  if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);
+}
+
+// A PLC that did not answer in time is cut off: a late answer must not be
+// taken for the answer to the next request.
+void DisconnectAfterTimeout(AppState* app) {
+  const int rc = S7_Disconnect(app->conn);
+  LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
+  if (rc == S7_OK)
+    if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(MenuState::Unchanged, MenuState::Open, SaveItem::Leave);
+}
+
 }  // namespace
 
 const char* CpuStateText(int state) {
@@ -138,35 +166,6 @@ const char* ItemResultText(int code) {
   return LoadText(IDS_ITEM_UNKNOWN);
 }
 
-namespace {
-
-// The entry's first line: connection name, operation, error text and the
-// extended code.
-void Head(HeapText* entry, int operation, int error, std::int32_t ext, S7Connection* conn) {
-  char name[24] = "";
-  if (HasName(operation - kLogOperationBase)) S7_GetConnectionName(conn, name);
-  entry->Format(LoadText(IDS_LOG_ENTRY), name, name[0] != '\0', TextId(operation), TextId(IDS_ERR_OK + error), ext,
-                ext, ext, "");
-}
-
-// The entry to the main log, and after a time-out of a state, session,
-// read or write operation the disconnection with its own entry.
-void Finish(HeapText* entry, int op, int error) {
-  std::size_t length = 0;
-  char* text = entry->Take(&length);
-  if (text) LogWrite(MainLogPane(), text, length, LogOwnership::LogReleases);
-
-  if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) {
-    AppState* app = TheAppState();
-    const int rc = S7_Disconnect(app->conn);
-    LogOperation(kLogOperationBase + S7_OP_DISCONNECT, 0, nullptr);
-    if (rc == S7_OK)
-      if (FrontEnd* fe = TheFrontEnd()) fe->UpdateMenu(MenuState::Unchanged, MenuState::Open, SaveItem::Leave);
-  }
-}
-
-}  // namespace
-
 void LogOperation(int operation, int value, const void* data) {
   const int op = operation - kLogOperationBase;
   if (op < S7_OP_INTERFACE_INIT || op > S7_OP_MULTI_WRITE) return;
@@ -178,21 +177,36 @@ void LogOperation(int operation, int value, const void* data) {
   HeapText detail;
   if (error == S7_OK) Details(op, value, data, conn, &detail);
   HeapText entry;
-  Head(&entry, operation, error, ext, conn);
+  AppendHeader(&entry, conn, HasName(op), operation, error, ext);
   entry.Append(detail.Text(), detail.Length());
   // Item results belong to the read or write that produced them: an
   // unrelated failure (a bus service, an interface) must not show the
   // results a connection kept from its last request.
   const bool readOrWrite = op >= S7_OP_SIMPLE_READ && op <= S7_OP_MULTI_WRITE;
   const int items = error != S7_OK && readOrWrite ? S7_GetVarCount(conn) : 0;
+  std::uint8_t codes[kMaxHintItems];
   for (int i = 0; i < items; ++i) {
     int code = 0;
     S7_GetVarResult(conn, i, &code);
+    if (i < kMaxHintItems) codes[i] = static_cast<std::uint8_t>(code);
     char address[kVarAddressTextMax] = "?";
     if (i < app->table.count) Var_FormatAddress({.withCount = true, .withType = true}, 0, &app->table.vars[i], address, nullptr);
     entry.Format(LoadText(IDS_LOG_ITEM_RESULT), address, ItemResultText(code));
   }
-  Finish(&entry, op, error);
+  // What the refusal most likely means, after the entry as it always was.
+  const int hinted = items < kMaxHintItems ? items : kMaxHintItems;
+  Log_AppendHints({op, error, ext, codes, hinted}, &entry);
+  Hand(&entry);
+  if (error == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) DisconnectAfterTimeout(app);
+}
+
+void LogCommandEntry(int nameId, int error, std::int32_t ext, const char* detail, std::size_t length) {
+  AppState* app = TheAppState();
+  HeapText entry;
+  AppendHeader(&entry, app->conn, true, nameId, error, ext);
+  if (detail) entry.Append(detail, length);
+  Hand(&entry);
+  if (error == S7_ERR_TIMEOUT) DisconnectAfterTimeout(app);
 }
 
 namespace {
@@ -226,6 +240,16 @@ void FailureLines(HeapText* entry, const VarTransferSummary& summary, const VarT
   if (lost > 0) entry->Format(LoadText(IDS_LOG_PLAN_REST), lost, TextId(IDS_ERR_OK + summary.lostLink));
 }
 
+// The codes of the first items the PLC refused, for the hints: as many as
+// one request's entry would weigh.
+int RefusedItemCodes(const VarTransferResult* results, int count, std::uint8_t* codes) {
+  int n = 0;
+  for (int i = 0; results && i < count && n < kMaxHintItems; ++i)
+    if (results[i].error == S7_ERR_DATA && results[i].itemCode != 0xFF)
+      codes[n++] = static_cast<std::uint8_t>(results[i].itemCode);
+  return n;
+}
+
 }  // namespace
 
 void LogTransfer(int operation, const VarTransferSummary* summary, const VarTransferResult* results,
@@ -233,11 +257,16 @@ void LogTransfer(int operation, const VarTransferSummary* summary, const VarTran
   const int op = operation - kLogOperationBase;
   if (!summary || (op != S7_OP_MULTI_READ && op != S7_OP_MULTI_WRITE)) return;
   const bool write = op == S7_OP_MULTI_WRITE;
+  AppState* app = TheAppState();
   HeapText entry;
-  Head(&entry, operation, summary->result, summary->ext, TheAppState()->conn);
+  AppendHeader(&entry, app->conn, HasName(op), operation, summary->result, summary->ext);
   const int count = VarTable_Count(table);
   entry.Format(LoadText(IDS_LOG_PLAN_SUMMARY), count, summary->requests);
   if (write && summary->failed > 0) entry.Format(LoadText(IDS_LOG_PLAN_WRITTEN), count - summary->failed, summary->failed);
   if (results && table) FailureLines(&entry, *summary, results, table, write);
-  Finish(&entry, op, summary->result);
+  std::uint8_t codes[kMaxHintItems];
+  const int refused = table ? RefusedItemCodes(results, count, codes) : 0;
+  Log_AppendHints({op, summary->result, summary->ext, codes, refused}, &entry);
+  Hand(&entry);
+  if (summary->result == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) DisconnectAfterTimeout(app);
 }

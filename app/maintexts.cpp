@@ -14,6 +14,12 @@ int Status_PlcText(const AppState* app, char* out, std::size_t size) {
     Plc_AddressText(plc.kind, plc.address, address, sizeof address);
     char name[sizeof plc.name];
     Rt_StrCopyN(name, plc.name, sizeof name);  // bounded even if the record's name is not
+    if (plc.kind == S7_KIND_TCP && Plc_TypedTsaps(plc.family)) {
+      char tsaps[16];
+      Plc_TsapPairText(plc.localTsap, plc.remoteTsap, tsaps, sizeof tsaps);
+      return FormatTextN(out, size, LoadText(IDS_STATUS_PLC_TSAP), InterfaceKindName(plc.kind), address, tsaps,
+                         name, name[0]);
+    }
     return FormatTextN(out, size, LoadText(IDS_STATUS_PLC), InterfaceKindName(plc.kind), address, plc.rack,
                        plc.slot, name, name[0]);
   }

@@ -35,7 +35,8 @@ bool Cmd_IsEnabled(const AppState* app, int command) {
     case IDM_FONT_SMALL:
     case IDM_FONT_NORMAL:
     case IDM_FONT_LARGE:
-    case IDM_ABOUT: return true;
+    case IDM_ABOUT:
+    case IDM_TRACE: return true;
     case IDM_FILE_SAVE: return app->table.count > 0;
     case IDM_INTERFACE_OPEN: return !app->iface;
     case IDM_INTERFACE_CLOSE: return app->iface != nullptr;
@@ -45,6 +46,8 @@ bool Cmd_IsEnabled(const AppState* app, int command) {
     case IDM_CONNECT: return app->conn && !Connected(app);
     case IDM_PARTNERS:
     case IDM_BUS_PARAMETERS: return HasBusServices(app);
+    case IDM_CPU_INFO:
+    case IDM_DIAG_BUFFER: return Connected(app);
     default: return command >= IDM_DISCONNECT && command <= IDM_WRITE && Connected(app);
   }
 }
@@ -72,6 +75,8 @@ int Menu_Changes(const AppState* app, MenuState interfaceState, MenuState connec
     c.Set(IDM_CONNECT, exists && !connected);
     c.Set(IDM_DISCONNECT, connected);
     c.Range(IDM_CPU_STATE, IDM_WRITE, connected);
+    c.Set(IDM_CPU_INFO, connected);
+    c.Set(IDM_DIAG_BUFFER, connected);
   }
   if (save == SaveItem::Refresh) c.Set(IDM_FILE_SAVE, app->table.count != 0);
   return c.Count();

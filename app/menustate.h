@@ -14,7 +14,7 @@
 #include "res/resource.h"
 
 // Whether the command applies to the record as it is now (an id outside
-// 500-524 never does).
+// IDM_FIRST-IDM_LAST never does).
 bool Cmd_IsEnabled(const AppState* app, int command);
 
 // One change of a menu refresh: a command's item, or the connection popup,

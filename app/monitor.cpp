@@ -75,20 +75,38 @@ int Monitor_RefreshLines(MonitorLines* lines, VariableTable* table, int forcedLi
   return written;
 }
 
-MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink) {
-  if (!Monitor_Due(&run->schedule, now)) return MonitorStepResult::NotDue;
-  if (!run->cyclic) return MonitorStepResult::Due;
-  return Monitor_ReadNow(run, app, sink);
-}
+namespace {
 
-MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink) {
+MonitorStepResult ReadAt(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink) {
   run->lastResult = Cmd_ReadTable(app, &run->requests);
+  if (run->log) ValueLog_Cycle(run->log, &app->table, run->lastResult);
   if (run->lastResult != S7_OK) {
+    if (run->reconnect && Reconnect_AfterFailure(run->reconnect, app, run->lastResult, now))
+      return MonitorStepResult::Lost;
     run->cyclic = false;
     return MonitorStepResult::Failed;
   }
   Monitor_RefreshLines(&run->lines, &app->table, -1, sink);
   return MonitorStepResult::Read;
+}
+
+}  // namespace
+
+MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink) {
+  if (run->reconnect) {
+    switch (Reconnect_Tick(run->reconnect, app, now)) {
+      case ReconnectTick::Down: return MonitorStepResult::Down;
+      case ReconnectTick::Back: Monitor_Restart(&run->schedule, run->schedule.interval, now); break;
+      case ReconnectTick::Up: break;
+    }
+  }
+  if (!Monitor_Due(&run->schedule, now)) return MonitorStepResult::NotDue;
+  if (!run->cyclic) return MonitorStepResult::Due;
+  return ReadAt(run, app, now, sink);
+}
+
+MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink) {
+  return ReadAt(run, app, Plat_TickCount(), sink);
 }
 
 int Monitor_RequestsText(const MonitorRun* run, char* text, std::size_t size) {

@@ -13,6 +13,8 @@
 #include <cstdint>
 
 #include "app/appstate.h"
+#include "app/reconnect.h"
+#include "app/valuelog.h"
 #include "vars/vars.h"
 
 // The schedule: a read is due once an interval has passed since the schedule
@@ -66,6 +68,10 @@ struct MonitorRun {
   bool cyclic;
   int lastResult;  // the library's result of the last read
   int requests;    // the requests the last read took (0 before the first)
+  // Riding out a lost connection (app/reconnect.h), a record of the
+  // caller's. Null: a failed read stops cyclic reading, as it always has.
+  Reconnect* reconnect;
+  ValueLog* log;   // when set, each read (or failed read) is a row of it
 };
 
 enum class MonitorStepResult {
@@ -73,15 +79,21 @@ enum class MonitorStepResult {
   Due,     // it has, but the monitor does not read cyclically
   Read,    // the table was read and the changed lines written
   Failed,  // the read failed (logged by the command); cyclic reading stops
+  Lost,    // the read failed for want of a connection: an outage began (logged)
+  Down,    // in an outage: nothing read; an attempt was made if one was due
 };
 
 // The tick of a monitor at now: when a read is due and the monitor reads
 // cyclically, the whole table is read (Cmd_ReadTable: only a failure is
-// logged, a time-out also disconnects) and the lines whose value changed go
-// to sink. A failure switches cyclic reading off.
+// logged, a time-out also disconnects), the read goes into the value log
+// when one is set, and the lines whose value changed go to sink. A failure
+// switches cyclic reading off, unless the monitor rides out lost
+// connections: then a link failure begins an outage (Lost), the ticks of the
+// outage make the attempts (Down), and once the connection is back a read
+// follows at once.
 MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink);
 // One read now, whatever the schedule (the read window's first, after a
-// write or a load), as a due step would do it: Read or Failed.
+// write or a load), as a due step would do it: Read, Failed or Lost.
 MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink);
 
 // What a read of the table costs, for the read window's status bar:

@@ -25,6 +25,7 @@ enum VarDefineFieldId : int {
   kDefineAddress,
   kDefineBit,
   kDefineCount,
+  kDefineTextMax,  // String[n] and WString[n]: n
   kDefineFieldCount
 };
 

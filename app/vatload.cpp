@@ -33,6 +33,10 @@ void TakePlc(const PlcSettings& loaded, PlcSettings* plc) {
   plc->rack = loaded.rack;
   plc->slot = loaded.slot;
   plc->timeoutMs = loaded.timeoutMs;
+  plc->family = loaded.family;
+  plc->connType = loaded.connType;
+  plc->localTsap = loaded.localTsap;
+  plc->remoteTsap = loaded.remoteTsap;
 }
 
 }  // namespace

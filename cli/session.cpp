@@ -11,7 +11,11 @@
 #include <cstring>
 
 #include "app/commands.h"
+#include "app/cpuinfo.h"
+#include "app/szltext.h"
 #include "app/dialogrules.h"
+#include "app/tracing.h"
+#include "app/valuelog.h"
 #include "app/vatload.h"
 #include "res/codepage.h"
 #include "runtime/runtime.h"
@@ -221,7 +225,8 @@ void CliSession::TakeFilePlc() {
 void CliSession::Open() {
   PlcSettings& plc = app_->plc;
   const bool namesPlc = options_.kindGiven || !options_.plc.empty() || options_.rackGiven || options_.slotGiven ||
-                        options_.timeoutGiven || options_.nameGiven;
+                        options_.timeoutGiven || options_.nameGiven || options_.familyGiven || options_.tsapGiven ||
+                        options_.connTypeGiven;
   if (!options_.vat.empty() && !namesPlc) {
     if (!Vat_Load(options_.vat.c_str(), app_)) NoteFailure(kExitDataFile);
     return;
@@ -240,6 +245,14 @@ void CliSession::Open() {
   } else if (plc.kind != S7_KIND_TCP && options_.vat.empty()) {
     plc.address = kDefaultStationAddress;  // the usual CPU station on an MPI bus
   }
+  // The family's defaults first; the options that name its parts refine them.
+  if (options_.familyGiven) Plc_SetFamily(&plc, options_.family);
+  else if (options_.tsapGiven) Plc_SetFamily(&plc, static_cast<int>(S7Family::Custom));
+  if (options_.tsapGiven) {
+    plc.localTsap = options_.localTsap;
+    plc.remoteTsap = options_.remoteTsap;
+  }
+  if (options_.connTypeGiven) plc.connType = options_.connType;
   if (options_.rackGiven) plc.rack = options_.rack;
   if (options_.slotGiven) plc.slot = options_.slot;
   if (options_.timeoutGiven) plc.timeoutMs = options_.timeoutMs;
@@ -251,11 +264,15 @@ void CliSession::Open() {
 }
 
 int CliSession::Run() {
+  // A trace asked for but impossible: nothing is sent without it.
+  const bool tracing = !options_.trace.empty();
+  if (tracing && Cmd_TraceStart(options_.trace.c_str()) != 0) return kExitCantSave;
   Open();
   if (exitCode_ != kExitDataFile && exitCode_ != kExitUsage)
     for (const CliCommand& c : options_.commands) RunCommand(c);
   if (app_->iface) app_->iface = S7_Interface_Done(app_->iface);
   app_->conn = nullptr;
+  if (tracing && Cmd_TraceStop() != 0) NoteFailure(kExitCantSave);
   return exitCode_;
 }
 
@@ -314,6 +331,9 @@ void CliSession::RunCommand(const CliCommand& c) {
       break;
     }
     case CommandKind::Monitor: Monitor(c); break;
+    case CommandKind::Info: Note(Cmd_CpuInfo(app_)); break;
+    case CommandKind::Diag: Diagnostics(c); break;
+    case CommandKind::Szl: List(c); break;
     case CommandKind::Save:
       if (!Vat_Write(c.args[0].c_str(), &app_->plc, &app_->table)) NoteFailure(kExitCantSave);
       break;
@@ -325,22 +345,81 @@ void CliSession::RunCommand(const CliCommand& c) {
 // time it was read.
 void CliSession::Monitor(const CliCommand& c) {
   g_interrupted.store(false);
+  Reconnect reconnect;
+  Reconnect_Reset(&reconnect);
   MonitorRun run{};
   run.cyclic = true;
+  if (c.reconnect) run.reconnect = &reconnect;
+  if (!c.csv.empty()) {
+    std::uint32_t error = 0;
+    const ValueLogRows rows = c.csvChangedOnly ? ValueLogRows::ChangedOnly : ValueLogRows::EveryCycle;
+    run.log = ValueLog_Open(c.csv.c_str(), rows, &app_->table, &error);
+    if (!run.log) return NoteFailure(kExitCantSave);  // logged; nothing is read without the file
+  }
   Monitor_Restart(&run.schedule, static_cast<std::uint32_t>(c.intervalMs), Plat_TickCount());
   int reads = 0;
   while (!g_interrupted.load() && (c.count == 0 || reads < c.count)) {
     // A fresh printer per step: each block gets its own time stamp.
     PrintedLines printer(&view_, Stamp);
     const MonitorStepResult step = Monitor_Step(&run, app_, Plat_TickCount(), &printer);
-    if (step == MonitorStepResult::NotDue) {
+    // Between reads, and through an outage's pauses: short sleeps, so that
+    // Ctrl+C ends the wait at once (a signal cannot safely wake a waiter).
+    if (step == MonitorStepResult::NotDue || step == MonitorStepResult::Down) {
       Plat_Sleep(50);
+      continue;
+    }
+    if (step == MonitorStepResult::Lost) {
+      Note(run.lastResult);  // the exit status still tells that a read failed
       continue;
     }
     if (step == MonitorStepResult::Failed) {
       Note(run.lastResult);
       break;  // logged; the window stops refreshing too
     }
+    // What the read window's status bar says, once: only for a table that
+    // takes more than one request, so a monitor of one prints as it did.
+    if (reads == 0 && run.requests > 1) PrintRequests(run);
     ++reads;
   }
+  if (ValueLog_Close(run.log) != 0) NoteFailure(kExitCantSave);
+}
+
+void CliSession::PrintRequests(const MonitorRun& run) {
+  char text[64];
+  const int n = Monitor_RequestsText(&run, text, sizeof text - 2);
+  std::memcpy(text + n, "\r\n", 3);
+  view_.Print(text);
+}
+
+// The diagnostic buffer's lines under its log entry, as the window lists them.
+void CliSession::Diagnostics(const CliCommand& c) {
+  DiagList list{};
+  Note(Cmd_ReadDiagnostics(app_, c.count, &list));
+  for (int i = 0; i < list.count; ++i) {
+    char line[kDiagLineMax + 3];
+    const int n = Diag_FormatLine(&list.entries[i], line, kDiagLineMax);
+    std::memcpy(line + n, "\r\n", 3);
+    view_.Print(line);
+  }
+  DiagList_Free(&list);
+}
+
+// Any list: its log entry, then each record as its bytes in hex.
+void CliSession::List(const CliCommand& c) {
+  constexpr int kCapacity = 65536;
+  auto* records = static_cast<std::uint8_t*>(Rt_Alloc(0, kCapacity));
+  S7SzlList list{};
+  Note(Cmd_ReadSzl(app_, c.szlId, c.szlIndex, records, records ? kCapacity : 0, &list));
+  const int length = list.recordLength;
+  for (int r = 0; length > 0 && (r + 1) * length <= list.bytes; ++r) {
+    char line[16];
+    FormatTextN(line, sizeof line, "%4d:", r + 1);
+    view_.Print(line);
+    for (int b = 0; b < length; ++b) {
+      FormatTextN(line, sizeof line, " %02x", list.records[r * length + b]);
+      view_.Print(line);
+    }
+    view_.Print("\r\n");
+  }
+  Rt_Free(records);
 }

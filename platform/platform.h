@@ -64,6 +64,9 @@ PlatSocket Plat_SockListen(std::uint32_t ipv4, std::uint16_t port, int* wsaError
 PlatSocket Plat_SockAccept(PlatSocket listener);
 // The local port a socket is bound to (host order), 0 if unknown.
 std::uint16_t Plat_SockLocalPort(PlatSocket s);
+// The local address (network byte order) and port (host order) of a
+// connected socket; -1 when the system does not say.
+int Plat_SockLocalEndpoint(PlatSocket s, std::uint32_t* ipv4, std::uint16_t* port);
 
 // ---------------------------------------------------------------- time
 
@@ -75,6 +78,8 @@ struct PlatCalendar {                  // field order of SYSTEMTIME
   std::uint16_t year, month, weekday, day, hour, minute, second, milliseconds;
 };
 void Plat_LocalTime(PlatCalendar* out);
+// Microseconds since 1970-01-01 00:00 UTC, as capture files stamp frames.
+std::uint64_t Plat_UtcMicroseconds();
 
 // ---------------------------------------------------------------- threads
 
@@ -193,11 +198,13 @@ inline constexpr std::uint32_t kWinErrFileNotFound = 2;
 inline constexpr std::uint32_t kWinErrPathNotFound = 3;
 inline constexpr std::uint32_t kWinErrAccessDenied = 5;
 inline constexpr std::uint32_t kWinErrInvalidHandle = 6;
+inline constexpr std::uint32_t kWinErrNotEnoughMemory = 8;
 inline constexpr std::uint32_t kWinErrWriteFault = 29;
 inline constexpr std::uint32_t kWinErrReadFault = 30;
 inline constexpr std::uint32_t kWinErrGenFailure = 31;
 inline constexpr std::uint32_t kWinErrSharingViolation = 32;
 inline constexpr std::uint32_t kWinErrInvalidParameter = 87;
+inline constexpr std::uint32_t kWinErrDiskFull = 112;
 inline constexpr std::uint32_t kWinErrNegativeSeek = 131;
 
 enum class PlatFileAccess { Read, ReadWrite };
@@ -219,6 +226,11 @@ std::uint32_t Plat_FileWrite(PlatFile f, const void* buffer, std::size_t count, 
 // origin 0 start, 1 current position, 2 end; the new position in *position.
 std::uint32_t Plat_FileSeek(PlatFile f, std::int64_t offset, int origin, std::uint64_t* position);
 std::uint32_t Plat_FileSize(PlatFile f, std::uint64_t* size);
+// Cuts the file at size (the position is left there too).
+std::uint32_t Plat_FileTruncate(PlatFile f, std::uint64_t size);
+// True when the open file has lost its last name (deleted, or its folder
+// removed): writes may still succeed, but nobody will find what they wrote.
+bool Plat_FileRemoved(PlatFile f);
 std::uint32_t Plat_FileClose(PlatFile f);
 
 // ---------------------------------------------------------------- floating point

@@ -35,8 +35,12 @@
 #define IDM_FONT_NORMAL 522
 #define IDM_FONT_LARGE 523
 #define IDM_ABOUT 524
+#define IDM_CPU_INFO 525
+#define IDM_DIAG_BUFFER 526
+// "Nyomkövetés" in "Egyéb": the wire trace on and off (checked while on).
+#define IDM_TRACE 527
 #define IDM_FIRST IDM_FILE_OPEN
-#define IDM_LAST IDM_ABOUT
+#define IDM_LAST IDM_TRACE
 
 // Positions in the menu bar and in "Művelet" that UpdateMenu addresses: the
 // "Kapcsolat" popup has no command id of its own.
@@ -82,6 +86,16 @@
 #define IDC_CONN_IP 1122
 #define IDC_CONN_IP_LABEL 1123
 #define IDC_CONN_NAME 1124
+// The PLC family and connection type (drop-down lists) and the two TSAPs
+// (hex fields) a family named by its TSAPs takes; each with its label.
+#define IDC_CONN_FAMILY 1170
+#define IDC_CONN_FAMILY_LABEL 1171
+#define IDC_CONN_TYPE 1172
+#define IDC_CONN_TYPE_LABEL 1173
+#define IDC_CONN_LOCAL_TSAP 1174
+#define IDC_CONN_LOCAL_TSAP_LABEL 1175
+#define IDC_CONN_REMOTE_TSAP 1176
+#define IDC_CONN_REMOTE_TSAP_LABEL 1177
 
 // "Start CPU": warm and cold restart.
 #define IDD_CPU_START 212
@@ -127,6 +141,8 @@
 #define IDC_DEFINE_COUNT 1218
 #define IDC_DEFINE_COUNT_SPIN 1219
 #define IDC_DEFINE_REASON 1220
+#define IDC_DEFINE_TEXT_MAX 1221
+#define IDC_DEFINE_TEXT_MAX_SPIN 1222
 
 // Element edit dialogs: name and mode only, or with the value (field,
 // spinner, date and time pickers) as well.
@@ -140,8 +156,9 @@
 #define IDC_ELEMENT_TIME 1235
 
 // Read-variables window (modeless, on a thread of its own): the value list,
-// the bottom row (refresh, interval, hide the main window), the close button
-// and the status bar.
+// the row of the recordings (value log, its changed-only choice, the trend),
+// the bottom row (refresh, interval, hide the main window), reconnection
+// below it, the close button and the status bar.
 #define IDD_READ_WINDOW 230
 #define IDC_READ_LIST 1160
 #define IDC_READ_REFRESH 1161
@@ -149,3 +166,23 @@
 #define IDC_READ_HIDE_MAIN 1163
 #define IDC_READ_CLOSE 1164
 #define IDC_READ_STATUS 1165
+#define IDC_READ_RECONNECT 1166
+#define IDC_READ_LOG 1167
+#define IDC_READ_LOG_CHANGED 1168
+#define IDC_READ_TREND 1169
+
+// Diagnostic buffer window (modal, resizable): the entries' list, and along
+// the bottom edge the copy, save and close buttons.
+#define IDD_DIAG_BUFFER 240
+#define IDC_DIAG_LIST 1250
+#define IDC_DIAG_COPY 1251
+#define IDC_DIAG_SAVE 1252
+#define IDC_DIAG_CLOSE 1253
+
+// The trend of one element (modeless, on the read window's thread): the
+// element's choice, the picture, the close button.
+#define IDD_TREND 242
+#define IDC_TREND_LABEL 1260
+#define IDC_TREND_ELEMENT 1261
+#define IDC_TREND_GRAPH 1262
+#define IDC_TREND_CLOSE 1263

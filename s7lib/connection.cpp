@@ -91,6 +91,12 @@ S7Interface* S7_Interface_Done(S7Interface* iface) {
 
 S7Connection* S7_Connection_Init(S7Interface* iface, const char* name, int timeoutMs,
                                  std::uint32_t address, int rack, int slot, int fallbackPduSize) {
+  return S7_Connection_InitTsaps(iface, name, timeoutMs, address,
+                                 S7_RackSlotTsaps(S7ConnectionType::PG, rack, slot), fallbackPduSize);
+}
+
+S7Connection* S7_Connection_InitTsaps(S7Interface* iface, const char* name, int timeoutMs,
+                                      std::uint32_t address, S7Tsaps tsaps, int fallbackPduSize) {
   if (S7_CheckInterface(iface) != S7_OK) return nullptr;
   auto* conn = static_cast<S7Connection*>(Rt_Alloc(kRtZero, sizeof(S7Connection)));
   if (!conn) {
@@ -104,8 +110,7 @@ S7Connection* S7_Connection_Init(S7Interface* iface, const char* name, int timeo
   conn->tag = kConnectionTag;
   conn->timeoutMs = timeoutMs < kMinTimeoutMs ? kMinTimeoutMs : timeoutMs;
   conn->address = address;
-  conn->rack = rack;
-  conn->slot = slot;
+  conn->tsaps = tsaps;
   conn->pduSize = kMaxPduSize;
   conn->sock.socket = kNoSocket;
   Rt_StrCopyN(conn->name, name, sizeof conn->name);

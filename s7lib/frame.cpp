@@ -67,6 +67,12 @@ int S7_GetConnectionName(S7Connection* conn, char* name24) {
   return static_cast<int>(n);
 }
 
+int S7_GetTsaps(S7Connection* conn, S7Tsaps* tsaps) {
+  const int rc = S7_CheckConnection(conn, 0, 0);
+  if (tsaps) *tsaps = rc == S7_OK ? conn->tsaps : S7Tsaps{};
+  return rc;
+}
+
 int S7_GetPduSize(S7Connection* conn) {
   return S7_CheckConnection(conn, 0, 0) == S7_OK ? conn->pduSize : 0;
 }
@@ -76,7 +82,9 @@ int S7_GetRequestSize(S7Connection* conn) {
 }
 
 int S7_GetReplySize(S7Connection* conn) {
-  return S7_CheckConnection(conn, 0, 0) == S7_OK ? conn->expectedReply : 0;
+  if (S7_CheckConnection(conn, 0, 0) != S7_OK) return 0;
+  // A list read takes whatever length the CPU gives, at most the PDU.
+  return conn->expectedReply == kReplyLengthVaries ? conn->pduSize : conn->expectedReply;
 }
 
 int S7_GetVarCount(S7Connection* conn) {

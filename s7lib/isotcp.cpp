@@ -56,7 +56,9 @@ void DropQueued(S7Connection* conn) {
   std::uint32_t available = 0;
   while (Plat_SockAvailable(conn->sock.socket, &available) == 0 && available > 0) {
     int want = available < kStagingCapacity ? static_cast<int>(available) : kStagingCapacity;
-    if (Plat_SockRecv(conn->sock.socket, st->data, want) <= 0) break;
+    const int n = Plat_SockRecv(conn->sock.socket, st->data, want);
+    if (n <= 0) break;
+    if (S7Trace_On()) S7Trace_TcpBytes(conn, TraceSide::Plc, st->data, n);
   }
 }
 
@@ -81,6 +83,7 @@ int Gather(S7Connection* conn, int need, std::uint32_t startTick, std::int32_t* 
     if (ready == 0) continue;
     int n = Plat_SockRecv(conn->sock.socket, st->data + st->end, kStagingCapacity - st->end);
     if (n == 0) {
+      if (S7Trace_On()) S7Trace_TcpClosed(conn, TraceSide::Plc);
       *ext = kWsaEConnReset;  // the PLC closed the connection
       return S7_ERR_SOCKET;
     }
@@ -90,6 +93,7 @@ int Gather(S7Connection* conn, int need, std::uint32_t startTick, std::int32_t* 
       *ext = err;
       return S7_ERR_SOCKET;
     }
+    if (S7Trace_On()) S7Trace_TcpBytes(conn, TraceSide::Plc, st->data + st->end, n);
     st->end += n;
   }
   return S7_OK;
@@ -130,6 +134,7 @@ int SendFrameBytes(S7Connection* conn, std::int32_t* ext) {
       if (++failures == kSendAttempts) return S7_ERR_SOCKET;
       continue;
     }
+    if (S7Trace_On()) S7Trace_TcpBytes(conn, TraceSide::Client, frame + sent, n);
     sent += n;
   }
   *ext = 0;
@@ -173,13 +178,14 @@ int ReceiveDataReply(S7Connection* conn, std::int32_t* ext) {
 
 }  // namespace
 
-void IsoTcp_BuildConnectFrame(std::uint8_t* frame, int rack, int slot, std::uint8_t tpduCode) {
+void IsoTcp_BuildConnectFrame(std::uint8_t* frame, S7Tsaps tsaps, std::uint8_t tpduCode) {
   static constexpr std::uint8_t kTemplate[22] = {0x03, 0x00, 0x00, 0x16, 0x11, 0xE0, 0x00, 0x00,
                                                  0x00, 0x01, 0x00, 0xC0, 0x01, 0x09, 0xC1, 0x02,
-                                                 0x01, 0x00, 0xC2, 0x02, 0x00, 0x00};
+                                                 0x00, 0x00, 0xC2, 0x02, 0x00, 0x00};
   std::memcpy(frame, kTemplate, sizeof kTemplate);
   frame[5] = tpduCode;
-  PutBE16(frame + 20, 0x0100u + ((static_cast<std::uint32_t>(rack) << 5) | static_cast<std::uint32_t>(slot)));
+  PutBE16(frame + 16, tsaps.local);
+  PutBE16(frame + 20, tsaps.remote);
 }
 
 int IsoTcp_OpenSocket(S7Connection* conn, std::int32_t* ext) {
@@ -265,21 +271,25 @@ bool IsoTcp_AllocateBuffer(S7Connection* conn) {
 
 int IsoTcp_Connect(S7Connection* conn, std::int32_t* ext) {
   *ext = 0;
+  conn->traceFlow.known = false;  // a new socket: another flow than the last one traced
   if (!IsoTcp_AllocateBuffer(conn)) return S7_ERR_NO_MEMORY;
   int rc = IsoTcp_OpenSocket(conn, ext);
   if (rc != S7_OK) return rc;
   switch (IsoTcp_ConnectSocket(conn->sock.socket, conn->address, kIsoTcpPort, kConnectTimeoutMs, ext)) {
-    case PlatConnect::Connected: break;
+    case PlatConnect::Connected:
+      if (S7Trace_On()) S7Trace_TcpOpened(conn);
+      break;
     case PlatConnect::TimedOut: *ext = 0; return S7_ERR_TIMEOUT;
     case PlatConnect::Failed: return S7_ERR_SOCKET;
   }
-  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->rack, conn->slot, kTpduCR);
+  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->tsaps, kTpduCR);
   return IsoTcp_Exchange(conn, ext);
 }
 
 int IsoTcp_Disconnect(S7Connection* conn, std::int32_t* ext) {
-  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->rack, conn->slot, kTpduDR);
+  IsoTcp_BuildConnectFrame(SendFrame(conn), conn->tsaps, kTpduDR);
   int rc = IsoTcp_Exchange(conn, ext);
+  if (S7Trace_On()) S7Trace_TcpClosed(conn, TraceSide::Client);
   IsoTcp_CloseSocket(&conn->sock);
   return rc;
 }
@@ -293,7 +303,10 @@ void IsoTcp_CloseSocket(SocketRecord* sock) {
 }
 
 namespace {
-void IsoTcpRelease(S7Connection* conn) { IsoTcp_CloseSocket(&conn->sock); }
+void IsoTcpRelease(S7Connection* conn) {
+  if (S7Trace_On() && conn->sock.socket != kNoSocket) S7Trace_TcpClosed(conn, TraceSide::Client);
+  IsoTcp_CloseSocket(&conn->sock);
+}
 }  // namespace
 
 const S7Transport kIsoTcpTransport = {IsoTcp_Connect, IsoTcp_SendPdu, IsoTcp_Disconnect, IsoTcpRelease};

@@ -130,7 +130,8 @@ int S7_CheckReply(S7Connection* conn, std::int32_t* ext) {
     if (*ext != 0) return S7_ERR_PARAMETER;
   }
   conn->replyTotal = header + conn->replyParams + conn->replyData;
-  if (conn->replyTotal != conn->expectedReply) return S7_ERR_REPLY_SIZE;
+  if (conn->expectedReply != kReplyLengthVaries && conn->replyTotal != conn->expectedReply)
+    return S7_ERR_REPLY_SIZE;
   // The headers agree with what was asked for, but the bytes must be there too.
   if (received < conn->replyTotal) return S7_ERR_BAD_REPLY;
   return S7_OK;

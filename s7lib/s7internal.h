@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "s7lib/s7lib.h"
+#include "s7lib/tracehook.h"
 
 inline constexpr std::uint32_t kInterfaceTag = 0x46493753;   // "S7IF" in memory
 inline constexpr std::uint32_t kConnectionTag = 0x4E433753;  // "S7CN" in memory
@@ -56,8 +57,7 @@ struct S7Connection {
   char name[24];
   std::int32_t timeoutMs;
   std::uint32_t address;
-  std::int32_t rack;
-  std::int32_t slot;
+  S7Tsaps tsaps;                     // of the connection request (TCP only)
   SocketRecord sock;
   std::int32_t connected;
   std::int32_t scpOpen;
@@ -78,6 +78,7 @@ struct S7Connection {
   ItemDescriptor items[kMaxItems];
   std::int32_t itemCount;
   std::uint8_t itemResults[kMaxItems];
+  TraceFlow traceFlow;  // the TCP connection as the wire trace shows it
 };
 
 // One record per transport kind: the PDU exchange does not know which one
@@ -113,9 +114,12 @@ bool IsoTcp_AllocateBuffer(S7Connection* conn);
 int IsoTcp_Connect(S7Connection* conn, std::int32_t* ext);
 int IsoTcp_Disconnect(S7Connection* conn, std::int32_t* ext);
 void IsoTcp_CloseSocket(SocketRecord* sock);
-void IsoTcp_BuildConnectFrame(std::uint8_t* frame, int rack, int slot, std::uint8_t tpduCode);
+void IsoTcp_BuildConnectFrame(std::uint8_t* frame, S7Tsaps tsaps, std::uint8_t tpduCode);
 
-// PDUs.
+// PDUs. A request whose reply length is not known beforehand (a system
+// status list) sets this as its expected reply length: the reply check then
+// takes any length the reply's own header gives, within the bytes received.
+inline constexpr int kReplyLengthVaries = -1;
 int S7_BeginPdu(S7Connection* conn, int messageType, int function, int argument, int needConnected);
 void S7_AppendData(S7Connection* conn, const std::uint8_t* bytes, int length);
 int S7_Exchange(S7Connection* conn);
@@ -185,6 +189,13 @@ int S7_DecodeReadReply(S7Connection* conn, int exchanged);
 int S7_DecodeWriteReply(S7Connection* conn, int exchanged);
 int S7_DecodeCpuState(const S7Connection* conn);
 int S7_DecodeCpuClock(const S7Connection* conn, CalendarRecord* clock);
+
+// S7_ReadSzl over a given exchange (S7_Exchange for the real one; the fuzz
+// target passes one that only receives). Leaves its result in the thread's
+// error state as S7_ReadSzl does.
+using S7ExchangeFn = int (*)(S7Connection* conn);
+int S7_ReadSzlVia(S7Connection* conn, unsigned id, unsigned index, std::uint8_t* records, int capacity,
+                  S7SzlList* list, S7ExchangeFn exchange);
 
 // SCP access (kinds 1-3). The access point library is loaded by this name.
 #ifdef _WIN32

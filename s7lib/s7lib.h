@@ -185,8 +185,66 @@ S7Interface* S7_Interface_Done(S7Interface* iface);  // always null
 // address: kind 0 the IPv4 address in network byte order; kinds 1-3 the
 // MPI/PROFIBUS station address. The new connection is connected at once; it
 // is returned also when that fails (then S7_GetLastError tells why).
+// Over TCP it asks the CPU at rack and slot for a PG connection, the way an
+// S7-300/400 is reached; S7_Connection_InitTsaps reaches the other families.
 S7Connection* S7_Connection_Init(S7Interface* iface, const char* name, int timeoutMs,
                                  std::uint32_t address, int rack, int slot, int fallbackPduSize);
+
+// ---------------------------------------------------------------- PLC families (TCP)
+//
+// Over ISO-on-TCP a PLC is named by the two TSAPs of the connection request:
+// the calling (local) one and the called (remote) one. S7-300/400, S7-1200,
+// S7-1500 and S7-200 SMART derive the called TSAP from the connection type
+// (its high byte) and the CPU's rack and slot (its low byte, rack x 32 +
+// slot); LOGO! and S7-200 with a CP 243-1 take the TSAPs configured in the
+// PLC. The access points of kinds 1-3 address a station by its bus address
+// and use no TSAPs: these settings change nothing there.
+
+struct S7Tsaps {
+  std::uint16_t local;   // calling TSAP
+  std::uint16_t remote;  // called TSAP
+};
+
+// What a CPU is asked for; each kind has its own connection resources (an
+// S7-300 keeps one for PG by default).
+enum class S7ConnectionType : std::uint8_t { PG = 1, OP = 2, Basic = 3 };
+
+enum class S7Family : std::uint8_t { S7_300, S7_1200, S7_1500, Logo, S7_200, S7_200Smart, Custom };
+inline constexpr int kS7FamilyCount = 7;
+
+enum class S7Addressing : std::uint8_t {
+  RackSlot,  // the called TSAP comes from connection type, rack and slot
+  Tsaps,     // both TSAPs as configured in the PLC
+};
+
+// A family's defaults, as the program offers them before the user changes
+// anything: rack and slot and the connection type for the rack/slot
+// families, the two TSAPs for the others.
+struct S7FamilyProfile {
+  S7Addressing addressing;
+  int rack;
+  int slot;
+  S7ConnectionType type;
+  S7Tsaps tsaps;
+};
+
+// The family's row of a constant table (never null for the seven families;
+// null for any other value). Any thread.
+const S7FamilyProfile* S7_GetFamilyProfile(S7Family family);
+
+// The TSAPs of a rack/slot family: local 0x0100, remote type x 256 + rack x
+// 32 + slot. PG at rack 0, slot 2 gives 0x0100 / 0x0102, the request
+// S7_Connection_Init sends.
+S7Tsaps S7_RackSlotTsaps(S7ConnectionType type, int rack, int slot);
+
+// As S7_Connection_Init, with the TSAPs of the connection request given.
+S7Connection* S7_Connection_InitTsaps(S7Interface* iface, const char* name, int timeoutMs,
+                                      std::uint32_t address, S7Tsaps tsaps, int fallbackPduSize);
+// The TSAPs a connection asks for (its last S7_Connect uses them). 0 or the
+// handle check's error.
+int S7_GetTsaps(S7Connection* conn, S7Tsaps* tsaps);
+
+// ---------------------------------------------------------------- connections
 S7Connection* S7_Connection_Done(S7Connection* conn);  // always null
 int S7_Connect(S7Connection* conn);
 int S7_Disconnect(S7Connection* conn);
@@ -206,6 +264,128 @@ int S7_CpuStart(S7Connection* conn, int coldRestart);
 int S7_CpuStop(S7Connection* conn);
 int S7_SessionLogin(S7Connection* conn, const char* password);
 int S7_SessionLogout(S7Connection* conn);
+
+// ---------------------------------------------------------------- system status lists
+
+// One system status list as the CPU sent it, its fragments joined. The
+// records are the caller's buffer (records points into it); id and index are
+// the ones the CPU answered with.
+struct S7SzlList {
+  std::uint16_t id;
+  std::uint16_t index;
+  std::uint16_t recordLength;   // bytes per record
+  std::uint16_t recordCount;    // records in the list (for a header-only
+                                // list, id 0x0Fxx, as claimed: no bytes come)
+  const std::uint8_t* records;
+  std::int32_t bytes;           // record bytes in the buffer
+  std::int32_t fragments;       // replies the list took, one request each
+};
+
+// Reads list `id` with `index` into records (capacity bytes; may be null with
+// capacity 0). Follow-up requests fetch the further fragments until the CPU
+// marks the last one, at most S7_SZL_MAX_FRAGMENTS. Results beyond the
+// usual ones: 26 the CPU refused the list (extended code: its error code, e.g.
+// 0xD401 no such list, 0xD402 no such index); 27 the reply's return code was
+// not 0xFF (extended code: that return code); 15 a fragment that is not an
+// answer to the request, cut short, or too many fragments; 28 the list's
+// record length and count disagree with its bytes (extended code 0), or the
+// list does not fit the buffer (extended code: the record bytes it has; the
+// buffer then holds the first capacity bytes). Never call this on a PLC the
+// user did not ask about: some small PLCs (LOGO!) stop answering.
+inline constexpr int S7_SZL_MAX_FRAGMENTS = 1024;
+int S7_ReadSzl(S7Connection* conn, unsigned id, unsigned index, std::uint8_t* records, int capacity,
+               S7SzlList* list);
+
+// Decoders of the lists the program shows. Each reads only the list's own
+// bytes, whatever its header claims, and returns 0, or 15 when the list
+// lacks what the decoder needs (record too short, no record of the kind).
+// Texts are the CPU's bytes up to the first zero, trailing blanks cut.
+
+// A version as the module identification carries it: 'V', major, minor,
+// patch. Records without the 'V' (an S7-300's hardware release) keep their
+// two words as they came.
+struct S7Version {
+  std::uint8_t present;  // 1 when the record carried a 'V' version
+  std::uint8_t major, minor, patch;
+  std::uint16_t word1, word2;
+};
+
+// List 0x0011 (or 0x0111): the module (index 1), its hardware (6), firmware
+// (7) and, on an S7-1500, boot loader (0x82).
+struct S7ModuleIdentity {
+  char orderNumber[21];
+  S7Version hardware;
+  S7Version firmware;
+  S7Version bootLoader;
+};
+int S7_DecodeModuleIdentity(const S7SzlList* list, S7ModuleIdentity* out);
+
+// List 0x001C (or 0x011C): the texts a CPU keeps about itself; those it does
+// not send stay empty.
+struct S7ComponentIdentity {
+  char plcName[33];           // index 1
+  char moduleName[33];        // 2
+  char plantDesignation[33];  // 3
+  char copyright[33];         // 4
+  char serialNumber[33];      // 5
+  char moduleTypeName[33];    // 7
+  char memoryCardSerial[33];  // 8
+  char location[33];          // 0x0B
+};
+int S7_DecodeComponentIdentity(const S7SzlList* list, S7ComponentIdentity* out);
+
+// Lists 0x0074 / 0x0174 (index = LED id): one record per LED.
+struct S7Led {
+  std::uint16_t id;     // low byte: 1 SF, 2 INTF, 3 EXTF, 4 RUN, 5 STOP, 6 FRCE, ...
+  std::uint8_t on;      // 0 off, 1 on
+  std::uint8_t blink;   // 0 steady, 1 at 2 Hz, 2 at 0.5 Hz
+};
+// Fills at most capacity LEDs; *count gets how many the list has.
+int S7_DecodeLeds(const S7SzlList* list, S7Led* leds, int capacity, int* count);
+
+// List 0x0232 index 4: protection levels and the switches.
+struct S7Protection {
+  std::uint16_t keySwitchLevel;  // 1-3
+  std::uint16_t parameterLevel;  // 0-3, 0 = no password
+  std::uint16_t levelInForce;
+  std::uint16_t modeSwitch;      // 1 RUN, 2 RUN-P, 3 STOP, 4 MRES, 0 undefined
+  std::uint16_t startupSwitch;   // 1 CRST, 2 WRST, 0 none
+};
+int S7_DecodeProtection(const S7SzlList* list, S7Protection* out);
+
+// List 0x0424: the CPU's mode and the transition that led to it.
+struct S7CpuMode {
+  std::uint16_t eventId;      // of the last mode transition
+  std::uint8_t mode;          // 1-4 STOP, 5-7 start-up, 8 RUN, 0x0A HOLD, 0x0D defective
+  std::uint8_t previousMode;
+  std::uint8_t startupInfo[4];
+  std::uint8_t timeValid;     // time holds the stamp when 1
+  CalendarRecord time;
+};
+int S7_DecodeCpuMode(const S7SzlList* list, S7CpuMode* out);
+
+// List 0x0131 index 1: what the CPU offers for communication.
+struct S7CommLimits {
+  std::uint16_t maxPdu;
+  std::uint16_t maxConnections;
+  std::uint32_t mpiRate;        // bit/s
+  std::uint32_t backplaneRate;  // bit/s
+};
+int S7_DecodeCommLimits(const S7SzlList* list, S7CommLimits* out);
+
+// List 0x00A0 (0x01A0: the newest index entries): the diagnostic buffer,
+// newest first. Decodes entry n (0 = the newest).
+struct S7DiagEntry {
+  std::uint16_t eventId;
+  std::uint8_t priorityClass;
+  std::uint8_t obNumber;
+  std::uint16_t datId;
+  std::uint16_t info1;
+  std::uint32_t info2;
+  std::uint8_t timeValid;     // time holds the stamp when 1
+  CalendarRecord time;
+};
+int S7_DecodeDiagEntry(const S7SzlList* list, int n, S7DiagEntry* out);
 
 // ---------------------------------------------------------------- read and write services
 
@@ -258,3 +438,35 @@ int S7_GetVarResult(S7Connection* conn, int index, int* result);
 // Handle checks; both leave their result in the thread's error state.
 int S7_CheckInterface(S7Interface* iface);
 int S7_CheckConnection(S7Connection* conn, int needConnected, int endJob);
+
+// ---------------------------------------------------------------- wire trace
+
+// Every frame the library sends and receives, on every connection, can go
+// into a capture file that Wireshark opens (pcap): ISO-on-TCP as
+// Ethernet/IPv4/TCP frames between the real addresses, port 102 on the PLC's
+// side; the S7 PDUs that pass the MPI/PROFIBUS access point as exported PDUs
+// for the S7 dissector. A file holds the frames of one of the two: the first
+// frame decides. Tracing changes no byte sent and no time-out; a thread of
+// its own writes the file, so a slow disk never delays a PLC.
+// A write that fails (disk full, the file removed) ends the trace, never a
+// connection: onStop is told once, with a Windows error code or one of the
+// two codes below, on the thread whose library call found the failure, or in
+// S7_Trace_Stop.
+//
+// Threads: any thread may start and stop a trace; the frames of every thread
+// go into it. These calls leave the thread's library error state alone.
+inline constexpr std::uint32_t S7_TRACE_BACKLOG = 0x20000001;    // the disk could not keep up
+inline constexpr std::uint32_t S7_TRACE_OTHER_KIND = 0x20000002; // a frame of the other transport came
+
+struct S7TraceOptions {
+  void (*onStop)(void* context, std::uint32_t error) = nullptr;
+  void* context = nullptr;
+};
+
+// Starts a trace into path (created, or emptied), stopping a running one
+// first. 0, or the Windows error code that kept the file from opening.
+std::uint32_t S7_Trace_Start(const char* path, const S7TraceOptions& options);
+// Ends the trace once every frame so far is in the file. Returns what ended
+// it early (also told through onStop, if it was not yet), else 0.
+std::uint32_t S7_Trace_Stop();
+int S7_Trace_IsOn();

@@ -44,6 +44,15 @@ bool Lookup(Fn* fn, const char* name) {
 
 std::int32_t LibraryErrno() { return g_lib.getErrno ? g_lib.getErrno() : 0; }
 
+// The reply PDU's own length when its header gives one that fits what
+// arrived: an access point may hand back its whole data area.
+int PduLength(const std::uint8_t* pdu, int received) {
+  if (received < 10 || pdu[0] != 0x32) return received;
+  const int header = (pdu[1] == 2 || pdu[1] == 3) ? 12 : 10;
+  const int total = header + GetBE16(pdu + 6) + GetBE16(pdu + 8);
+  return total <= received ? total : received;
+}
+
 std::uint8_t* SendBlock(S7Connection* conn) { return conn->transferBuffer; }
 std::uint8_t* AnswerBlock(S7Connection* conn) { return conn->transferBuffer + kScpBlockSize; }
 
@@ -182,6 +191,11 @@ int Scp_Exchange(S7Interface* iface, int timeoutMs, std::uint8_t* request, std::
     if (++failures == kSendAttempts) return S7_ERR_SCP;
   }
   *ext = 0;
+  const std::uint8_t opcode = request[12];
+  const std::uint8_t service = request[13];
+  if (S7Trace_On() && opcode == 0x40 && service == kServiceSend)
+    S7Trace_ScpPdu(TraceSide::Client, request + kScpHeaderSize,
+                   length < kScpBlockSize ? length - kScpHeaderSize : kScpBlockSize - kScpHeaderSize);
   // The access point's receive never blocks: look again every millisecond
   // rather than spinning, so a slow PLC costs no processor time.
   std::uint32_t start = Plat_TickCount();
@@ -199,13 +213,13 @@ int Scp_Exchange(S7Interface* iface, int timeoutMs, std::uint8_t* request, std::
   if (received < kScpHeaderSize) return S7_ERR_BAD_REPLY;
   // Whatever the access point claims, only the answer block is ours to read.
   *dataReceived = (received < kScpBlockSize ? received : kScpBlockSize) - kScpHeaderSize;
-  const std::uint8_t opcode = request[12];
-  const std::uint8_t service = request[13];
   const int expected = opcode == 0x22 ? 0 : (service == kServiceReceive ? 3 : 1);
   const int response = GetLE16(answer + 14);
   if (response != expected) {
     *ext = response;
     return S7_ERR_REFUSED;
   }
+  if (S7Trace_On() && opcode == 0x40 && service == kServiceReceive)
+    S7Trace_ScpPdu(TraceSide::Plc, answer + kScpHeaderSize, PduLength(answer + kScpHeaderSize, *dataReceived));
   return S7_OK;
 }

@@ -4,7 +4,8 @@
 # Windows build), wine to run the Windows build, for the GUI tests Xvfb, Wine's
 # own fonts (Tahoma for dialogs, Marlett for the frame buttons and check marks)
 # and a monospace font with the Hungarian letters, GoogleTest and Google Benchmark,
-# Node.js with the Snap7 server package used as an independent test peer.
+# Node.js with the Snap7 server package used as an independent test peer, and
+# tshark with text2pcap, which check what the library puts on the wire.
 # Safe to run again; it changes nothing when all is there.
 #   setup.sh        everything the tests need
 #   setup.sh main   only what the main job (scripts/demo.sh) needs: the two
@@ -20,7 +21,7 @@ packages=(
   xvfb xdotool fonts-liberation2 fonts-wine imagemagick
 )
 if [ "$profile" != main ]; then
-  packages+=(pkg-config clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev)
+  packages+=(pkg-config clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev tshark)
 fi
 
 missing=()
@@ -39,6 +40,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  # tshark would otherwise ask whether non-root users may capture.
+  echo "wireshark-common wireshark-common/install-setuid boolean false" | $sudo debconf-set-selections
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -20,6 +20,13 @@ class HeapText {
   void Format(const char* format, ...);
   const char* Text() const { return data_ ? data_ : ""; }
   std::size_t Length() const { return length_; }
+  // Empties the text and keeps its block, for a text built again and again.
+  void Clear() {
+    length_ = 0;
+    if (data_) data_[0] = '\0';
+  }
+  // A growth failed (out of memory): the text is cut.
+  bool Failed() const { return failed_; }
   // Hands the zero-terminated block over (Rt_Free it); the text is empty
   // afterwards.
   char* Take(std::size_t* length);

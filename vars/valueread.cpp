@@ -346,6 +346,7 @@ void Var_ValueRange(int elementIndex, const PlcVariable* var, int view, VarValue
   *range = {0, INT64_MIN, INT64_MAX};
   if (!var || !Var_TypeInfo(var->type)) return;
   view = ResolveView(elementIndex, var, view);
+  if (Var_IsTextType(var->type)) return;  // a text has a length, not a range
   if (IsIntegerView(view)) return IntegerRange(var, view == VAR_VIEW_DEC_SIGNED, range);
   if (view == VAR_VIEW_TIME) {
     if (var->type == S7_TYPE_LTIME) return;

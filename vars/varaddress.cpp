@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "vars/format.h"
+#include "vars/longtypes.h"
 #include "vars/readers.h"
 #include "vars/texthelp.h"
 #include "vars/varaddress.h"
@@ -219,6 +220,10 @@ int Var_ParseDefinition(const char* text, PlcVariable* var) {
   parsed.start = address;
   parsed.bit = bit;
   if (!Var_AllocBlock(&parsed)) return 0;
+  // A DTL starts as 1970-01-01, a text empty with its maximum: what the
+  // definition dialog gives them too, and bytes a PLC would take.
+  for (int i = 0; i < count && type == S7_TYPE_DTL; ++i) Var_PutElement(i, &parsed, 0, nullptr);
+  for (int i = 0; i < count && Var_IsTextType(type); ++i) Var_PutTextUnits(i, &parsed, u"");
   *var = parsed;
   return 1;
 }

@@ -79,6 +79,43 @@ void ReadVariableExtras(IniIndex* index, const char* section, PlcVariable* var) 
   }
 }
 
+// How the PLC is asked for a connection. Files without these keys ask as
+// the program always has; a bad value is reported and its default taken,
+// so an unknown family never costs the user the file's variables.
+void ReadConnectionKeys(IniIndex* index, const char* text, const char* path, PlcSettings* plc) {
+  char value[64];
+  if (Ini_IndexGetString(index, kPlc, "Family", value, sizeof value, nullptr) > 0) {
+    const int family = Plc_FindFamily(value);
+    if (family < 0) Vat_ReportKey(text, kPlc, "Family", path);
+    else plc->family = family;
+  }
+  if (Ini_IndexGetString(index, kPlc, "ConnType", value, sizeof value, nullptr) > 0) {
+    const int type = Plc_FindConnType(value);
+    if (type < 0) Vat_ReportKey(text, kPlc, "ConnType", path);
+    else plc->connType = type;
+  }
+  if (!Plc_TypedTsaps(plc->family)) return;
+  const S7Tsaps defaults = S7_GetFamilyProfile(static_cast<S7Family>(plc->family))->tsaps;
+  plc->localTsap = defaults.local;
+  plc->remoteTsap = defaults.remote;
+  if (Ini_IndexGetString(index, kPlc, "TSAP", value, sizeof value, nullptr) > 0 &&
+      !Plc_ParseTsapPair(value, &plc->localTsap, &plc->remoteTsap))
+    Vat_ReportKey(text, kPlc, "TSAP", path);
+}
+
+void BuildConnectionKeys(IniBuilder* b, const PlcSettings* plc) {
+  // Only what differs from an S7-300/400 asked for PG: older files, and
+  // files of such a PLC, stay as they always were.
+  if (plc->family != 0) Ini_BuildString(b, kPlc, "Family", Plc_FamilyName(plc->family));
+  if (plc->connType > static_cast<int>(S7ConnectionType::PG))
+    Ini_BuildString(b, kPlc, "ConnType", Plc_ConnTypeName(plc->connType));
+  if (Plc_TypedTsaps(plc->family)) {
+    char pair[16];
+    Plc_TsapPairText(plc->localTsap, plc->remoteTsap, pair, sizeof pair);
+    Ini_BuildString(b, kPlc, "TSAP", pair);
+  }
+}
+
 }  // namespace
 
 const char* InterfaceKindName(int kind) { return kind >= 0 && kind < 4 ? kKindNames[kind] : nullptr; }
@@ -138,6 +175,7 @@ int Vat_Read(const char* text, PlcSettings* plc, VariableTable* table, const cha
       }
     }
     if (!good) break;
+    ReadConnectionKeys(&index, text, path, plc);
     const int count = table->count;
     table->count = 0;
     for (int i = 0; i < count && good; ++i) {
@@ -173,6 +211,7 @@ char* Vat_BuildText(const PlcSettings* plc, const VariableTable* table, std::ptr
   Ini_BuildInt(&b, kPlc, "TimeOut", plc->timeoutMs);
   Ini_BuildInt(&b, kPlc, "Rack", plc->rack);
   Ini_BuildInt(&b, kPlc, "Slot", plc->slot);
+  BuildConnectionKeys(&b, plc);
   Ini_BuildInt(&b, kPlc, "VarCount", table->count);
   for (int i = 0; i < table->count; ++i) {
     const PlcVariable* var = &table->vars[i];

@@ -27,7 +27,8 @@ char* Vat_LoadText(const char* path);
 // Parses a loaded text into a zeroed PLC record and an empty table: 1 on
 // success (the table then owns the variables' blocks), else 0 after the log
 // line of the refused key, with what was parsed so far still in the table
-// (VarTable_Clear releases it).
+// (VarTable_Clear releases it). A bad "Family", "ConnType" or "TSAP" is
+// logged the same way but refuses nothing: its default is taken.
 int Vat_Read(const char* text, PlcSettings* plc, VariableTable* table, const char* path);
 // Logs "Invalid/Missing line in FILE at section S\r\nKEY = VALUE\r\n".
 void Vat_ReportKey(const char* text, const char* section, const char* key, const char* path);

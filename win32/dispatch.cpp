@@ -5,12 +5,16 @@
 #include <windows.h>
 
 #include "app/commands.h"
+#include "app/cpuinfo.h"
+#include "app/maintexts.h"
 #include "app/menustate.h"
+#include "app/tracing.h"
 #include "app/vatload.h"
 #include "win32/dialogs/dialogs.h"
 #include "win32/filecommands.h"
 #include "win32/readhold.h"
 #include "win32/shell.h"
+#include "win32/toolkit/filedialog.h"
 
 namespace {
 
@@ -74,6 +78,46 @@ int VariableList(AppState* app, Transfer kind) {
   return rc;
 }
 
+// "Mentés" of the diagnostic buffer window: the file is asked for over the
+// window, and a name the program cannot use is logged there.
+void SaveDiagnostics(void* context, HWND owner) {
+  const std::wstring chosen =
+      FileDialog_Ask({owner, FileDialogKind::Save, IDS_FILE_DIAG_SAVE_TITLE, IDS_FILE_DIAG_FILTER_NAME,
+                      IDS_FILE_DIAG_FILTER_PATTERN, IDS_FILE_DIAG_DEFAULT_EXTENSION, ""});
+  char path[kPathSize];
+  if (!chosen.empty() && FileDialog_TakePath(chosen, IDS_FILE_DIAG_SAVE_TITLE, path))
+    DiagList_Save(static_cast<const DiagList*>(context), path);
+}
+
+// The buffer is read (logged), then shown; nothing is read while it is open.
+int DiagBuffer(AppState* app) {
+  DiagList list{};
+  const int rc = Cmd_ReadDiagnostics(app, 0, &list);
+  if (rc == S7_OK) Dialog_DiagBuffer(Shell_DialogHost(), {&list, SaveDiagnostics, &list});
+  DiagList_Free(&list);
+  return rc;
+}
+
+// "Nyomkövetés": a running trace ends; otherwise the file is chosen and the
+// trace starts. The item's check mark follows (also a trace that a failed
+// write ended, when the menu opens next).
+int Trace() {
+  char* remembered = Memory().tracePath;
+  if (Cmd_TraceIsOn()) {
+    Cmd_TraceStop();
+  } else {
+    const std::wstring chosen =
+        FileDialog_Ask({TheShell()->main, FileDialogKind::Save, IDS_FILE_TRACE_TITLE, IDS_FILE_TRACE_FILTER_NAME,
+                        IDS_FILE_TRACE_FILTER_PATTERN, IDS_FILE_TRACE_DEFAULT_EXTENSION, remembered});
+    char path[kPathSize];
+    if (chosen.empty() || !FileDialog_TakePath(chosen, IDS_FILE_TRACE_TITLE, path)) return kCommandCancelled;
+    lstrcpynA(remembered, path, kPathSize);
+    if (Cmd_TraceStart(path) != 0) return kCommandFailed;
+  }
+  Shell_UpdateTraceCheck();
+  return S7_OK;
+}
+
 int FileOpen() {
   if (!Vat_Open()) return kCommandCancelled;
   Shell_AfterLoad();
@@ -125,6 +169,8 @@ int Shell_Command(int id) {
     case IDM_CPU_STATE: return Cmd_CpuState(app);
     case IDM_CPU_START: return CpuStart(app);
     case IDM_CPU_STOP: return Cmd_CpuStop(app);
+    case IDM_CPU_INFO: return Cmd_CpuInfo(app);
+    case IDM_DIAG_BUFFER: return DiagBuffer(app);
     case IDM_GET_CLOCK: return Cmd_GetClock(app);
     case IDM_SET_CLOCK: return SetClock(app);
     case IDM_LOGIN: return Login(app);
@@ -135,6 +181,7 @@ int Shell_Command(int id) {
     case IDM_FONT_NORMAL:
     case IDM_FONT_LARGE: Shell_SelectLogFont(id - IDM_FONT_SMALL); return S7_OK;
     case IDM_ABOUT: Dialog_About(Shell_DialogHost()); return S7_OK;
+    case IDM_TRACE: return Trace();
     default: return kCommandRefused;
   }
 }

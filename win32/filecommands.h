@@ -5,8 +5,6 @@
 // Threads: the user-interface thread.
 #pragma once
 
-#include <string>
-
 // true when a file was chosen and loaded; it is then the current file.
 bool Vat_Open();
 
@@ -14,9 +12,3 @@ enum class VatSaveResult { Cancelled, Saved, Failed };
 // Saved makes the chosen file the current one; Failed (logged) changes
 // nothing but the log.
 VatSaveResult Vat_Save();
-
-// Logs that the file named by path (chosen, or given on the command line) is
-// not loaded or saved, for the reason reasonId names (a name with letters
-// the program's code page cannot hold, a path too long); titleId names the
-// command.
-void Shell_LogUnusablePath(int titleId, const std::wstring& path, int reasonId);

@@ -6,6 +6,7 @@
 
 #include "app/menustate.h"
 #include "app/maintexts.h"
+#include "app/tracing.h"
 #include "win32/shell.h"
 #include "win32/toolkit/winutil.h"
 #include "win32/toolkit/wintext.h"
@@ -59,6 +60,11 @@ void Shell_SelectLogFont(int index) {
   SendMessageW(shell->edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (shell->logFont) DeleteObject(shell->logFont);
   shell->logFont = font;
+}
+
+void Shell_UpdateTraceCheck() {
+  HMENU menu = GetMenu(TheShell()->main);
+  if (menu) CheckMenuItem(menu, IDM_TRACE, MF_BYCOMMAND | (Cmd_TraceIsOn() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void Shell_ClockTick() {

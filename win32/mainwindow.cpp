@@ -7,11 +7,13 @@
 #include "app/appstate.h"
 #include "app/maintexts.h"
 #include "app/menustate.h"
+#include "app/tracing.h"
 #include "app/vatload.h"
 #include "app/watchdog.h"
 #include "win32/editview.h"
 #include "win32/filecommands.h"
 #include "win32/readhold.h"
+#include "win32/toolkit/filedialog.h"
 #include "win32/shell.h"
 #include "win32/toolkit/winutil.h"
 #include "win32/toolkit/wintext.h"
@@ -142,6 +144,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       break;
     }
+    case WM_INITMENUPOPUP:
+      // A failed write may have ended the trace on the read window's thread.
+      Shell_UpdateTraceCheck();
+      break;
     case WM_TIMER:
       if (wParam == kClockTimer) {
         Shell_ClockTick();
@@ -228,7 +234,7 @@ int Shell_CreateMainWindow(const wchar_t* commandTail) {
   AppState_Reset(app);
   Shell_UpdateMenu(MenuState::Closed, MenuState::Closed, SaveItem::Refresh);
   // Said in the log rather than opened under a garbled name.
-  if (file.given && !file.representable) Shell_LogUnusablePath(IDS_FILE_LOAD_TITLE, file.wide, IDS_LOG_NAME_NOT_CP1250);
+  if (file.given && !file.representable) FileDialog_LogUnusablePath(IDS_FILE_LOAD_TITLE, file.wide, IDS_LOG_NAME_NOT_CP1250);
   if (file.given && file.representable) {
     lstrcpynA(g_shell.fileName, file.path, sizeof g_shell.fileName);
     Vat_Load(file.path, app);
@@ -246,6 +252,7 @@ void Shell_Shutdown() {
   AppState* app = TheAppState();
   if (app->iface) app->iface = S7_Interface_Done(app->iface);
   app->conn = nullptr;
+  Cmd_TraceStop();  // every frame up to the DR is in the file
   if (g_shell.logFont) DeleteObject(g_shell.logFont);
   g_shell.logFont = nullptr;
   if (g_shell.listFont) DeleteObject(g_shell.listFont);

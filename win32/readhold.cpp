@@ -27,7 +27,7 @@ void Carry(ReadSessionActions a);
 void StartWindowThread(ReadStart start) {
   Shell* shell = TheShell();
   g_host = ReadWindowHost{shell->instance, shell->main, shell->listFont, TheAppState(), &shell->memory.readIntervalMs,
-                          start};
+                          &shell->memory.readReconnect, &shell->memory.valueLog, start};
   ReadWindow_ResetClose();
   std::uint32_t sequence = 0;
   g_thread = StartThread(ReadWindow_Thread, &g_host, {.sequence = &sequence});

@@ -70,6 +70,8 @@ void Shell_UpdateMenu(MenuState interfaceState, MenuState connectionState, SaveI
 void Shell_UpdateStatusText();
 void Shell_UpdateTitle();
 void Shell_SelectLogFont(int index);
+// "Nyomkövetés" checked exactly while a trace runs.
+void Shell_UpdateTraceCheck();
 void Shell_ClockTick();
 void Shell_SetStatusParts();
 void Shell_Layout(WPARAM sizeType);

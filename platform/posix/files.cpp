@@ -147,6 +147,19 @@ std::uint32_t Plat_FileSize(PlatFile f, std::uint64_t* size) {
   return 0;
 }
 
+std::uint32_t Plat_FileTruncate(PlatFile f, std::uint64_t size) {
+  int r;
+  do r = ftruncate(static_cast<int>(f), static_cast<off_t>(size));
+  while (r != 0 && errno == EINTR);
+  if (r != 0) return ToWin(errno);
+  return lseek(static_cast<int>(f), static_cast<off_t>(size), SEEK_SET) < 0 ? ToWin(errno) : 0;
+}
+
+bool Plat_FileRemoved(PlatFile f) {
+  struct stat st;
+  return fstat(static_cast<int>(f), &st) == 0 && st.st_nlink == 0;
+}
+
 std::uint32_t Plat_FileClose(PlatFile f) {
   if (f == kNoFile) return kWinErrInvalidHandle;
   // The descriptor is gone even when close reports an error; never retry.

@@ -215,3 +215,13 @@ std::uint16_t Plat_SockLocalPort(PlatSocket s) {
   if (getsockname(static_cast<int>(s), reinterpret_cast<sockaddr*>(&sa), &len) != 0) return 0;
   return ntohs(sa.sin_port);
 }
+
+int Plat_SockLocalEndpoint(PlatSocket s, std::uint32_t* ipv4, std::uint16_t* port) {
+  sockaddr_in sa{};
+  socklen_t len = sizeof sa;
+  if (getsockname(static_cast<int>(s), reinterpret_cast<sockaddr*>(&sa), &len) != 0 || sa.sin_family != AF_INET)
+    return -1;
+  *ipv4 = sa.sin_addr.s_addr;
+  *port = ntohs(sa.sin_port);
+  return 0;
+}

@@ -38,6 +38,12 @@ void Plat_Sleep(std::uint32_t ms) {
   }
 }
 
+std::uint64_t Plat_UtcMicroseconds() {
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000u;
+}
+
 void Plat_LocalTime(PlatCalendar* out) {
   timespec ts;
   clock_gettime(CLOCK_REALTIME, &ts);

@@ -110,6 +110,20 @@ std::uint32_t Plat_FileSize(PlatFile f, std::uint64_t* size) {
   return 0;
 }
 
+std::uint32_t Plat_FileTruncate(PlatFile f, std::uint64_t size) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(size);
+  const HANDLE h = reinterpret_cast<HANDLE>(f);
+  if (!SetFilePointerEx(h, to, nullptr, FILE_BEGIN) || !SetEndOfFile(h)) return GetLastError();
+  return 0;
+}
+
+bool Plat_FileRemoved(PlatFile f) {
+  FILE_STANDARD_INFO info{};
+  if (!GetFileInformationByHandleEx(reinterpret_cast<HANDLE>(f), FileStandardInfo, &info, sizeof info)) return false;
+  return info.DeletePending || info.NumberOfLinks == 0;
+}
+
 std::uint32_t Plat_FileClose(PlatFile f) {
   if (f == kNoFile) return ERROR_INVALID_HANDLE;
   return CloseHandle(reinterpret_cast<HANDLE>(f)) ? 0 : GetLastError();

@@ -6,15 +6,14 @@
 #include <ctime>
 #include <vector>
 
-#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
-#include "tools/plcsim/plcsim.h"
+#include "tests/bench/sim_bench.h"
 
 namespace {
 
 SimBench& Shared() {
-  static SimBench b(plcsim::Config{});
+  static SimBench b;
   return b;
 }
 
@@ -32,7 +31,7 @@ BENCHMARK(BM_LibraryExchange)->UseRealTime();
 // The same request frame and reply, with nothing but send and recv.
 void BM_RawSocketExchange(benchmark::State& state) {
   SimBench& b = Shared();
-  PlatSocket s = RawOpen(b.sim.Address());
+  PlatSocket s = RawConnect(b.sim.Address());
   if (s == kNoSocket) state.SkipWithError("no CC");
   std::uint8_t in[600];
   const std::vector<std::uint8_t> request = RawSetupFrame(512);

@@ -12,6 +12,7 @@
 #include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
+#include "tests/bench/sim_bench.h"
 #include "tests/support/plan_tables.h"
 #include "tests/support/separate_transfer.h"
 #include "tools/plcsim/plcsim.h"
@@ -138,7 +139,7 @@ BENCHMARK(BM_NineteenAtATime)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kM
 // and their replies, with nothing but send and recv.
 void RawRounds(benchmark::State& state, const Frames& frames) {
   SimBench& b = Shared();
-  PlatSocket s = RawOpen(b.sim.Address());
+  PlatSocket s = RawConnect(b.sim.Address());
   std::uint8_t in[600];
   // The simulator checks request and reply against the PDU it granted.
   if (s == kNoSocket || !RawRoundTrip(s, RawSetupFrame(240), in, 27)) state.SkipWithError("no connection");

@@ -1,15 +1,12 @@
 // The floor the library's exchanges are measured against: the same bytes
-// sent and received over a plain socket, nothing else; and the simulator the
-// benchmark programs talk to.
+// sent and received over a plain socket, nothing else.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/platform.h"
-#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
-#include "tools/plcsim/plcsim.h"
 
 inline bool RawRoundTrip(PlatSocket s, const std::vector<std::uint8_t>& out, std::uint8_t* in, int expect) {
   if (Plat_SockSend(s, out.data(), static_cast<int>(out.size())) != static_cast<int>(out.size())) return false;
@@ -21,18 +18,20 @@ inline bool RawRoundTrip(PlatSocket s, const std::vector<std::uint8_t>& out, std
   return true;
 }
 
-// A plain socket to the PLC at address, port 102, with the ISO-on-TCP
-// connection made (CR and CC, rack 0, slot 2); kNoSocket when that fails.
-// The caller closes it.
-inline PlatSocket RawOpen(std::uint32_t address) {
+// A plain socket to the PLC at address (network byte order), port 102, with
+// the ISO-on-TCP connection to rack 0, slot 2 confirmed; kNoSocket if not.
+inline PlatSocket RawConnect(std::uint32_t address) {
   PlatSocket s = Plat_SockTcp();
   int wsa = 0;
-  Plat_SockConnect(s, address, 102, 2000, &wsa);
+  if (Plat_SockConnect(s, address, 102, 2000, &wsa) != PlatConnect::Connected) {
+    Plat_SockClose(s);
+    return kNoSocket;
+  }
   Plat_SockNoDelay(s);
   std::uint8_t cr[22];
-  IsoTcp_BuildConnectFrame(cr, 0, 2, 0xE0);
-  std::uint8_t in[32];
-  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), in, 22)) {
+  IsoTcp_BuildConnectFrame(cr, S7_RackSlotTsaps(S7ConnectionType::PG, 0, 2), 0xE0);
+  std::uint8_t cc[22];
+  if (!RawRoundTrip(s, std::vector<std::uint8_t>(cr, cr + 22), cc, 22)) {
     Plat_SockClose(s);
     return kNoSocket;
   }
@@ -56,16 +55,3 @@ inline std::vector<std::uint8_t> RawRequestFrame(const S7Connection* conn) {
   return frame;
 }
 inline int RawReplyFrameSize(const S7Connection* conn) { return kIsoHeader + conn->expectedReply; }
-
-// The simulator of a benchmark program, started once with its configuration,
-// and the TCP interface its connections go through.
-struct SimBench {
-  plcsim::Simulator sim;
-  S7Interface* iface = nullptr;
-  explicit SimBench(const plcsim::Config& config) {
-    Rt_Init();
-    sim.Start(config);
-    iface = S7_Interface_Init(S7_KIND_TCP);
-  }
-  ~SimBench() { S7_Interface_Done(iface); }
-};

@@ -6,21 +6,22 @@
 
 #include <vector>
 
-#include "runtime/runtime.h"
 #include "s7lib/s7internal.h"
 #include "tests/bench/raw_exchange.h"
-#include "tools/plcsim/plcsim.h"
+#include "tests/bench/sim_bench.h"
 
 namespace {
 
 constexpr int kVariables = 20;
 
+plcsim::Config Pdu512() {
+  plcsim::Config config;
+  config.model.pduSize = 512;
+  return config;
+}
+
 SimBench& Shared() {
-  static SimBench b([] {
-    plcsim::Config config;
-    config.model.pduSize = 512;
-    return config;
-  }());
+  static SimBench b(Pdu512());
   return b;
 }
 
@@ -65,7 +66,7 @@ void BM_RawSocketMultiRead20(benchmark::State& state) {
   const int replyFrame = RawReplyFrameSize(conn);
   S7_Connection_Done(conn);
 
-  PlatSocket s = RawOpen(b.sim.Address());
+  PlatSocket s = RawConnect(b.sim.Address());
   if (s == kNoSocket) state.SkipWithError("no CC");
   std::uint8_t in[600];
   for (auto _ : state) {

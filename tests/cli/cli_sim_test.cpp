@@ -41,6 +41,13 @@ std::vector<std::string> Definitions(const char* command, int n) {
 
 const std::string kOpen = "S7_Interface_Init : OK.\nS7_Connection_Init : OK.\n\tPDU méret : 240\n";
 const std::string kOpenNamed = "S7_Interface_Init : OK.\nPress 1 - S7_Connection_Init : OK.\n\tPDU méret : 240\n";
+// The hint lines after refusals, as a user reads them.
+const std::string kHintNoListener =
+    "\tTipp : Ezen a címen senki sem fogad kapcsolatot a 102-es porton. Jó az IP cím? Be van kapcsolva a PLC, és "
+    "elérhető a hálózaton?\n";
+const std::string kHintNoDb = "\tTipp : A DB nem létezik a PLC-ben: ellenőrizze a DB számát, és hogy le van-e töltve.\n";
+const std::string kHintAccess =
+    "\tTipp : A hozzáférést a PLC védelmi szintje vagy jelszava tiltja (Login), vagy a DB védett.\n";
 
 TEST_F(CliSimTest, StateStopStartAndConnection) {
   CliResult r = RunCli(Plc({"--name", "Press 1", "state", "stop", "state", "start", "warm", "disconnect",
@@ -197,6 +204,12 @@ TEST_F(CliSimTest, BadUsage) {
       {{"state", "now"}, "state: unexpected argument now"},
       {{"set-clock", "2031-02-30 00:00:00"}, "set-clock takes now or"},
       {{"monitor", "--count", "0"}, "--count takes a positive number"},
+      {{"diag", "--count", "0"}, "--count takes a positive number"},
+      {{"diag", "--count", "70000"}, "diag --count takes 1-65535"},
+      {{"szl", "17"}, "szl needs an argument"},
+      {{"szl", "0x10000", "0"}, "szl takes a list id and an index, 0-0xFFFF each (0x0011 or 17), not 0x10000 0"},
+      {{"szl", "17", "-1"}, "szl takes a list id and an index, 0-0xFFFF each (0x0011 or 17), not 17 -1"},
+      {{"szl", "0x11", "one"}, "szl takes a list id and an index, 0-0xFFFF each (0x0011 or 17), not 0x11 one"},
       {{"--name", "a name that is far too long for a PLC", "state"}, "--name takes at most 23 characters"},
       {{"--name", "Presse 日", "state"}, "--name holds characters that code page 1250 cannot"},
       {Definitions("read", 1001), "read takes at most 1000 definitions, not 1001"},
@@ -219,8 +232,8 @@ TEST_F(CliSimTest, ExitStatusIsTheFirstFailure) {
   EXPECT_EQ(r.out, kOpen +
                        "S7_MultiRead : Adat hiba. Kiegészítő hibakód : 2(0x0002).\n"
                        "\tDB1.DBW0:1 (Word) : Sikeres\n"
-                       "\tDB99.DBW0:1 (Word) : Az objektum nem létezik\n"
-                       "S7_GetCpuState : OK.\n\tCPU : Run\n")
+                       "\tDB99.DBW0:1 (Word) : Az objektum nem létezik\n" +
+                       kHintNoDb + "S7_GetCpuState : OK.\n\tCPU : Run\n")
       << "the commands after a failure still run";
 
   sim_.Inject({plcsim::FaultKind::RewriteReply});  // the setup communication goes through
@@ -236,8 +249,8 @@ TEST_F(CliSimTest, ExitStatusIsTheFirstFailure) {
   r = RunCli(Plc({"state"}));
   EXPECT_EQ(r.status, 10);
   EXPECT_EQ(r.out,
-            "S7_Interface_Init : OK.\nS7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\n"
-            "S7_GetCpuState : A PLC kapcsolat bontva.\n");
+            "S7_Interface_Init : OK.\nS7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\n" +
+                kHintNoListener + "S7_GetCpuState : A PLC kapcsolat bontva.\n");
 }
 
 TEST_F(CliSimTest, LoginGatesWrites) {
@@ -249,8 +262,8 @@ TEST_F(CliSimTest, LoginGatesWrites) {
   EXPECT_EQ(r.status, 27);
   EXPECT_EQ(r.out, kOpen +
                        "S7_SimpleWrite : Adat hiba. Kiegészítő hibakód : 1(0x0001).\n"
-                       "\tMB0:1 (Byte) : A hozzáférés nem engedélyezett\n"
-                       "S7_SessionLogin : OK.\n"
+                       "\tMB0:1 (Byte) : A hozzáférés nem engedélyezett\n" +
+                       kHintAccess + "S7_SessionLogin : OK.\n"
                        "S7_SimpleWrite : OK.\n MB0 = 0x12 \n"
                        "S7_SessionLogout : OK.\n");
 }
@@ -318,15 +331,46 @@ TEST_F(CliSimTest, MonitorShowsWhatChanges) {
       << r.out;
 }
 
+// A monitor of a table larger than one request reads all of it each cycle
+// and says once, after its first block, how many requests a read takes (the
+// count the read's entry gave). A change anywhere reaches its line.
+TEST_F(CliSimTest, MonitorOfALargeTableSaysWhatAReadCosts) {
+  plcsim::Config config;
+  config.model.flagBytes = 1024;
+  Start(config);
+  const int before = sim_.RequestCount();
+  std::vector<std::string> args = Definitions("read", 300);
+  args.insert(args.end(), {"monitor", "--interval", "200", "--count", "6"});
+  CliProcess p = StartCli(Plc(args));
+  // The setup, the read and the monitor's first read: two requests each.
+  for (int i = 0; i < 3000 && sim_.RequestCount() < before + 6; ++i) Plat_Sleep(5);
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaFlags, 0, 598, {0xBE, 0xEF}));
+  CliResult r = WaitCli(p);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::smatch read;
+  ASSERT_TRUE(std::regex_search(r.out, read, std::regex("\nS7_MultiRead : OK\\.\n\t300 változó, (\\d+) kérés\n")))
+      << r.out.substr(0, 300);
+  EXPECT_NE(read[1], "1");
+  const std::string line = "\n" + read[1].str() + " kérés ciklusonként\n";
+  const std::size_t at = r.out.find(line);
+  ASSERT_NE(at, std::string::npos) << r.out.substr(r.out.size() > 300 ? r.out.size() - 300 : 0);
+  EXPECT_EQ(r.out.find(line, at + 1), std::string::npos) << "said once";
+  EXPECT_LT(r.out.find(" MW598 = 0x0000 \n", read.position(0)), at) << "after the first block";
+  EXPECT_NE(r.out.find(" MW598 = 0xbeef \n", at), std::string::npos);
+}
+
 TEST(CliAccessPoint, BusServicesAndACpuOverMpi) {
   CliResult r = RunCliWithAccessPoint({"--if", "CP_L2_1", "--plc", "2", "--name", "MPI", "partners", "state",
-                                       "write", "MB0:1 (Byte)=0x5a", "buspars"});
+                                       "write", "MB0:1 (Byte)=0x5a", "diag", "--count", "2", "buspars"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find("\tHSA")),
             "S7_Interface_Init : OK.\nMPI - S7_Connection_Init : OK.\n\tPDU méret : 240\n"
             "S7_OnLine_Partners : OK.\n\t  0 : active\n\t  2 : active\n"
             "MPI - S7_GetCpuState : OK.\n\tCPU : Run\n"
             "MPI - S7_SimpleWrite : OK.\n MB0 = 0x5a \n"
+            "MPI - S7_ReadSzl : OK.\n\tBejegyzések : 2\n"
+            "2024.03.01 08:00:00.000  16#4302  Üzemmódváltás: INDULÁS -> RUN\n"
+            "2024.03.01 07:22:46.875  16#4301  Üzemmódváltás: STOP -> INDULÁS\n"
             "S7_OnLine_BusPars : OK.\n");
   EXPECT_NE(r.out.find("\tIdent\t\t: Tolvane stand-in MPI\n"), std::string::npos);
 
@@ -344,6 +388,76 @@ TEST_F(CliSimTest, RawGivesTheLogsOwnBytes) {
   EXPECT_EQ(r.rawOut,
             "S7_Interface_Init : OK.\r\n\xC1gens - S7_Connection_Init : OK.\r\n\tPDU m\xE9ret : 240\r\n"
             "\xC1gens - S7_GetCpuState : OK.\r\n\tCPU : Run\r\n");
+}
+
+const std::string kInfo =
+    "Press 1 - S7_ReadSzl : OK.\n"
+    "\tRendelési szám : 6ES7 315-2EH14-0AB0\n"
+    "\tHardver : V1.0.0  Firmware : V3.2.6\n"
+    "\tModul típus : CPU 315-2 PN/DP\n"
+    "\tPLC név : TOLVANE-SIM\n"
+    "\tModul név : CPU 315-2 PN/DP\n"
+    "\tBerendezés jelölés : Test bench\n"
+    "\tSorozatszám : S C-T0LV4N312024\n"
+    "\tMemóriakártya sorozatszám : MMC 1A2B3C4D\n"
+    "\tCopyright : Tolvane PLC simulator\n"
+    "\tÜzemmód : Run\n"
+    "\tUtolsó váltás : 2024.03.01 08:00:00.000  Üzemmódváltás: INDULÁS -> RUN\n"
+    "\tLED : RUN\n"
+    "\tVédelmi szint : 1 (kulcskapcsoló : 1, jelszó : 0)  Üzemmódkapcsoló : RUN-P\n"
+    "\tMax. PDU : 240  Max. kapcsolat : 16\n";
+
+TEST_F(CliSimTest, CpuInfoDiagnosticBufferAndAnyList) {
+  CliResult r = RunCli(Plc({"--name", "Press 1", "info", "diag", "--count", "3", "szl", "0x0074", "0"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpenNamed + kInfo +
+                       "Press 1 - S7_ReadSzl : OK.\n\tBejegyzések : 3\n"
+                       "2024.03.01 08:00:00.000  16#4302  Üzemmódváltás: INDULÁS -> RUN\n"
+                       "2024.03.01 07:22:46.875  16#4301  Üzemmódváltás: STOP -> INDULÁS\n"
+                       "2024.03.01 06:45:33.750  16#1381  Meleg újraindítás kérése (kézi)\n"
+                       "Press 1 - S7_ReadSzl : OK.\n\tLista : 16#0074  Index : 16#0000  Rekord : 7 x 4 bájt\n"
+                       "   1: 00 01 00 00\n   2: 00 04 01 00\n   3: 00 05 00 00\n   4: 00 06 00 00\n"
+                       "   5: 00 08 00 00\n   6: 00 0b 00 00\n   7: 00 0c 00 00\n");
+
+  // The whole buffer, newest first, after a stop: the stop leads, its LED
+  // and mode follow it.
+  r = RunCli(Plc({"stop", "diag", "info"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("S7_ReadSzl : OK\\.\n\tBejegyzések : 31\n"
+                                                  "\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}  16#4304  "
+                                                  "STOP programozókészülékről\n"
+                                                  "2024\\.03\\.01 08:00:00\\.000  16#4302  ")))
+      << r.out;
+  EXPECT_NE(r.out.find("2024.02.29 14:00:39.375  16#9123  Felhasználói esemény, bejövő\nS7_ReadSzl"),
+            std::string::npos)
+      << "the oldest entry last, an event without a text of its own by its class";
+  EXPECT_NE(r.out.find("\tÜzemmód : Stop\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\tLED : STOP\n"), std::string::npos);
+}
+
+TEST_F(CliSimTest, ListsACpuRefusesOrNeverAnswers) {
+  // A CPU without the component identification: the rest still shows.
+  sim_.Model().RefuseSzl(0x001C);
+  CliResult r = RunCli(Plc({"info", "szl", "0x001C", "0"}));
+  EXPECT_EQ(r.status, 26) << "the refused szl";
+  EXPECT_NE(r.out.find("\tHardver : V1.0.0  Firmware : V3.2.6\n\tKomponens azonosítás : nem elérhető (0xd401)\n"
+                       "\tÜzemmód : Run\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("S7_ReadSzl : OK.\n"), std::string::npos) << "info itself succeeds";
+  EXPECT_NE(r.out.find("S7_ReadSzl : Paraméter hiba. Kiegészítő hibakód : 54273(0xd401).\n"), std::string::npos);
+
+  // A PLC that never answers a list (a LOGO!): the commands that ask none
+  // work, and only a list asked for by the user meets the silence.
+  sim_.Model().SetSzlBehaviour(plcsim::SzlBehaviour::Silent);
+  r = RunCli(Plc({"state", "clock", "disconnect", "connect"}));
+  EXPECT_EQ(r.status, 0) << r.out;
+  r = RunCli(Plc({"info", "state"}));
+  EXPECT_EQ(r.status, 14);
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_ReadSzl : Nem jött válasz időben.\n"
+                       "S7_Disconnect : OK.\n"
+                       "S7_GetCpuState : A PLC kapcsolat bontva.\n");
 }
 
 }  // namespace

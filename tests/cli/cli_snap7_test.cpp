@@ -124,4 +124,20 @@ TEST_F(CliSnap7Test, TableRoundTrip) {
   EXPECT_EQ(r.out, kOpen + "Snap7 - S7_SimpleRead : OK.\n DB2.DBB0 = 0x09 \n DB2.DBB1 = 0x08 \n DB2.DBB2 = 0x07 \n");
 }
 
+TEST_F(CliSnap7Test, CpuInfoAndDiagnosticBuffer) {
+  CliResult r = RunCli(Plc({"info", "diag"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("Snap7 - S7_ReadSzl : OK\\.\n"
+                                                  "\tRendelési szám : 6ES7 315-2EH14-0AB0\n"
+                                                  "\tHardver : 16#0004 0001  Firmware : V3\\.2\\.6\n"
+                                                  "\tModul típus : CPU 315-2 PN/DP\n"
+                                                  "\tPLC név : SNAP7-SERVER\n")))
+      << r.out;
+  EXPECT_NE(r.out.find("\tMax. PDU : 2048  Max. kapcsolat : 1024\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Snap7 - S7_ReadSzl : OK.\n\tBejegyzések : 10\n"), std::string::npos) << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("\n\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}  16#4302  "
+                                                  "Üzemmódváltás: INDULÁS -> RUN\n")))
+      << r.out;
+}
+
 }  // namespace

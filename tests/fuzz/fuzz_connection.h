@@ -13,7 +13,8 @@ struct FuzzConnection {
   int far;  // the PLC's end of the pair
 };
 
-// Runtime, one interface and one connection, made once per process.
+// Runtime, one interface and one connection, made once per process, with
+// the wire trace on.
 FuzzConnection* FuzzSetup();
 // Feeds the input as the PLC's bytes and resets the connection's request
 // state (PDU reference 0, connected, PDU size 512).

@@ -33,6 +33,8 @@ void Setup() {
   if (g_conn) return;
   if (!g_iface) {
     if (Rt_Init() != 0) std::abort();
+    // The wire trace runs too: its hooks read the answers' PDUs.
+    if (S7_Trace_Start("/dev/null", {}) != 0) std::abort();
     PlatLibrary lib = Plat_LibLoad(kScpLibraryName);
     g_script = lib ? reinterpret_cast<ScriptFn>(Plat_LibSymbol(lib, "fakescp_script")) : nullptr;
     if (!g_script) std::abort();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -288,6 +289,122 @@ TEST_F(ConnectionDialogTest, AccentedNameRoundTripsThroughTheTableFile) {
   EXPECT_NE(StatusPlc().find(L"(Présgép ő Ű)"), std::wstring::npos) << Utf8(StatusPlc());
   PostCommand(main_, IDM_FILE_EXIT);
   EXPECT_TRUE(WaitForExit(*program_, kDefaultWaitMs).has_value());
+}
+
+// Chooses a family in the dialog as the user does: the entry, then the
+// list's notice.
+void ChooseFromList(HWND dialog, int id, int index) {
+  HWND box = GetDlgItem(dialog, id);
+  Send(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
+
+// Each family against the simulator acting as that family: the dialog
+// offers the family's rack and slot or its TSAPs (and only what names that
+// family's PLCs), shows the TSAPs the request will carry, and OK connects
+// with them; the status bar names the PLC as the family does.
+TEST_F(ConnectionDialogTest, EveryFamilyConnects) {
+  ASSERT_TRUE(StartTolvane());
+  ASSERT_TRUE(ConnectToSimulator());
+  struct Case {
+    plcsim::Family sim;
+    int index;  // in the family list
+    const wchar_t* shot;
+    const wchar_t* rack;   // null: a family named by its TSAPs
+    const wchar_t* slot;
+    int type;              // the type list's choice the family brings
+    bool askOp;            // then OP is chosen instead
+    const wchar_t* local;  // the TSAPs shown (greyed for a rack/slot family) and sent
+    const wchar_t* remote;
+    const wchar_t* status;  // the status bar after the address
+  } cases[] = {
+      {plcsim::Family::S7_1200, 1, L"dialog-connection-s7-1200", L"0", L"1", 0, false, L"0100", L"0101",
+       L", Rack : 0, Slot : 1"},
+      {plcsim::Family::S7_1500, 2, L"dialog-connection-s7-1500", L"0", L"1", 0, true, L"0100", L"0201",
+       L", Rack : 0, Slot : 1"},
+      {plcsim::Family::Logo, 3, L"dialog-connection-logo", nullptr, nullptr, 0, false, L"0100", L"0200",
+       L", TSAP : 0100:0200"},
+      {plcsim::Family::S7_200, 4, L"dialog-connection-s7-200", nullptr, nullptr, 0, false, L"1000", L"1001",
+       L", TSAP : 1000:1001"},
+      {plcsim::Family::S7_200Smart, 5, L"dialog-connection-s7-200-smart", L"0", L"1", 2, false, L"0100", L"0301",
+       L", Rack : 0, Slot : 1"},
+      {plcsim::Family::Custom, 6, L"dialog-connection-custom", nullptr, nullptr, 0, false, L"0100", L"0102",
+       L", TSAP : 0100:0102"},
+      {plcsim::Family::S7_300, 0, L"dialog-connection-s7-300", L"0", L"2", 0, false, L"0100", L"0102",
+       L", Rack : 0, Slot : 2"},
+  };
+  const std::string address = sim_.AddressText();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(c.shot));
+    plcsim::Config config = plcsim::FamilyConfig(c.sim);
+    config.address = sim_.Address();
+    config.pgConnections = 0;  // the program's old connection goes only after the dialog
+    sim_.Stop();
+    ASSERT_TRUE(sim_.Start(config));
+    HWND dialog = OpenDialog(IDM_CONNECTION_MODIFY, kConnectionTitle);
+    ASSERT_NE(dialog, nullptr);
+    ChooseFromList(dialog, IDC_CONN_FAMILY, c.index);
+    const bool rackSlot = c.rack != nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (IsWindowEnabled(GetDlgItem(dialog, IDC_CONN_RACK)) != FALSE) == rackSlot; }));
+    EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_CONN_TYPE)) != FALSE, rackSlot);
+    EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_CONN_LOCAL_TSAP)) != FALSE, !rackSlot);
+    EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_CONN_REMOTE_TSAP)) != FALSE, !rackSlot);
+    if (rackSlot) {
+      EXPECT_EQ(ControlText(dialog, IDC_CONN_RACK), c.rack);
+      EXPECT_EQ(ControlText(dialog, IDC_CONN_SLOT), c.slot);
+      EXPECT_EQ(ComboBoxSelection(GetDlgItem(dialog, IDC_CONN_TYPE)), c.type);
+      if (c.askOp) ChooseFromList(dialog, IDC_CONN_TYPE, 1);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, IDC_CONN_REMOTE_TSAP) == c.remote; }))
+        << Utf8(ControlText(dialog, IDC_CONN_REMOTE_TSAP));
+    EXPECT_EQ(ControlText(dialog, IDC_CONN_LOCAL_TSAP), c.local);
+    Shot(dialog, c.shot);
+    const std::size_t mark = LogMark();
+    ASSERT_TRUE(Close(dialog, IDOK));
+    LogSince(mark, L"S7_Connection_Init : OK.");
+    EXPECT_EQ(StatusPlc(), L" TCP : " + std::wstring(address.begin(), address.end()) + c.status);
+    const plcsim::Bytes cr = sim_.LastConnectRequest();
+    ASSERT_EQ(cr.size(), 22u);
+    const auto tsapAt = [&](std::size_t at) { return static_cast<unsigned>(cr[at] << 8 | cr[at + 1]); };
+    EXPECT_EQ(tsapAt(16), std::wcstoul(c.local, nullptr, 16)) << "calling TSAP";
+    EXPECT_EQ(tsapAt(20), std::wcstoul(c.remote, nullptr, 16)) << "called TSAP";
+  }
+}
+
+// A TSAP field takes 1-4 hex digits: anything else is drawn red and keeps
+// OK disabled, for the families named by TSAPs only.
+TEST_F(ConnectionDialogTest, TsapFieldsAreRedOnBadHex) {
+  ASSERT_TRUE(StartTolvane());
+  ASSERT_TRUE(ConnectToSimulator());
+  HWND dialog = OpenDialog(IDM_CONNECTION_MODIFY, kConnectionTitle);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CONN_LOCAL_TSAP))) << "an S7-300 is named by rack and slot";
+  // Greyed, they follow what rack and slot make of the called TSAP.
+  ASSERT_TRUE(SetText(dialog, IDC_CONN_RACK, L"1"));
+  ASSERT_TRUE(SetText(dialog, IDC_CONN_SLOT, L"3"));
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog, IDC_CONN_REMOTE_TSAP) == L"0123"; }))
+      << Utf8(ControlText(dialog, IDC_CONN_REMOTE_TSAP));
+  EXPECT_EQ(ControlText(dialog, IDC_CONN_LOCAL_TSAP), L"0100");
+  ChooseFromList(dialog, IDC_CONN_FAMILY, 6);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_CONN_LOCAL_TSAP)) != FALSE; }));
+  CheckFieldCases(dialog,
+                  {
+                      {IDC_CONN_LOCAL_TSAP, L"0300", true},
+                      {IDC_CONN_LOCAL_TSAP, L"1", true},
+                      {IDC_CONN_LOCAL_TSAP, L"01G0", false},
+                      {IDC_CONN_LOCAL_TSAP, L"", false},
+                      {IDC_CONN_LOCAL_TSAP, L"12345", false},
+                      {IDC_CONN_LOCAL_TSAP, L"0x10", false},
+                      {IDC_CONN_LOCAL_TSAP, L" 100", false},
+                  },
+                  L"0100");
+  CheckFieldCases(dialog, {{IDC_CONN_REMOTE_TSAP, L"ffff", true}, {IDC_CONN_REMOTE_TSAP, L"2:00", false}}, L"0102");
+  SetText(dialog, IDC_CONN_REMOTE_TSAP, L"xyz");
+  Shot(dialog, L"dialog-connection-tsap-invalid");
+  EXPECT_FALSE(OkEnabled(dialog));
+  ChooseFromList(dialog, IDC_CONN_FAMILY, 1);
+  EXPECT_TRUE(WaitUntil([&] { return OkEnabled(dialog); })) << "an S7-1200 does not use the TSAP fields";
+  ASSERT_TRUE(Close(dialog, IDCANCEL));
 }
 
 // Without the access point's library the interface cannot open: the entry

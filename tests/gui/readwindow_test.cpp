@@ -234,8 +234,8 @@ TEST_F(ReadWindowTest, ShowsThePlcAndRewritesOnlyChangedLines) {
   ASSERT_TRUE(PressKeys(read_, {VK_TAB}));
   GUITHREADINFO info{sizeof info};
   ASSERT_TRUE(WaitUntil([&] {
-    return GetGUIThreadInfo(readThreadId_, &info) && info.hwndFocus == GetDlgItem(read_, IDC_READ_REFRESH);
-  })) << "Tab from the list goes to the refresh box";
+    return GetGUIThreadInfo(readThreadId_, &info) && info.hwndFocus == GetDlgItem(read_, IDC_READ_LOG);
+  })) << "Tab from the list goes to the row under it, the value log's box first";
   EXPECT_TRUE(IsWindow(read_));
   ASSERT_TRUE(PressKeys(read_, {VK_ESCAPE}));
   ASSERT_TRUE(ReadWindowGone());
@@ -276,6 +276,65 @@ TEST_F(ReadWindowTest, AFailedReadStopsRefreshingAndTheMainWindowComesBack) {
   ClickButton(IDC_READ_CLOSE);
   ASSERT_TRUE(ReadWindowGone());
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_) && IsWindowEnabled(main_); }));
+  CloseProgram();
+}
+
+// With "Újrakapcsolódás" on, a PLC that goes away for 5 s: the failed read
+// is logged, then one loss line, the state and the outage's length in the
+// status bar, one recovery line, and the reading goes on with what changed
+// meanwhile; the choice is kept for the next window; closing during a pause
+// ends the window.
+TEST_F(ReadWindowTest, ReconnectionRidesOutAFiveSecondOutage) {
+  Memory(plcsim::kAreaDataBlock, 1, 0, {0x00, 0x01, 0x00, 0x02, 0x00, 0x03});
+  ASSERT_TRUE(Open(WriteTable(1000, kTable)));
+  ASSERT_EQ(Line(2), L" DB1.DBW4  : Hőfok        = 3 ");
+  EXPECT_FALSE(Checked(IDC_READ_RECONNECT)) << "off unless chosen";
+  HWND status = GetDlgItem(read_, IDC_READ_STATUS);
+  auto link = [&] {
+    const auto parts = StatusBarParts(status);
+    return parts && parts->size() > 1 ? (*parts)[1] : std::wstring(L"?");
+  };
+  // Without reconnection the part tells what a read of the table costs.
+  EXPECT_TRUE(WaitUntil([&] { return link() == L"1 kérés ciklusonként"; })) << Utf8(link());
+  ClickButton(IDC_READ_RECONNECT);
+  ASSERT_TRUE(WaitUntil([&] { return link() == L"Kapcsolat rendben"; })) << Utf8(link());
+
+  sim_.GoAway(5000);
+  Memory(plcsim::kAreaDataBlock, 1, 4, {0x00, 0x2A});
+  ASSERT_NE(LogSince(0, L"Sim - A kapcsolat megszakadt, újrakapcsolódás folyamatban.").find(L"megszakadt"),
+            std::wstring::npos);
+  EXPECT_TRUE(WaitUntil([&] { return link().rfind(L"Kiesés ", 0) == 0; })) << Utf8(link());
+  Shot(read_, L"readwindow-reconnecting");
+  ASSERT_NE(LogSince(0, L"Sim - A kapcsolat helyreállt, kiesés : ", 15000).find(L"helyreállt"), std::wstring::npos);
+  EXPECT_TRUE(WaitForLine(2, L" DB1.DBW4  : Hőfok        = 42 ")) << "the reading went on";
+  EXPECT_TRUE(WaitUntil([&] { return link() == L"Kapcsolat rendben"; })) << Utf8(link());
+  EXPECT_TRUE(Checked(IDC_READ_REFRESH) && Enabled(IDC_READ_REFRESH)) << "refreshing stays on";
+  Shot(read_, L"readwindow-reconnected");
+  const std::wstring log = Log();
+  auto count = [&](const std::wstring& part) {
+    int n = 0;
+    for (std::size_t at = log.find(part); at != std::wstring::npos; at = log.find(part, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(L"A kapcsolat megszakadt"), 1) << Utf8(log);
+  EXPECT_EQ(count(L"A kapcsolat helyreállt"), 1) << Utf8(log);
+  EXPECT_EQ(count(L"S7_Connect :"), 0) << "the attempts are not logged";
+
+  // The choice is kept: the next window rides out an outage too, and
+  // closing it during a pause lets it go.
+  ClickButton(IDC_READ_CLOSE);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(read_) && IsWindowEnabled(main_); }));
+  PostCommand(main_, IDM_FILE_OPEN);
+  HWND load = WaitForDialog(program_->id, kLoadTitle);
+  ASSERT_NE(load, nullptr);
+  PostMessageW(load, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(TakeReadWindow());
+  EXPECT_TRUE(Checked(IDC_READ_RECONNECT));
+  sim_.GoAway(60000);
+  ASSERT_TRUE(WaitUntil([&] { return Log().find(L"A kapcsolat megszakadt", log.size()) != std::wstring::npos; }));
+  ClickButton(IDC_READ_CLOSE);
+  EXPECT_TRUE(ReadWindowGone()) << "closed while waiting to reconnect";
+  sim_.GoAway(0);
   CloseProgram();
 }
 

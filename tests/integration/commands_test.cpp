@@ -75,7 +75,7 @@ TEST_F(CommandsTest, ConnectAndDisconnectRefreshOnlyOnSuccess) {
   EXPECT_NE(Cmd_Connect(app_), S7_OK);
   EXPECT_EQ(TakeCalls(), Calls{});
   EXPECT_EQ(TakeLog(), "S7_Disconnect : OK.\r\nS7_Connect : Socket hiba. Kieg\xE9sz\xEDt\xF5 hibak\xF3" "d : "
-                       "10061(0x274d).\r\n");
+                       "10061(0x274d).\r\n" + HintLine(IDS_HINT_NO_LISTENER));
 }
 
 TEST_F(CommandsTest, TransferUsesTheSimpleServiceForOneVariable) {

@@ -18,11 +18,45 @@ TEST(IsoTcpFrames, ConnectionRequestCarriesRackAndSlot) {
   } cases[] = {{0, 2, 0x01, 0x02}, {1, 3, 0x01, 0x23}, {7, 31, 0x01, 0xFF}, {0, 0, 0x01, 0x00}};
   for (const Case& c : cases) {
     std::uint8_t frame[22];
-    IsoTcp_BuildConnectFrame(frame, c.rack, c.slot, 0xE0);
+    IsoTcp_BuildConnectFrame(frame, S7_RackSlotTsaps(S7ConnectionType::PG, c.rack, c.slot), 0xE0);
     Bytes expected = {0x03, 0x00, 0x00, 0x16, 0x11, 0xE0, 0x00, 0x00, 0x00, 0x01, 0x00,
                       0xC0, 0x01, 0x09, 0xC1, 0x02, 0x01, 0x00, 0xC2, 0x02, c.tsap0, c.tsap1};
     EXPECT_EQ(Bytes(frame, frame + 22), expected) << c.rack << "/" << c.slot;
   }
+}
+
+// Every family with its default rack, slot and TSAPs, and each connection
+// type: only the two TSAP words of the request differ.
+TEST(IsoTcpFrames, ConnectionRequestOfEachFamilyAndType) {
+  using T = S7ConnectionType;
+  struct Case {
+    S7Family family;
+    T type;
+    std::uint16_t local, remote;
+  } cases[] = {
+      {S7Family::S7_300, T::PG, 0x0100, 0x0102},      {S7Family::S7_300, T::OP, 0x0100, 0x0202},
+      {S7Family::S7_300, T::Basic, 0x0100, 0x0302},   {S7Family::S7_1200, T::PG, 0x0100, 0x0101},
+      {S7Family::S7_1200, T::OP, 0x0100, 0x0201},     {S7Family::S7_1500, T::Basic, 0x0100, 0x0301},
+      {S7Family::S7_200Smart, T::Basic, 0x0100, 0x0301}, {S7Family::Logo, T::PG, 0x0100, 0x0200},
+      {S7Family::S7_200, T::PG, 0x1000, 0x1001},      {S7Family::Custom, T::PG, 0x0100, 0x0102},
+  };
+  for (const Case& c : cases) {
+    const S7FamilyProfile* profile = S7_GetFamilyProfile(c.family);
+    ASSERT_NE(profile, nullptr);
+    const S7Tsaps tsaps = profile->addressing == S7Addressing::RackSlot
+                              ? S7_RackSlotTsaps(c.type, profile->rack, profile->slot)
+                              : profile->tsaps;
+    std::uint8_t frame[22];
+    IsoTcp_BuildConnectFrame(frame, tsaps, 0xE0);
+    const Bytes expected = {0x03, 0x00, 0x00, 0x16, 0x11, 0xE0, 0x00, 0x00, 0x00, 0x01, 0x00,
+                            0xC0, 0x01, 0x09, 0xC1, 0x02,
+                            static_cast<std::uint8_t>(c.local >> 8), static_cast<std::uint8_t>(c.local),
+                            0xC2, 0x02,
+                            static_cast<std::uint8_t>(c.remote >> 8), static_cast<std::uint8_t>(c.remote)};
+    EXPECT_EQ(Bytes(frame, frame + 22), expected)
+        << "family " << static_cast<int>(c.family) << " type " << static_cast<int>(c.type);
+  }
+  EXPECT_EQ(S7_GetFamilyProfile(static_cast<S7Family>(kS7FamilyCount)), nullptr);
 }
 
 TEST_F(IsoTcpTest, WireBytesOfConnectAndSetup) {

@@ -37,7 +37,8 @@ TEST_F(LogOperationTest, ExtendedCodeInDecimalAndHex) {
   app_->conn = Connect("Press 1");
   LogOperation(Op(S7_OP_CONNECTION_INIT), 0, nullptr);
   EXPECT_EQ(TakeLog(),
-            "Press 1 - S7_Connection_Init : Socket hiba. Kieg\xE9sz\xEDt\xF5 hibak\xF3" "d : 10061(0x274d).\r\n");
+            "Press 1 - S7_Connection_Init : Socket hiba. Kieg\xE9sz\xEDt\xF5 hibak\xF3" "d : 10061(0x274d).\r\n" +
+                HintLine(IDS_HINT_NO_LISTENER));
 }
 
 TEST_F(LogOperationTest, InterfaceEntriesCarryNoName) {
@@ -165,7 +166,8 @@ TEST_F(LogOperationTest, ItemResultLines) {
   EXPECT_EQ(TakeLog(),
             "PLC - S7_MultiRead : Adat hiba. Kieg\xE9sz\xEDt\xF5 hibak\xF3" "d : 2(0x0002).\r\n"
             "\tDB1.DBW0:1 (Word) : Sikeres\r\n"
-            "\tDB77.DBW0:2 (Int) : Az objektum nem l\xE9tezik\r\n");
+            "\tDB77.DBW0:2 (Int) : Az objektum nem l\xE9tezik\r\n" +
+                HintLine(IDS_HINT_ITEM_NO_DB));
   EXPECT_STREQ(ItemResultText(0x42), "Ismeretlen hiba");
 
   // The connection still holds those results; another operation's failure

@@ -18,18 +18,18 @@ class MenuStateTest : public ShellTest {
 
 TEST_F(MenuStateTest, RulesFollowTheHandlesAndTheConnection) {
   app_->iface = nullptr;
-  EXPECT_EQ(Enabled(), "500 502 503 521 522 523 524 ");
+  EXPECT_EQ(Enabled(), "500 502 503 521 522 523 524 527 ");
   app_->iface = iface_;
-  EXPECT_EQ(Enabled(), "500 502 504 505 521 522 523 524 ") << "TCP has no bus services";
+  EXPECT_EQ(Enabled(), "500 502 504 505 521 522 523 524 527 ") << "TCP has no bus services";
   app_->conn = Connect();
-  EXPECT_EQ(Enabled(), "500 502 504 506 507 509 512 513 514 515 516 517 518 519 520 521 522 523 524 ");
+  EXPECT_EQ(Enabled(), "500 502 504 506 507 509 512 513 514 515 516 517 518 519 520 521 522 523 524 525 526 527 ");
   S7_Disconnect(app_->conn);
-  EXPECT_EQ(Enabled(), "500 502 504 506 507 508 521 522 523 524 ");
+  EXPECT_EQ(Enabled(), "500 502 504 506 507 508 521 522 523 524 527 ");
   ASSERT_EQ(Var_ParseDefinition("MW0:1 (Word)", &app_->table.vars[0]), 1);
   app_->table.count = 1;
   EXPECT_TRUE(Cmd_IsEnabled(app_, IDM_FILE_SAVE));
   EXPECT_FALSE(Cmd_IsEnabled(app_, 499));
-  EXPECT_FALSE(Cmd_IsEnabled(app_, 525));
+  EXPECT_FALSE(Cmd_IsEnabled(app_, IDM_LAST + 1));
   app_->conn = S7_Connection_Done(app_->conn);
   app_->iface = nullptr;
 }
@@ -46,14 +46,14 @@ TEST_F(MenuStateTest, RefreshChanges) {
   int n = Menu_Changes(app_, MenuState::Open, MenuState::Unchanged, SaveItem::Leave, changes);
   EXPECT_EQ(text(n), "-1+ 503- 504+ 505+ 510- 511- ");
   n = Menu_Changes(app_, MenuState::Unchanged, MenuState::Open, SaveItem::Refresh, changes);
-  EXPECT_EQ(text(n), "505- 506+ 507+ 508- 509+ 512+ 513+ 514+ 515+ 516+ 517+ 518+ 519+ 520+ 501- ");
+  EXPECT_EQ(text(n), "505- 506+ 507+ 508- 509+ 512+ 513+ 514+ 515+ 516+ 517+ 518+ 519+ 520+ 525+ 526+ 501- ");
   app_->conn = S7_Connection_Done(app_->conn);
   n = Menu_Changes(app_, MenuState::Unchanged, MenuState::Closed, SaveItem::Leave, changes);
   EXPECT_EQ(text(n).substr(0, 5), "505+ ") << "a connection can be opened on the interface";
   app_->iface = nullptr;
   n = Menu_Changes(app_, MenuState::Closed, MenuState::Closed, SaveItem::Leave, changes);
   EXPECT_EQ(text(n), "-1- 503+ 504- 505- 510- 511- 505- 506- 507- 508- 509- 512- 513- 514- 515- 516- 517- 518- "
-                     "519- 520- ")
+                     "519- 520- 525- 526- ")
       << "not without an interface, whichever refresh comes last";
 }
 

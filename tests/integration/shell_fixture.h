@@ -10,6 +10,7 @@
 #include "app/frontend.h"
 #include "app/logoperation.h"
 #include "app/logpane.h"
+#include "res/strings.h"
 #include "tests/integration/sim_fixture.h"
 #include "tests/support/string_view_text.h"
 
@@ -36,6 +37,9 @@ class RecordingFrontEnd : public FrontEnd {
   }
   void UpdateStatusText() override { calls.push_back("status"); }
 };
+
+// The hint line that follows a failed operation's entry.
+inline std::string HintLine(int id) { return std::string("\tTipp : ") + LoadText(id) + "\r\n"; }
 
 class ShellTest : public SimTest {
  protected:

@@ -1,7 +1,8 @@
 // A table larger than one request through the commands, against the
 // simulated CPU: the one log entry it writes when all went well, when the
-// PLC refused a request or an item, when the link went halfway, and when a
-// write went in only in part; and that the others keep their values.
+// PLC refused a request or an item (with the hint a single request's entry
+// would have), when the link went halfway, and when a write went in only in
+// part; and that the others keep their values.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -17,6 +18,8 @@ namespace {
 // "változó", "kérés", "beírva" ... in code page 1250.
 const std::string kVariables = " v\xe1ltoz\xf3, ";
 const std::string kRequests = " k\xe9r\xe9s\r\n";
+
+std::string Hint(int id) { return std::string("\tTipp : ") + LoadText(id) + "\r\n"; }
 
 class TableTransferTest : public ShellTest {
  protected:
@@ -82,7 +85,7 @@ TEST_F(TableTransferTest, ARefusedRequestFailsItsVariablesAndTheOthersAreRead) {
   std::string expected = "PLC - S7_MultiRead : PDU hiba. Kieg\xe9sz\xedt\xf5 hibak\xf3" "d : 33028(0x8104).\r\n\t41" +
                          kVariables + "3" + kRequests;
   for (int v : refused) expected += "\t" + Address(v) + " : PDU hiba (0x8104)\r\n";
-  EXPECT_EQ(TakeLog(), expected);
+  EXPECT_EQ(TakeLog(), expected + Hint(IDS_HINT_PUT_GET));
   ASSERT_EQ(std::count(refused.begin(), refused.end(), 2), 0) << "DB1.DBW64 is in another request";
   EXPECT_EQ(Slot(2), 0x1234u);
 }
@@ -92,7 +95,7 @@ TEST_F(TableTransferTest, ARefusedItemIsNamedWithThePlcsCode) {
   Define("DB77.DBW0:1 (Word)");
   EXPECT_EQ(Cmd_Transfer(app_, Transfer::Read), S7_ERR_DATA);
   EXPECT_EQ(TakeLog(), "PLC - S7_MultiRead : Adat hiba.\r\n\t31" + kVariables + "2" + kRequests +
-                           "\tDB77.DBW0:1 (Word) : Az objektum nem l\xe9tezik\r\n");
+                           "\tDB77.DBW0:1 (Word) : Az objektum nem l\xe9tezik\r\n" + Hint(IDS_HINT_ITEM_NO_DB));
 }
 
 TEST_F(TableTransferTest, ALostLinkFailsTheRestInOneLine) {
@@ -122,7 +125,8 @@ TEST_F(TableTransferTest, APartialWriteSaysWhatWentIn) {
   EXPECT_EQ(Cmd_Transfer(app_, Transfer::Write), S7_ERR_PDU);
   EXPECT_EQ(TakeLog(), "PLC - S7_MultiWrite : PDU hiba. Kieg\xe9sz\xedt\xf5 hibak\xf3" "d : 33028(0x8104).\r\n\t4" +
                            kVariables + "10" + kRequests + "\t3 v\xe1ltoz\xf3 be\xedrva, 1 nem\r\n" +
-                           "\tDB2.DBB7:2000 (Byte) : PDU hiba, r\xe9szben be\xedrva (9 / 10 r\xe9sz)\r\n");
+                           "\tDB2.DBB7:2000 (Byte) : PDU hiba, r\xe9szben be\xedrva (9 / 10 r\xe9sz)\r\n" +
+                           Hint(IDS_HINT_PUT_GET));
 }
 
 }  // namespace

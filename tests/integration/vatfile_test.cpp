@@ -10,6 +10,7 @@
 #include "app/vatload.h"
 #include "res/strings.h"
 #include "tests/integration/shell_fixture.h"
+#include "tests/support/vat_fixtures.h"
 
 namespace {
 
@@ -371,3 +372,95 @@ TEST_F(VatTest, LongRefusedLineIsLoggedWhole) {
 }
 
 }  // namespace
+
+// Files as the program writes them, old and new: read and written again,
+// each gives its own bytes back, and the new keys say what they should.
+TEST(VatFixtures, ReadAndWrittenAgainByteForByte) {
+  struct Expect {
+    const char* name;
+    S7Family family;
+    int connType;
+    std::uint16_t local, remote;
+  } expects[] = {
+      {"press.vat", S7Family::S7_300, 0, 0, 0},
+      {"mpi.vat", S7Family::S7_300, 0, 0, 0},
+      {"s71500-op.vat", S7Family::S7_1500, 2, 0, 0},
+      {"logo.vat", S7Family::Logo, 0, 0x0300, 0x0200},
+      {"s7200smart.vat", S7Family::S7_200Smart, 3, 0, 0},
+  };
+  ASSERT_EQ(kVatFixtureCount, static_cast<int>(std::size(expects)));
+  for (int i = 0; i < kVatFixtureCount; ++i) {
+    const VatFixture& f = kVatFixtures[i];
+    const std::string text(f.bytes, f.length);
+    PlcSettings plc{};
+    VariableTable table{};
+    ASSERT_EQ(Vat_Read(text.c_str(), &plc, &table, f.name), 1) << f.name;
+    std::ptrdiff_t length = 0;
+    char* again = Vat_BuildText(&plc, &table, &length);
+    EXPECT_EQ(std::string(again, static_cast<std::size_t>(length)), text) << f.name;
+    Rt_Free(again);
+    VarTable_Clear(&table);
+    for (const Expect& e : expects) {
+      if (std::strcmp(e.name, f.name) != 0) continue;
+      EXPECT_EQ(plc.family, static_cast<int>(e.family)) << f.name;
+      EXPECT_EQ(plc.connType, e.connType) << f.name;
+      EXPECT_EQ(plc.localTsap, e.local) << f.name;
+      EXPECT_EQ(plc.remoteTsap, e.remote) << f.name;
+    }
+  }
+}
+
+// A bad family, connection type or TSAP is one line each, and the file
+// still loads with that setting's default.
+TEST_F(VatTest, BadConnectionKeysTakeTheirDefault) {
+  const std::string vars = "VarCount = 1\r\n[Var0]\r\nVar = MW0:1 (Word)\r\n";
+  struct Case {
+    const char* what;
+    std::string keys;
+    std::string log;
+    S7Tsaps tsaps;  // what the connection then asks for
+  } cases[] = {
+      {"unknown family", "Family = S7-999\r\n", "Invalid line in press.vat at section PLC\r\nFamily = S7-999\r\n",
+       {0x0100, 0x0102}},
+      {"unknown type", "Family = S7-1200\r\nConnType = HMI\r\nSlot = 1\r\n",
+       "Invalid line in press.vat at section PLC\r\nConnType = HMI\r\n", {0x0100, 0x0101}},
+      {"TSAP too long", "Family = LOGO\r\nTSAP = 01000:0200\r\n",
+       "Invalid line in press.vat at section PLC\r\nTSAP = 01000:0200\r\n", {0x0100, 0x0200}},
+      {"TSAP not hex", "Family = custom\r\nTSAP = 01g0:0200\r\n",
+       "Invalid line in press.vat at section PLC\r\nTSAP = 01g0:0200\r\n", {0x0100, 0x0102}},
+      {"one TSAP only", "Family = S7-200\r\nTSAP = 1000\r\n",
+       "Invalid line in press.vat at section PLC\r\nTSAP = 1000\r\n", {0x1000, 0x1001}},
+      {"all three", "Family = x\r\nConnType = y\r\nTSAP = z\r\n",
+       "Invalid line in press.vat at section PLC\r\nFamily = x\r\nInvalid line in press.vat at section PLC\r\n"
+       "ConnType = y\r\n", {0x0100, 0x0102}},
+  };
+  for (const Case& c : cases) {
+    const std::string text = PlcText() + c.keys + vars;
+    PlcSettings plc{};
+    VariableTable table{};
+    EXPECT_EQ(Vat_Read(text.c_str(), &plc, &table, "press.vat"), 1) << c.what;
+    EXPECT_EQ(TakeLog(), c.log) << c.what;
+    EXPECT_EQ(table.count, 1) << c.what << ": the variables are kept";
+    const S7Tsaps tsaps = Plc_Tsaps(&plc);
+    EXPECT_EQ(tsaps.local, c.tsaps.local) << c.what;
+    EXPECT_EQ(tsaps.remote, c.tsaps.remote) << c.what;
+    VarTable_Clear(&table);
+  }
+}
+
+// A file of a LOGO! connects to one: the family reaches the wire.
+TEST_F(VatTest, LogoFileConnectsToALogo) {
+  plcsim::Config config = plcsim::FamilyConfig(plcsim::Family::Logo);
+  config.localTsap = 0x0300;
+  StartSim(config);
+  iface_ = S7_Interface_Done(iface_);
+  const std::string log = Load(PlcText("LOGO") + "Family = LOGO\r\nTSAP = 0300:0200\r\nVarCount = 1\r\n"
+                                                 "[Var0]\r\nVar = DB1.DBB0:4 (Byte)\r\n");
+  EXPECT_EQ(result_, 1);
+  EXPECT_EQ(log, "S7_Interface_Init : OK.\r\nLOGO - S7_Connection_Init : OK.\r\n\tPDU m\xE9ret : 240\r\n");
+  EXPECT_EQ(S7_IsConnected(app_->conn), 1);
+  const plcsim::Bytes cr = sim_.LastConnectRequest();
+  ASSERT_EQ(cr.size(), 22u);
+  EXPECT_EQ(plcsim::Bytes(cr.begin() + 16, cr.begin() + 18), (plcsim::Bytes{0x03, 0x00}));
+  EXPECT_EQ(plcsim::Bytes(cr.begin() + 20, cr.end()), (plcsim::Bytes{0x02, 0x00}));
+}

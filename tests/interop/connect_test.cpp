@@ -72,3 +72,21 @@ TEST_F(Snap7Test, TwoConnectionsThenInterfaceDone) {
 }
 
 }  // namespace
+
+// Every family's connection request, PG, OP and S7-basic, and a LOGO!'s or
+// an S7-200's TSAPs: a server nobody here wrote takes each of them, so what
+// only the request's TSAP words change is still a request it understands.
+TEST_F(Snap7Test, EveryFamilysConnectionRequest) {
+  for (int f = 0; f < kS7FamilyCount; ++f) {
+    const S7FamilyProfile* p = S7_GetFamilyProfile(static_cast<S7Family>(f));
+    for (S7ConnectionType type : {S7ConnectionType::PG, S7ConnectionType::OP, S7ConnectionType::Basic}) {
+      const S7Tsaps tsaps = p->addressing == S7Addressing::RackSlot ? S7_RackSlotTsaps(type, p->rack, p->slot) : p->tsaps;
+      S7Connection* conn = S7_Connection_InitTsaps(iface_, "family", 2000, peer_.Address(), tsaps, 240);
+      std::int32_t ext = 0;
+      EXPECT_EQ(S7_GetLastError(&ext), S7_OK) << "family " << f << " type " << static_cast<int>(type) << " ext " << ext;
+      int state = 0;
+      EXPECT_EQ(S7_GetCpuState(conn, &state), S7_OK) << "family " << f;
+      S7_Connection_Done(conn);
+    }
+  }
+}

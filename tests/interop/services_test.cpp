@@ -238,6 +238,7 @@ TEST_F(Snap7ServicesTest, StateStartAndStop) {
   EXPECT_TRUE(CpuBecomes("8"));
   ASSERT_EQ(S7_CpuStop(conn_), S7_OK);
   ASSERT_EQ(S7_CpuStart(conn_, 1), S7_OK);
+  EXPECT_TRUE(CpuBecomes("8"));
   ASSERT_EQ(S7_GetCpuState(conn_, &state), S7_OK);
   EXPECT_EQ(state, S7_CPU_RUN);
   const std::string events = Events("4000000");

@@ -84,9 +84,9 @@ TEST(MenuResource, PopupsSitWhereTheWindowCodeLooksForThem) {
   EXPECT_EQ(ItemIds(file), (std::vector<int>{IDM_FILE_OPEN, IDM_FILE_SAVE, 0, IDM_FILE_EXIT}));
   EXPECT_EQ(ItemIds(operation),
             (std::vector<int>{-1, -1, 0, IDM_PARTNERS, IDM_BUS_PARAMETERS, 0, IDM_CPU_STATE, IDM_CPU_START,
-                              IDM_CPU_STOP, 0, IDM_GET_CLOCK, IDM_SET_CLOCK, 0, IDM_LOGIN, IDM_LOGOUT, 0,
-                              IDM_READ, IDM_WRITE}));
-  EXPECT_EQ(ItemIds(other), (std::vector<int>{-1, IDM_ABOUT}));
+                              IDM_CPU_STOP, IDM_CPU_INFO, IDM_DIAG_BUFFER, 0, IDM_GET_CLOCK, IDM_SET_CLOCK, 0,
+                              IDM_LOGIN, IDM_LOGOUT, 0, IDM_READ, IDM_WRITE}));
+  EXPECT_EQ(ItemIds(other), (std::vector<int>{-1, IDM_TRACE, 0, IDM_ABOUT}));
 
   EXPECT_EQ(ItemText(operation, 0, true), L"&Illesztő");
   EXPECT_EQ(ItemIds(GetSubMenu(operation, 0)), (std::vector<int>{IDM_INTERFACE_OPEN, IDM_INTERFACE_CLOSE}));
@@ -120,7 +120,8 @@ TEST(MenuResource, EveryCommandHasItsMasterTextAndStartingState) {
       {IDM_GET_CLOCK, G, !C},       {IDM_SET_CLOCK, G, !C},         {IDM_LOGIN, G, !C},
       {IDM_LOGOUT, G, !C},          {IDM_READ, G, !C},              {IDM_WRITE, G, !C},
       {IDM_FONT_SMALL, !G, !C},     {IDM_FONT_NORMAL, !G, C},       {IDM_FONT_LARGE, !G, !C},
-      {IDM_ABOUT, !G, !C},
+      {IDM_ABOUT, !G, !C},          {IDM_CPU_INFO, G, !C},          {IDM_DIAG_BUFFER, G, !C},
+      {IDM_TRACE, !G, !C},
   };
   static_assert(std::size(kItems) == IDM_LAST - IDM_FIRST + 1);
   for (const auto& item : kItems) {
@@ -139,6 +140,10 @@ TEST(MenuResource, EveryCommandHasItsMasterTextAndStartingState) {
   EXPECT_EQ(ItemText(menu.get(), IDM_SET_CLOCK, false), L"Óra beállítás");
   EXPECT_EQ(ItemText(menu.get(), IDM_WRITE, false), L"Írás\tCtrl+W");
   EXPECT_EQ(ItemText(menu.get(), IDM_ABOUT, false), L"&Névjegy\t?");
+  EXPECT_EQ(ItemText(menu.get(), IDM_DIAG_BUFFER, false), L"Diagnosztikai puffer");
+  // The trace, beyond the classic commands: on at any time, off at start.
+  EXPECT_EQ(ItemText(menu.get(), IDM_TRACE, false), L"&Nyomkövetés...");
+  EXPECT_EQ(GetMenuState(menu.get(), IDM_TRACE, MF_BYCOMMAND) & (MF_GRAYED | MF_CHECKED), 0u);
 }
 
 TEST(AcceleratorResource, HoldsTheSixKeysOfTheMainWindow) {
@@ -389,7 +394,7 @@ TEST(DialogResource, ParameterDialogs) {
     const wchar_t* title;
   } kFrames[] = {
       {IDD_INTERFACE, 135, 65, L"Illesztő kiválasztása"},
-      {IDD_CONNECTION, 180, 100, L"PLC kapcsolat"},
+      {IDD_CONNECTION, 196, 126, L"PLC kapcsolat"},
       {IDD_CPU_START, 175, 50, L"Start CPU"},
       {IDD_CLOCK, 140, 80, L"Óra beállítása"},
       {IDD_LOGIN, 130, 50, L"Login"},
@@ -432,6 +437,19 @@ TEST(DialogResource, ParameterDialogs) {
   EXPECT_EQ(_wcsicmp(Item(connection, IDC_CONN_IP)->cls.c_str(), L"SysIPAddress32"), 0);
   EXPECT_EQ(Item(connection, IDC_CONN_STATION_LABEL)->text, L"&MPI/PB :");
   EXPECT_EQ(Item(connection, IDC_CONN_TIMEOUT_LABEL)->text, L"&Időhiba :");
+  // The family and type lists and the TSAP fields, each after its label.
+  for (int id : {IDC_CONN_FAMILY, IDC_CONN_TYPE, IDC_CONN_LOCAL_TSAP, IDC_CONN_REMOTE_TSAP}) {
+    SCOPED_TRACE(id);
+    const TemplateItem* control = Item(connection, static_cast<DWORD>(id));
+    const TemplateItem* label = Item(connection, static_cast<DWORD>(id + 1));
+    ASSERT_TRUE(control && label);
+    EXPECT_LT(label->x, control->x);
+    const bool list = id == IDC_CONN_FAMILY || id == IDC_CONN_TYPE;
+    if (list) EXPECT_EQ(control->style & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
+    else EXPECT_TRUE(control->style & ES_UPPERCASE) << "hex digits as the PLC's documents write them";
+  }
+  EXPECT_EQ(Item(connection, IDC_CONN_FAMILY_LABEL)->text, L"&Család :");
+  EXPECT_EQ(Item(connection, IDC_CONN_LOCAL_TSAP_LABEL)->text, L"&Helyi TSAP :");
 
   const DialogTemplate clock = ReadDialog(IDD_CLOCK);
   for (int id : {IDC_CLOCK_PLC_DATE, IDC_CLOCK_PLC_TIME, IDC_CLOCK_PC_DATE, IDC_CLOCK_PC_TIME}) {
@@ -458,7 +476,7 @@ TEST(DialogResource, ParameterDialogs) {
 // to right, the separator, the close button and the status bar.
 TEST(DialogResource, ReadWindow) {
   const DialogTemplate d = ReadDialog(IDD_READ_WINDOW);
-  ExpectFrame(d, 180, 205, L"Változók olvasása");
+  ExpectFrame(d, 180, 219, L"Változók olvasása");
   EXPECT_TRUE(d.style & WS_THICKFRAME) << "a sizing border";
   const TemplateItem* list = Item(d, IDC_READ_LIST);
   const TemplateItem* refresh = Item(d, IDC_READ_REFRESH);
@@ -488,7 +506,13 @@ TEST(DialogResource, ReadWindow) {
   EXPECT_LE(interval->x + interval->cx, hide->x);
   EXPECT_EQ(hide->x + hide->cx, list->x + list->cx) << "and ends at its right edge";
   for (const TemplateItem* row : {refresh, interval, hide}) EXPECT_GE(row->y, list->y + list->cy);
-  EXPECT_GE(line->y, refresh->y + refresh->cy);
+  const TemplateItem* reconnect = Item(d, IDC_READ_RECONNECT);
+  ASSERT_NE(reconnect, nullptr);
+  EXPECT_EQ(reconnect->style & BS_TYPEMASK, static_cast<DWORD>(BS_AUTOCHECKBOX));
+  EXPECT_EQ(reconnect->text, L"Ú&jrakapcsolódás");
+  EXPECT_EQ(reconnect->x, list->x) << "below the bottom row, at the margin";
+  EXPECT_GE(reconnect->y, refresh->y + refresh->cy);
+  EXPECT_GE(line->y, reconnect->y + reconnect->cy);
   EXPECT_GE(close->y, line->y + line->cy);
   EXPECT_EQ(close->x * 2 + close->cx, d.cx) << "the close button centred";
   EXPECT_LE(close->y + close->cy, d.cy);

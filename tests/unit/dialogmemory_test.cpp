@@ -71,6 +71,33 @@ TEST(DialogMemory, TheUnusedKindKeepsItsLastAddress) {
   EXPECT_EQ(e.station, 9u);
 }
 
+// The family travels with the entry both ways; choosing another family
+// brings its defaults, and a family named by TSAPs keeps rack and slot.
+TEST(DialogMemory, TheEntryCarriesTheFamily) {
+  DialogMemory memory;
+  DialogMemory_Reset(&memory);
+  PlcSettings plc{};
+  plc.slot = 2;
+  plc.timeoutMs = 1000;
+  ConnectionEntry e = Connection_Begin(&memory, plc, true);
+  EXPECT_EQ(e.family, 0);
+  Connection_SetFamily(&e, static_cast<int>(S7Family::S7_200Smart));
+  EXPECT_EQ(e.slot, 1);
+  EXPECT_EQ(e.connType, static_cast<int>(S7ConnectionType::Basic));
+  Connection_SetFamily(&e, static_cast<int>(S7Family::Logo));
+  EXPECT_EQ(e.slot, 1) << "kept";
+  EXPECT_EQ(e.localTsap, 0x0100);
+  EXPECT_EQ(e.remoteTsap, 0x0200);
+  e.localTsap = 0x0300;
+  Connection_Take(&memory, e, &plc);
+  EXPECT_EQ(plc.family, static_cast<int>(S7Family::Logo));
+  EXPECT_EQ(Plc_Tsaps(&plc).local, 0x0300);
+  EXPECT_EQ(Plc_Tsaps(&plc).remote, 0x0200);
+  e = Connection_Begin(&memory, plc, true);
+  EXPECT_EQ(e.localTsap, 0x0300) << "the next opening shows what was taken";
+  EXPECT_EQ(e.connType, static_cast<int>(S7ConnectionType::PG));
+}
+
 TEST(DialogMemory, StartsAsTheProgramDoes) {
   DialogMemory memory;
   std::memset(&memory, 0x5A, sizeof memory);
@@ -83,6 +110,7 @@ TEST(DialogMemory, StartsAsTheProgramDoes) {
   EXPECT_EQ(memory.station, kDefaultStationAddress);
   EXPECT_EQ(memory.definition.type, S7_TYPE_WORD);
   EXPECT_EQ(memory.readIntervalMs, 1000u);
+  EXPECT_FALSE(memory.readReconnect) << "a failed read stops the reading, as it always has";
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ TEST(Ipv4, FieldOrderAndNetworkOrderAreOneAnothersMirror) {
   EXPECT_EQ(Ipv4_ToHostOrder(network), host);
 }
 
-TEST(ConnectionOk, NeedsValidFieldsAndForTcpAWholeNonZeroAddress) {
+TEST(ConnectionOk, NeedsValidFieldsAndForTcpAWholeNonZeroAddressAndTsaps) {
   const std::uint32_t ip = Plc_DefaultIpAddress();
   struct Case {
     ConnectionFields fields;
@@ -138,6 +138,10 @@ TEST(ConnectionOk, NeedsValidFieldsAndForTcpAWholeNonZeroAddress) {
       {{false, false, true, 0, ip}, false},
       {{false, false, false, 0, 0}, true},   // the address does not matter off TCP
       {{true, false, false, 4, ip}, false},
+      {{false, false, true, 4, ip, true, true}, false},   // a family named by TSAPs, one of them bad
+      {{false, false, true, 4, ip, true, false}, true},
+      {{false, false, true, 4, ip, false, true}, true},   // the TSAP fields count for no other family
+      {{false, false, false, 0, 0, true, true}, true},    // nor off TCP
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Connection_CanConfirm(c.fields), c.ok)

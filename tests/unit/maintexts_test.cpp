@@ -9,6 +9,24 @@
 
 namespace {
 
+// A PLC named by its TSAPs shows them in place of rack and slot; over an
+// access point it has neither.
+TEST(MainTexts, StatusOfAPlcNamedByTsaps) {
+  AppState app{};
+  AppState_Reset(&app);
+  int dummy = 0;
+  app.iface = reinterpret_cast<S7Interface*>(&dummy);
+  app.conn = reinterpret_cast<S7Connection*>(&dummy);
+  Plc_SetFamily(&app.plc, static_cast<int>(S7Family::Logo));
+  std::strcpy(app.plc.name, "LOGO");
+  char text[128];
+  Status_PlcText(&app, text, sizeof text);
+  EXPECT_STREQ(text, " TCP : 192.168.1.1, TSAP : 0100:0200 (LOGO)");
+  Plc_SetFamily(&app.plc, static_cast<int>(S7Family::S7_1200));
+  Status_PlcText(&app, text, sizeof text);
+  EXPECT_STREQ(text, " TCP : 192.168.1.1, Rack : 0, Slot : 1 (LOGO)");
+}
+
 TEST(MainTexts, StatusShowsWhatTheRecordHolds) {
   AppState app{};
   AppState_Reset(&app);

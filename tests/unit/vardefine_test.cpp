@@ -237,4 +237,45 @@ TEST(VarDefine, ConfirmChangesTheRecord) {
   EXPECT_EQ(scratch.values, nullptr) << "no variable with an empty element storage";
 }
 
+// A String's or WString's maximum: its own field, enabled for texts only,
+// ranged by the type, held to 65,535 bytes with the count, and what OK
+// defines; an existing text opens with its own.
+TEST(VarDefine, TheMaximumOfATextAndWhatOkDefines) {
+  VarDefineState s = Fresh();
+  EXPECT_FALSE(s.field[kDefineTextMax].enabled);
+  VarDefine_SelectType(&s, S7_TYPE_STRING);
+  VarDefine_ApplyTypeAndArea(&s, {S7_OK, 1000});
+  EXPECT_TRUE(s.field[kDefineTextMax].enabled);
+  EXPECT_EQ(s.field[kDefineTextMax].value, 254);
+  EXPECT_EQ(s.field[kDefineTextMax].max, 254);
+  EXPECT_FALSE(VarDefine_Typed(&s, kDefineTextMax, "255"));
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineTextMax, "20"));
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineCount, "2"));
+  EXPECT_EQ(VarDefine_Refusal(&s), 0);
+  TestVar v("MW0:1 (Word)");
+  ASSERT_EQ(VarDefine_Confirm(&s, v.get(), VarRecord::Existing), VAR_DEFINITION_CHANGED);
+  EXPECT_EQ(v.Address(0, 0, 1, 1), "MB0:2 (String[20])");
+  EXPECT_EQ(v.Text(1), "''") << "a fresh text is empty";
+
+  // WString[16382] is 32,768 bytes: twice is too much.
+  VarDefine_SelectType(&s, S7_TYPE_WSTRING);
+  VarDefine_ApplyTypeAndArea(&s, {S7_OK, 1000});
+  EXPECT_EQ(s.field[kDefineTextMax].max, 16382);
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineTextMax, "16382"));
+  EXPECT_EQ(VarDefine_Refusal(&s), IDS_DLG_DEFINE_TEXT_BYTES);
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineCount, "1"));
+  EXPECT_EQ(VarDefine_Refusal(&s), 0);
+
+  // Back to a String: the maximum is held to its range.
+  VarDefine_SelectType(&s, S7_TYPE_STRING);
+  VarDefine_ApplyTypeAndArea(&s, {S7_OK, 1000});
+  EXPECT_EQ(s.field[kDefineTextMax].value, 254);
+
+  VarDefineState other = Fresh();
+  VarDefine_Open(&other, v.get());
+  VarDefine_ApplyTypeAndArea(&other, {S7_OK, 1000});
+  EXPECT_EQ(other.field[kDefineTextMax].value, 20);
+  EXPECT_TRUE(other.field[kDefineTextMax].enabled);
+}
+
 }  // namespace

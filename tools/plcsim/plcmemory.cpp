@@ -68,6 +68,8 @@ std::uint8_t PlcModel::ResolveItem(const std::uint8_t* item, bool writing, Area*
   if (!timerLike && (*transport == kTransportTimer || *transport == kTransportCounter)) return kUnsupported;
   *area = FindArea(code, db);
   if (!*area) return kNoObject;
+  if ((*area)->access == DbAccess::Optimized) return kOutOfRange;
+  if ((*area)->access == DbAccess::Protected) return kAccessDenied;
   if (count == 0) return kOutOfRange;
   if (*transport == kTransportBit) {
     if (count != 1) return kOutOfRange;

@@ -41,11 +41,13 @@ PlcModel::PlcModel(const ModelConfig& config) : config_(config), running_(config
   areas_.push_back({kAreaTimers, 0, Bytes(2 * static_cast<std::size_t>(config.timers))});
   areas_.push_back({kAreaCounters, 0, Bytes(2 * static_cast<std::size_t>(config.counters))});
   for (const DataBlockSpec& db : config.dataBlocks)
-    areas_.push_back({kAreaDataBlock, db.number, Bytes(static_cast<std::size_t>(db.size))});
+    areas_.push_back({kAreaDataBlock, db.number, Bytes(static_cast<std::size_t>(db.size)), db.access});
   clockAnchor_ = std::chrono::steady_clock::now();
   clockBaseMs_ = std::chrono::duration_cast<std::chrono::milliseconds>(
                      std::chrono::system_clock::now().time_since_epoch())
                      .count();
+  diagnostics_ = DefaultDiagnostics();
+  modeTime_ = diagnostics_.front().time;
 }
 
 PlcModel::Area* PlcModel::FindArea(std::uint8_t code, int db) {
@@ -67,11 +69,16 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
     FinishLengths(reply, 12, 0);
     return true;
   }
+  const bool job = type == 1 && (request[10] == kFunctionRead || request[10] == kFunctionWrite);
+  if (job && !config_.putGet) {
+    *reply = AckHeader(request, 2, 0x81, 0x04);  // no parameter, no data
+    FinishLengths(reply, 12, 0);
+    return true;
+  }
   if (type == 1) {
     // A job larger than the PDU granted, or one whose answer would be, is
     // refused as a CPU does: the client broke the size it agreed to.
-    const bool sized = request[10] == kFunctionRead || request[10] == kFunctionWrite;
-    if (sized && session->pduSize > 0 && static_cast<int>(request.size()) > session->pduSize) {
+    if (job && session->pduSize > 0 && static_cast<int>(request.size()) > session->pduSize) {
       *reply = AckHeader(request, 2, 0x85, 0x00);
       FinishLengths(reply, 12, 0);
       return true;
@@ -91,8 +98,7 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
       default: break;
     }
   } else if (type == 7) {
-    Userdata(request, paramLength, session, reply);
-    return true;
+    return Userdata(request, paramLength, session, reply);
   }
   // Anything this CPU does not offer: an acknowledgement carrying the error
   // a CPU gives for a service it does not know.
@@ -126,8 +132,12 @@ void PlcModel::Control(const Bytes& request, Bytes* reply) {
     }
     lastRestart_ = cold ? 1 : 0;
     running_ = true;
+    Record(cold ? 0x1385 : 0x1381);
+    Record(0x4301);
+    Record(0x4302);
   } else {
     running_ = false;
+    Record(0x4304);
   }
   *reply = AckHeader(request, 3, 0, 0);
   reply->push_back(function);

@@ -24,9 +24,19 @@ enum : std::uint8_t {
   kAreaCounters = 0x1C,
 };
 
+// How an S7-1200/1500 lets a client at a data block: a global DB with
+// optimized block access off reads as any S7-300 DB; with it on, or behind
+// the CPU's protection, items are refused with the code such a CPU gives.
+enum class DbAccess { Standard, Optimized, Protected };
+// A date and time of the CPU clock; weekday 0 = Sunday.
+struct SimDateTime {
+  int year, month, day, hour, minute, second, millisecond, weekday;
+};
+
 struct DataBlockSpec {
   int number;
   int size;  // bytes
+  DbAccess access = DbAccess::Standard;
 };
 
 struct ModelConfig {
@@ -39,17 +49,38 @@ struct ModelConfig {
   std::vector<DataBlockSpec> dataBlocks = {{1, 512}, {2, 64}, {10, 1024}};
   std::string password;  // not empty: writes are refused until a login with it
   bool running = true;
+  // S7-1200/1500 "permit access with PUT/GET": off, every read and write job
+  // is answered with the header error 0x8104.
+  bool putGet = true;
 };
 
-// A date and time of the CPU clock; weekday 0 = Sunday.
-struct SimDateTime {
-  int year, month, day, hour, minute, second, millisecond, weekday;
+// One entry of the diagnostic buffer as a CPU records it.
+struct DiagEvent {
+  std::uint16_t id;
+  std::uint8_t priorityClass;
+  std::uint8_t obNumber;
+  std::uint16_t datId;
+  std::uint16_t info1;
+  std::uint32_t info2;
+  SimDateTime time;
+};
+
+// How the CPU answers system status list reads.
+enum class SzlBehaviour {
+  Answer,             // as a CPU: every list it keeps, long ones in fragments
+  CountUnknown,       // as Answer, but a fragmented list claims 0xFFFF records
+  Silent,             // no answer at all to a list read but the state's (a LOGO!)
 };
 
 // What a CPU keeps per connection.
 struct SessionState {
   bool loggedIn = false;
-  int pduSize = 0;  // granted by the setup communication; 0 before it
+  int pduSize = 0;            // granted by the setup communication; 0: the CPU's most
+  // The rest of a list whose first fragment went out, and the sequence
+  // number and data unit reference its follow-ups must repeat.
+  std::vector<std::uint8_t> szlPending;
+  std::uint8_t szlSequence = 0;
+  std::uint8_t szlUnit = 0;
 };
 
 class PlcModel {
@@ -76,11 +107,21 @@ class PlcModel {
   void SetClock(const SimDateTime& clock);
   void SetPassword(const std::string& password);
 
+  // The diagnostic buffer, newest first. It starts with a history of its
+  // own; stops and starts add their entries at the front.
+  std::vector<DiagEvent> Diagnostics();
+  void SetDiagnostics(const std::vector<DiagEvent>& newestFirst);
+  // System status lists: how they are answered, and lists refused as a CPU
+  // refuses one it does not keep (0xD401).
+  void SetSzlBehaviour(SzlBehaviour behaviour);
+  void RefuseSzl(std::uint16_t id);
+
  private:
   struct Area {
     std::uint8_t code;
     int number;  // data block number, else 0
     Bytes bytes;
+    DbAccess access = DbAccess::Standard;
   };
 
   Area* FindArea(std::uint8_t code, int db);
@@ -88,7 +129,21 @@ class PlcModel {
   void ReadVariables(const Bytes& request, int paramLength, Bytes* reply);
   void WriteVariables(const Bytes& request, int paramLength, int dataLength, SessionState* session, Bytes* reply);
   void Control(const Bytes& request, Bytes* reply);
-  void Userdata(const Bytes& request, int paramLength, SessionState* session, Bytes* reply);
+  bool Userdata(const Bytes& request, int paramLength, SessionState* session, Bytes* reply);
+  // A list read or its follow-up: false when the CPU stays silent; else the
+  // reply's parameter fields and data part.
+  struct SzlAnswer {
+    std::uint16_t error = 0;
+    std::uint8_t sequence = 0, unit = 0, more = 0;
+    Bytes data;
+  };
+  bool ReadSzl(const std::uint8_t* params, int paramLength, const std::uint8_t* data, int dataLength,
+               SessionState* session, SzlAnswer* answer);
+  // The records of list id/index: 0, or the error a CPU answers when it
+  // does not keep the list or the index.
+  std::uint16_t SzlRecords(std::uint16_t id, std::uint16_t index, const SessionState& session, int* recordLength,
+                  Bytes* records);
+  void Record(std::uint16_t id);  // a mode transition, into the diagnostic buffer
   // Resolves a request item to the bytes it names; 0xFF or the item's return code.
   std::uint8_t ResolveItem(const std::uint8_t* item, bool writing, Area** area, int* offset, int* length,
                            std::uint8_t* transport);
@@ -101,8 +156,18 @@ class PlcModel {
   std::int64_t clockBaseMs_;  // CPU time at clockAnchor_, ms since 1970-01-01
   std::chrono::steady_clock::time_point clockAnchor_;
   SessionState defaultSession_;
+  std::vector<DiagEvent> diagnostics_;
+  SzlBehaviour szlBehaviour_ = SzlBehaviour::Answer;
+  std::vector<std::uint16_t> refusedSzl_;
+  std::uint8_t lastSzlSequence_ = 0;
+  std::uint16_t modeEvent_ = 0x4302;  // the last mode transition, for list 0x0424
+  SimDateTime modeTime_{};
   std::mutex mutex_;
 };
+
+// The history a new CPU's diagnostic buffer starts with, newest first: mode
+// transitions, STOP causes, power, I/O and module events, user events.
+std::vector<DiagEvent> DefaultDiagnostics();
 
 // Reply header helpers: an acknowledgement (message type 2 or 3) with the
 // request's PDU reference, parameter and data lengths filled in later.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <functional>
 
 namespace plcsim {
 
@@ -74,6 +75,8 @@ bool Simulator::Start(const Config& config, int* wsaError) {
   model_ = std::make_unique<PlcModel>(config.model);
   int wsa = 0;
   Plat_SockStartup(&wsa);
+  away_ = false;
+  portClosed_ = false;
   if (config_.address != 0) {
     listener_ = Plat_SockListen(config_.address, config_.port, &wsa);
   } else {
@@ -98,10 +101,10 @@ bool Simulator::Start(const Config& config, int* wsaError) {
 }
 
 void Simulator::Stop() {
-  if (listener_ == kNoSocket) return;
+  if (!acceptor_.joinable()) return;
   stop_ = true;
-  if (acceptor_.joinable()) acceptor_.join();
-  Plat_SockClose(listener_);
+  acceptor_.join();
+  if (listener_ != kNoSocket) Plat_SockClose(listener_);
   listener_ = kNoSocket;
   std::vector<std::thread> workers;
   {
@@ -153,8 +156,51 @@ Bytes Simulator::LastReplyPdu() const {
   return last_reply_;
 }
 
+void Simulator::GoAway(int ms, Outage how) {
+  {
+    std::lock_guard lock(mutex_);
+    awayUntil_ = Plat_TickCount() + static_cast<std::uint32_t>(ms);
+    outage_ = static_cast<int>(how);
+    away_ = ms > 0;
+  }
+  const int current = ++generation_;
+  // Back only when it has taken effect: the earlier sessions have ended and,
+  // for a refusing outage, the port is closed, so what a test does next
+  // meets it.
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stop_.load() || live_.empty() || live_.begin()->first >= current; });
+  lock.unlock();
+  // Likewise the port: closed for a refusing outage, open again on return.
+  while (!stop_ && portClosed_.load() != RefusingNow()) Plat_Sleep(5);
+}
+
+bool Simulator::Away() const {
+  if (!away_.load()) return false;
+  return static_cast<std::int32_t>(awayUntil_.load() - Plat_TickCount()) > 0;
+}
+
+bool Simulator::Listen() {
+  int wsa = 0;
+  listener_ = Plat_SockListen(config_.address, config_.port, &wsa);
+  return listener_ != kNoSocket;
+}
+
 void Simulator::AcceptLoop() {
   while (!stop_) {
+    const bool closedByOutage = Away() && outage_.load() == static_cast<int>(Outage::Refuse);
+    if (closedByOutage || listener_ == kNoSocket) {
+      if (closedByOutage && listener_ != kNoSocket) {
+        Plat_SockClose(listener_);
+        listener_ = kNoSocket;
+      }
+      portClosed_ = listener_ == kNoSocket;
+      // Coming back: the address may still be held for a moment by the
+      // connections just closed, so binding is tried again until it works.
+      if (!closedByOutage && !Listen()) Plat_Sleep(20);
+      else if (closedByOutage) Plat_Sleep(10);
+      portClosed_ = listener_ == kNoSocket;
+      continue;
+    }
     if (Plat_SockWaitReadable(listener_, kPollMs) != 1) continue;
     PlatSocket s = Plat_SockAccept(listener_);
     if (s == kNoSocket) continue;
@@ -165,11 +211,14 @@ void Simulator::AcceptLoop() {
 
 namespace {
 
+// Asked between waits: true when the session has to end on this side.
+using Quit = std::function<bool()>;
+
 // Reads exactly `length` bytes, giving up when the peer closes or the
-// simulator stops.
-bool ReadExact(PlatSocket s, std::uint8_t* out, std::size_t length, const std::atomic<bool>& stop) {
+// session has to end.
+bool ReadExact(PlatSocket s, std::uint8_t* out, std::size_t length, const Quit& quit) {
   while (length > 0) {
-    if (stop) return false;
+    if (quit()) return false;
     int ready = Plat_SockWaitReadable(s, kPollMs);
     if (ready < 0) return false;
     if (ready == 0) continue;
@@ -181,7 +230,7 @@ bool ReadExact(PlatSocket s, std::uint8_t* out, std::size_t length, const std::a
   return true;
 }
 
-bool ReadFrame(PlatSocket s, Bytes* frame, const std::atomic<bool>& stop) {
+bool ReadFrame(PlatSocket s, Bytes* frame, const Quit& stop) {
   frame->assign(4, 0);
   if (!ReadExact(s, frame->data(), 4, stop)) return false;
   int length = ((*frame)[2] << 8) | (*frame)[3];
@@ -192,39 +241,76 @@ bool ReadFrame(PlatSocket s, Bytes* frame, const std::atomic<bool>& stop) {
 
 }  // namespace
 
+bool Simulator::TakePgSlot() {
+  std::unique_lock lock(mutex_);
+  // A client that has just sent its DR and connects again may be quicker
+  // than the session that reads the DR: a moment's grace keeps that from
+  // looking like a second client.
+  const bool free = changed_.wait_for(lock, std::chrono::milliseconds(250), [this] {
+    return config_.pgConnections <= 0 || pgOpen_ < config_.pgConnections;
+  });
+  if (free) ++pgOpen_;
+  return free;
+}
+
+void Simulator::ReleasePgSlot() {
+  std::lock_guard lock(mutex_);
+  --pgOpen_;
+  changed_.notify_all();
+}
+
+bool Simulator::AnswerConnect(PlatSocket s, const Bytes& frame, bool* pg) {
+  ++connects_;
+  {
+    std::lock_guard lock(mutex_);
+    last_cr_ = frame;
+  }
+  Fault fault{};
+  bool faulty = TakeFault(&connect_faults_, &fault);
+  if (faulty && fault.kind == FaultKind::NoAnswer) return true;
+  if (Away()) return true;  // a silent outage: the request is left unanswered
+  if (faulty && fault.kind == FaultKind::Delay) Plat_Sleep(static_cast<std::uint32_t>(fault.pauseMs));
+  const int type = AcceptedConnectionType(config_, frame);
+  bool accept = type >= 0 && !(faulty && fault.kind == FaultKind::RefuseWithDR);
+  // One connection request per session takes a PG slot; a CPU with its PG
+  // resources used up refuses the next as it refuses a wrong TSAP.
+  if (accept && type == 1 && !*pg) accept = *pg = TakePgSlot();
+  if (!accept) ++refused_;
+  // The answer is the request's first 22 bytes (its parameters echoed),
+  // padded with zeros: the references of a request cut short read as zero,
+  // not from beyond it, and its lengths are those of what is sent.
+  Bytes answer = frame;
+  answer.resize(22);
+  answer[2] = 0x00;
+  answer[3] = 22;
+  answer[4] = 22 - 5;
+  answer[5] = accept ? kTpduCC : kTpduDR;
+  answer[6] = answer[8];  // destination reference = the client's source reference
+  answer[7] = answer[9];
+  answer[8] = 0x00;
+  answer[9] = 0x01;
+  return SendReply(s, answer, faulty ? &fault : nullptr);
+}
+
 void Simulator::Serve(PlatSocket s) {
-  ++sessions_open_;
+  const int generation = OpenSession();
+  // A session ends when the simulator stops or goes away (a newer
+  // generation), and at once when it was accepted just as the port closed.
+  const Quit quit = [this, generation] { return stop_.load() || generation_.load() != generation || RefusingNow(); };
   Plat_SockNoDelay(s);
   Bytes frame;
   Bytes pdu;
   SessionState session;  // what the CPU keeps for this connection (login)
+  bool pg = false;       // holds a PG slot
   bool open = true;
-  while (open && ReadFrame(s, &frame, stop_)) {
+  while (open && ReadFrame(s, &frame, quit)) {
     const std::uint8_t code = frame[5];
     if (code == kTpduDR) {
       ++disconnects_;
       break;
     }
     if (code == kTpduCR) {
-      ++connects_;
-      {
-        std::lock_guard lock(mutex_);
-        last_cr_ = frame;
-      }
-      Fault fault{};
-      bool faulty = TakeFault(&connect_faults_, &fault);
-      if (faulty && fault.kind == FaultKind::NoAnswer) continue;
-      if (faulty && fault.kind == FaultKind::Delay) Plat_Sleep(static_cast<std::uint32_t>(fault.pauseMs));
-      const int called = frame.size() >= 22 ? (frame[20] << 8) | frame[21] : -1;
-      const int expected = 0x0100 + ((config_.rack << 5) | config_.slot);
-      Bytes answer = frame;
-      answer.resize(22);
-      answer[5] = (called == expected && !(faulty && fault.kind == FaultKind::RefuseWithDR)) ? kTpduCC : kTpduDR;
-      answer[6] = frame[8];  // destination reference = the client's source reference
-      answer[7] = frame[9];
-      answer[8] = 0x00;
-      answer[9] = 0x01;
-      open = SendReply(s, answer, faulty ? &fault : nullptr);
+      open = AnswerConnect(s, frame, &pg);
       continue;
     }
     if (code != kTpduDT || frame.size() < 7) continue;
@@ -248,9 +334,27 @@ void Simulator::Serve(PlatSocket s) {
     }
     open = SendPdu(s, reply, faulty ? &fault : nullptr);
   }
+  if (pg) ReleasePgSlot();
   Plat_SockClose(s);
-  --sessions_open_;
+  CloseSession(generation);
 }
+
+int Simulator::OpenSession() {
+  std::lock_guard lock(mutex_);
+  ++sessions_open_;
+  const int generation = generation_.load();
+  ++live_[generation];
+  return generation;
+}
+
+void Simulator::CloseSession(int generation) {
+  std::lock_guard lock(mutex_);
+  --sessions_open_;
+  if (--live_[generation] == 0) live_.erase(generation);
+  changed_.notify_all();
+}
+
+bool Simulator::RefusingNow() const { return Away() && outage_.load() == static_cast<int>(Outage::Refuse); }
 
 bool Simulator::SendPdu(PlatSocket s, const Bytes& pdu, const Fault* fault) {
   if (fault && fault->kind == FaultKind::Delay) Plat_Sleep(static_cast<std::uint32_t>(fault->pauseMs));

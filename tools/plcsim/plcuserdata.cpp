@@ -1,6 +1,6 @@
-// The simulated CPU's userdata services: the operating state through system
-// status list 0x0424, reading and setting the clock, and login and logout
-// with the scrambled password. Also the calendar arithmetic of its clock.
+// The simulated CPU's userdata services: the system status lists (served in
+// plcszl.cpp), reading and setting the clock, and login and logout with the
+// scrambled password. Also the calendar arithmetic of its clock.
 #include <cstring>
 
 #include "tools/plcsim/plcmodel.h"
@@ -14,12 +14,9 @@ constexpr std::uint8_t kGroupSecurity = 0x05;
 constexpr std::uint8_t kGroupClock = 0x07;
 
 // Userdata error codes this CPU answers with.
-constexpr std::uint16_t kErrNotAvailable = 0x8104;   // no such function, or a list it does not keep
+constexpr std::uint16_t kErrNotAvailable = 0x8104;   // no such function
 constexpr std::uint16_t kErrBadPassword = 0xD602;
 constexpr std::uint16_t kErrBadData = 0xD40A;        // a request whose data part makes no sense
-
-constexpr std::uint8_t kStateRun = 0x08;
-constexpr std::uint8_t kStateStop = 0x04;
 
 std::uint8_t ToBcd(int v) { return static_cast<std::uint8_t>(((v / 10) << 4) | (v % 10)); }
 
@@ -115,7 +112,7 @@ bool DecodeSimDateTime(const std::uint8_t* w, SimDateTime* t) {
          t->weekday < 7;
 }
 
-void PlcModel::Userdata(const Bytes& request, int paramLength, SessionState* session, Bytes* reply) {
+bool PlcModel::Userdata(const Bytes& request, int paramLength, SessionState* session, Bytes* reply) {
   std::uint8_t group = 0, subfunction = 0;
   if (paramLength >= 8 && request[12] == 0x12) {
     group = request[15] & 0x0F;
@@ -126,19 +123,16 @@ void PlcModel::Userdata(const Bytes& request, int paramLength, SessionState* ses
   const std::uint8_t* data = request.data() + dataAt;
 
   std::uint16_t error = 0;
+  std::uint8_t sequence = 0, unit = 0, more = 0;
   Bytes answer;  // the data part of the reply
   if (group == kGroupCpu && subfunction == 0x01) {
-    if (dataLength >= 8 && data[0] == 0xFF && data[4] == 0x04 && data[5] == 0x24) {
-      answer = {0xFF, 0x09, 0x00, 0x1C, 0x04, 0x24, 0x00, 0x00, 0x00, 0x14, 0x00, 0x01};
-      Bytes record(20, 0);
-      record[0] = 0x43;
-      record[1] = 0x02;
-      record[2] = 0xFF;
-      record[3] = running_ ? kStateRun : kStateStop;
-      answer.insert(answer.end(), record.begin(), record.end());
-    } else {
-      error = kErrNotAvailable;
-    }
+    SzlAnswer szl;
+    if (!ReadSzl(request.data() + 10, paramLength, data, dataLength, session, &szl)) return false;
+    error = szl.error;
+    sequence = szl.sequence;
+    unit = szl.unit;
+    more = szl.more;
+    answer = std::move(szl.data);
   } else if (group == kGroupClock && subfunction == 0x01) {
     answer = {0xFF, 0x09, 0x00, 0x0A, 0x00, 0x19, 0, 0, 0, 0, 0, 0, 0, 0};
     EncodeSimDateTime(SimDateTimeFromMs(NowMs()), answer.data() + 6);
@@ -172,11 +166,12 @@ void PlcModel::Userdata(const Bytes& request, int paramLength, SessionState* ses
 
   *reply = {0x32, 0x07, 0x00, 0x00, request[4], request[5], 0, 0, 0, 0};
   const std::uint8_t params[12] = {0x00, 0x01, 0x12, 0x08, 0x12, static_cast<std::uint8_t>(0x80 | group),
-                                   subfunction, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(error >> 8),
+                                   subfunction, sequence, unit, more, static_cast<std::uint8_t>(error >> 8),
                                    static_cast<std::uint8_t>(error)};
   reply->insert(reply->end(), params, params + 12);
   reply->insert(reply->end(), answer.begin(), answer.end());
   FinishLengths(reply, 10, 12);
+  return true;
 }
 
 }  // namespace plcsim

@@ -14,6 +14,7 @@
 
 #include "app/appstate.h"
 #include "app/commands.h"      // Transfer, RestartMode
+#include "app/cpuinfo.h"       // DiagList
 #include "app/dialogmemory.h"  // ConnectionEntry
 #include "app/frontend.h"      // PlcChoice, PlcPick
 #include "app/vardefine.h"
@@ -88,3 +89,15 @@ bool Dialog_EditElement(const DialogHost& host, Transfer list, int element, PlcV
 // Which PLC a loaded file should use: *pick in (preselected) and the user's
 // last choice out, also when cancelled. false when cancelled.
 bool Dialog_ChoosePlc(const DialogHost& host, const PlcChoice& choice, PlcPick* pick);
+
+// The diagnostic buffer's entries, newest first, one line each (time stamp,
+// event id, text), in a window the user may resize. Lines are copied to the
+// clipboard (the selected ones, else all) in the dialog itself; "Mentés"
+// calls save, which asks for the file over owner (the window) and writes it,
+// and the window stays open. The list is the caller's.
+struct DiagWindowArgs {
+  const DiagList* list;
+  void (*save)(void* context, HWND owner);
+  void* context;
+};
+void Dialog_DiagBuffer(const DialogHost& host, const DiagWindowArgs& args);

@@ -7,13 +7,21 @@
 
 #include <windows.h>
 
+// A row of three controls under the list: the first at the left margin, the
+// second right after it, the third at the right margin, each keeping its
+// distance from the bottom edge.
+struct ReadLayoutRow {
+  int bottom[3] = {};  // from the top of each control to the client's bottom
+  int width[3] = {};
+  int gap = 0;         // between the first and the second
+};
+
 struct ReadLayout {
   bool recorded = false;
   int left = 0, top = 0, right = 0;  // the value list's margins
   int listBottom = 0;                // from the list's bottom edge to the client's
-  int rowBottom[3] = {};             // from the top of each bottom-row control to the client's bottom
-  int rowWidth[3] = {};              // refresh box, interval list, hide box
-  int gap = 0;                       // between the refresh box and the interval list
+  ReadLayoutRow rows[2];             // the recordings (log, changed only, trend); refresh, interval, hide
+  int reconnectBottom = 0;           // the reconnect box, at the left margin below the rows
   int separatorBottom = 0, separatorHeight = 0;
   int closeBottom = 0, closeWidth = 0;
   SIZE minimum{};                    // window size, frame included

@@ -1,7 +1,9 @@
 // The read-variables window on its thread: the dialog procedure, the 50 ms
-// timer that runs the monitor step (app/monitor.h) and the clock, the
-// display-mode menu of a line, and the way back to the main window. What the
-// main window does around the thread is win32/readhold.cpp's.
+// timer that runs the monitor step (app/monitor.h, riding out lost
+// connections when chosen) and the clock, the display-mode menu of a line,
+// the value log and the trend window it feeds, and the way back to the main
+// window. What the main window does around the thread is
+// win32/readhold.cpp's.
 #include "win32/dialogs/readwindow.h"
 
 #include <windows.h>
@@ -9,12 +11,17 @@
 #include <windowsx.h>
 
 #include <atomic>
+#include <cstring>
 #include <iterator>
 
 #include "app/monitor.h"
+#include "app/reconnect.h"
+#include "app/trend.h"
 #include "win32/dialogs/modemenu.h"
 #include "win32/dialogs/readlayout.h"
+#include "win32/dialogs/trendwindow.h"
 #include "win32/toolkit/dialogbase.h"
+#include "win32/toolkit/filedialog.h"
 #include "win32/toolkit/listclick.h"
 #include "win32/toolkit/listlines.h"
 #include "win32/toolkit/winutil.h"
@@ -43,11 +50,13 @@ constexpr int kIntervalOneSecond = 3;
 struct ReadWindow {
   const ReadWindowHost* host;
   MonitorRun run;
+  Reconnect reconnect;  // the run's while reconnection is chosen
   ListBoxLines values;
   ReadLayout layout;
   int lastSecond;
   int menuLine;  // the line whose display mode the open menu offers
-  int shownRequests;  // the requests per read the status bar shows
+  char linkText[96];  // status part 2 as last written
+  HWND trend;    // the trend window while it is open
 };
 
 // Shared by both threads: the window once it exists, and a close asked for
@@ -68,16 +77,6 @@ void ShowClock(HWND dialog, ReadWindow* w) {
   SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-// The requests a read of the table takes, beside the clock; written only
-// when the number changes.
-void ShowRequests(HWND dialog, ReadWindow* w) {
-  if (w->run.requests == w->shownRequests) return;
-  w->shownRequests = w->run.requests;
-  char text[64];
-  Monitor_RequestsText(&w->run, text, sizeof text);
-  SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Wide(text).c_str()));
-}
-
 // A failed read (logged by the command; a time-out also disconnects) stops
 // refreshing for good in this window.
 void StopRefreshing(HWND dialog) {
@@ -86,11 +85,83 @@ void StopRefreshing(HWND dialog) {
   EnableWindow(Item(dialog, IDC_READ_INTERVAL), FALSE);
 }
 
+// Status part 2: the connection's state and an outage's length while the
+// window rides out lost connections, else the requests a read of the table
+// takes; written when it changes. The window is too narrow for both: the
+// connection's state is what the user chose to watch.
+void ShowLinkOrRequests(HWND dialog, ReadWindow* w) {
+  char text[sizeof w->linkText] = "";
+  if (w->run.reconnect)
+    Reconnect_StatusText(w->run.reconnect, Plat_TickCount(), text, sizeof text);
+  else
+    Monitor_RequestsText(&w->run, text, sizeof text);
+  if (std::strcmp(text, w->linkText) == 0) return;
+  std::strcpy(w->linkText, text);
+  const std::wstring wide = Wide(text);
+  SendDlgItemMessageW(dialog, IDC_READ_STATUS, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+// Reconnection on or off; an outage under way goes on only while it is on.
+void ChooseReconnect(HWND dialog, ReadWindow* w, bool on) {
+  *w->host->reconnect = on;
+  if (on && !w->run.reconnect) Reconnect_Reset(&w->reconnect);
+  w->run.reconnect = on ? &w->reconnect : nullptr;
+  ShowLinkOrRequests(dialog, w);
+}
+
+// The value log ends: closed (a log line says so, or tells the failure that
+// stopped it), and the choice of the next one is free again.
+void EndValueLog(HWND dialog, ReadWindow* w) {
+  ValueLog_Close(w->run.log);
+  w->run.log = nullptr;
+  Button_SetCheck(Item(dialog, IDC_READ_LOG), BST_UNCHECKED);
+  EnableWindow(Item(dialog, IDC_READ_LOG_CHANGED), TRUE);
+}
+
+void StartValueLog(HWND dialog, ReadWindow* w) {
+  ValueLogChoice* choice = w->host->valueLog;
+  const std::wstring chosen = FileDialog_Ask({dialog, FileDialogKind::Save, IDS_FILE_LOG_TITLE,
+                                              IDS_FILE_LOG_FILTER_NAME, IDS_FILE_LOG_FILTER_PATTERN,
+                                              IDS_FILE_LOG_DEFAULT_EXTENSION, choice->path});
+  char path[kPathSize];
+  std::uint32_t error = 0;
+  if (!chosen.empty() && FileDialog_TakePath(chosen, IDS_FILE_LOG_TITLE, path)) {
+    lstrcpynA(choice->path, path, sizeof choice->path);
+    const ValueLogRows rows = choice->changedOnly ? ValueLogRows::ChangedOnly : ValueLogRows::EveryCycle;
+    w->run.log = ValueLog_Open(path, rows, Table(w), &error);
+  }
+  Button_SetCheck(Item(dialog, IDC_READ_LOG), w->run.log ? BST_CHECKED : BST_UNCHECKED);
+  EnableWindow(Item(dialog, IDC_READ_LOG_CHANGED), w->run.log ? FALSE : TRUE);
+}
+
+// The trend of the selected line's element, or of the first that shows a
+// number.
+void OpenTrend(HWND dialog, ReadWindow* w) {
+  const VariableTable* table = Table(w);
+  int varIndex = -1, element = 0;
+  if (!VarTable_FindLine(table, w->values.Selected(), &varIndex, &element) ||
+      !Trend_IsNumeric(&table->vars[varIndex], element)) {
+    varIndex = -1;
+    for (int i = 0, count = VarTable_Count(table); i < count && varIndex < 0; ++i)
+      for (int e = 0; e < table->vars[i].count; ++e)
+        if (Trend_IsNumeric(&table->vars[i], e)) {
+          varIndex = i;
+          element = e;
+          break;
+        }
+  }
+  if (varIndex < 0) return;  // nothing in the table shows a number
+  TrendWindow_Open({w->host->instance, dialog, table, varIndex, element, &w->trend});
+}
+
 void Tick(HWND dialog, ReadWindow* w) {
   const MonitorStepResult step = Monitor_Step(&w->run, w->host->app, Plat_TickCount(), &w->values);
+  ShowLinkOrRequests(dialog, w);
   if (step == MonitorStepResult::NotDue) return;
   ShowClock(dialog, w);
-  if (step == MonitorStepResult::Read) ShowRequests(dialog, w);
+  if (step == MonitorStepResult::Read && w->trend) TrendWindow_AfterRead(w->trend);
+  // A full disk or a removed file has stopped the log (one log line said so).
+  if (w->run.log && !ValueLog_Running(w->run.log)) EndValueLog(dialog, w);
   if (step == MonitorStepResult::Failed) StopRefreshing(dialog);
 }
 
@@ -104,17 +175,6 @@ void FillIntervals(HWND dialog, const ReadWindow* w) {
   ComboBox_SetCurSel(list, chosen);
 }
 
-// The program's icon on the title bar and the taskbar button (shared icons:
-// nothing to release).
-void SetIcons(HWND dialog, HINSTANCE instance) {
-  for (const WPARAM kind : {ICON_BIG, ICON_SMALL}) {
-    const int size = kind == ICON_BIG ? SM_CXICON : SM_CXSMICON;
-    HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON, GetSystemMetrics(size),
-                             GetSystemMetrics(size), LR_SHARED);
-    SendMessageW(dialog, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
-  }
-}
-
 BOOL Open(HWND dialog, ReadWindow* w) {
   g_dialog.store(dialog);
   const ReadWindowHost* host = w->host;
@@ -122,13 +182,15 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   FillIntervals(dialog, w);
   Button_SetCheck(Item(dialog, IDC_READ_REFRESH), w->run.cyclic ? BST_CHECKED : BST_UNCHECKED);
   EnableWindow(Item(dialog, IDC_READ_INTERVAL), w->run.cyclic);
+  Button_SetCheck(Item(dialog, IDC_READ_LOG_CHANGED), host->valueLog->changedOnly ? BST_CHECKED : BST_UNCHECKED);
 
   HWND status = Item(dialog, IDC_READ_STATUS);
   int parts[2] = {TimeStampWidth(status, true, 0, 2), -1};
   SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   w->lastSecond = -1;
   w->menuLine = -1;
-  w->shownRequests = 0;
+  Button_SetCheck(Item(dialog, IDC_READ_RECONNECT), *host->reconnect ? BST_CHECKED : BST_UNCHECKED);
+  ChooseReconnect(dialog, w, *host->reconnect);
 
   HWND list = Item(dialog, IDC_READ_LIST);
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(host->listFont), FALSE);
@@ -136,10 +198,9 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   Monitor_BuildLines(&w->run.lines, Table(w), &w->values);
   // Once before the window shows: a failure stops refreshing as a cyclic
   // read's would.
-  if (host->start.readBack) {
-    if (Monitor_ReadNow(&w->run, host->app, &w->values) == MonitorStepResult::Failed) StopRefreshing(dialog);
-    else ShowRequests(dialog, w);
-  }
+  if (host->start.readBack && Monitor_ReadNow(&w->run, host->app, &w->values) == MonitorStepResult::Failed)
+    StopRefreshing(dialog);
+  ShowLinkOrRequests(dialog, w);
 
   ListClick_Attach(list);
   CentreWindow(dialog, host->main);
@@ -148,7 +209,7 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   SetTimer(dialog, kTickTimer, kTickMs, nullptr);
   ReadLayout_Record(&w->layout, dialog);
   SetWindowTextW(dialog, WideText(IDS_TITLE_READ_WINDOW).c_str());
-  SetIcons(dialog, host->instance);
+  SetProgramIcons(dialog, host->instance);
   // The main window may have asked for the end while the table was read.
   if (g_closeRequested.load()) PostMessageW(dialog, WM_CLOSE, 0, 0);
   return TRUE;
@@ -158,7 +219,9 @@ BOOL Open(HWND dialog, ReadWindow* w) {
 // commands again) before this one goes, so that the system activates it
 // rather than some other program's window. From here on this thread no
 // longer touches the connection, the table or the log.
-void Close(HWND dialog, const ReadWindow* w) {
+void Close(HWND dialog, ReadWindow* w) {
+  if (w->trend) DestroyWindow(w->trend);
+  if (w->run.log) EndValueLog(dialog, w);
   SendMessageW(w->host->main, kWmReadWindowClosing, 0, 0);
   DestroyWindow(dialog);
 }
@@ -206,9 +269,26 @@ void Command(HWND dialog, ReadWindow* w, int id, int code) {
       w->run.schedule.interval = kIntervals[chosen].ms;
       return;
     }
+    case IDC_READ_RECONNECT:
+      if (code == BN_CLICKED) ChooseReconnect(dialog, w, Button_GetCheck(Item(dialog, IDC_READ_RECONNECT)) == BST_CHECKED);
+      return;
     case IDC_READ_HIDE_MAIN:
       if (code != BN_CLICKED) return;
       ShowWindow(w->host->main, Button_GetCheck(Item(dialog, IDC_READ_HIDE_MAIN)) == BST_CHECKED ? SW_HIDE : SW_SHOW);
+      return;
+    case IDC_READ_LOG:
+      if (code != BN_CLICKED) return;
+      if (w->run.log)
+        EndValueLog(dialog, w);
+      else
+        StartValueLog(dialog, w);
+      return;
+    case IDC_READ_LOG_CHANGED:
+      if (code == BN_CLICKED)
+        w->host->valueLog->changedOnly = Button_GetCheck(Item(dialog, IDC_READ_LOG_CHANGED)) == BST_CHECKED;
+      return;
+    case IDC_READ_TREND:
+      if (code == BN_CLICKED) OpenTrend(dialog, w);
       return;
     case IDC_READ_LIST:
       // The keyboard moves the selection too; a click reports through the

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "app/appstate.h"
+#include "app/dialogmemory.h"  // ValueLogChoice
 #include "app/readsession.h"
 
 // What the window needs from the program. Everything it points to outlives
@@ -25,6 +26,8 @@ struct ReadWindowHost {
   HFONT listFont;
   AppState* app;
   std::uint32_t* intervalMs;  // the refresh interval, kept from one window to the next
+  bool* reconnect;            // whether a lost connection is ridden out, kept likewise
+  ValueLogChoice* valueLog;   // the value log's file and rows, kept likewise
   ReadStart start;
 };
 

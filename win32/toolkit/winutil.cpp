@@ -5,6 +5,7 @@
 #include "win32/toolkit/winutil.h"
 
 #include "win32/toolkit/wintext.h"
+#include "res/resource.h"
 #include "res/strings.h"
 #include "vars/vars.h"
 
@@ -200,4 +201,13 @@ bool DrawnPopup_Draw(const DRAWITEMSTRUCT* item) {
   if (oldText != CLR_INVALID) SetTextColor(dc, oldText);
   if (oldBack != CLR_INVALID) SetBkColor(dc, oldBack);
   return true;
+}
+
+void SetProgramIcons(HWND window, HINSTANCE instance) {
+  for (const WPARAM kind : {ICON_BIG, ICON_SMALL}) {
+    const int size = kind == ICON_BIG ? SM_CXICON : SM_CXSMICON;
+    HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_TOLVANE), IMAGE_ICON, GetSystemMetrics(size),
+                             GetSystemMetrics(size), LR_SHARED);
+    SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+  }
 }

@@ -17,6 +17,10 @@ HFONT CreatePointFont(HWND window, int points, int weight, const wchar_t* face);
 // back onto the work area where it sticks out; size and z-order unchanged.
 void CentreWindow(HWND window, HWND owner);
 
+// The program's icon on a window's title bar and taskbar button (shared
+// icons: nothing to release).
+void SetProgramIcons(HWND window, HINSTANCE instance);
+
 // Gives the window's class the standard arrow and shows it at once when the
 // mouse is over the window.
 void UseArrowCursor(HWND window);

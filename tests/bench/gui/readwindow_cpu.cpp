@@ -1,12 +1,13 @@
 // What the read window costs in processor time: tolvane.exe reading a table
 // every 100 ms from the simulator, with the values standing still and with
-// every value changing, then showing them with refresh off; and tolvane-cli
-// monitor doing the same reads in the same run. Two tables in one run:
-// nineteen variables of mixed types (a full 240-byte PDU, one request) and
-// five hundred words scattered over four data blocks (the planner's several
-// requests), so that the figures show what a read costs as the table grows.
-// Process times come from the system for each program over a fixed period.
-// Run on demand through scripts/gui-run.sh; prints figures only.
+// every value changing (with the value log off and on by turns), then
+// showing them with refresh off; and tolvane-cli monitor doing the same
+// reads in the same run. Two tables in one run: nineteen variables of mixed
+// types (a full 240-byte PDU, one request) and five hundred words scattered
+// over four data blocks (the planner's several requests), so that the
+// figures show what a read costs as the table grows. Process times come
+// from the system for each program over a fixed period. Run on demand
+// through scripts/gui-run.sh; prints figures only.
 //   tolvane-readwindow-cpu.exe PATH-OF-TOLVANE-CLI.EXE [SECONDS]
 #include <windows.h>
 
@@ -102,6 +103,21 @@ class Churn {
   std::thread thread_;
 };
 
+// The read window's value log switched on (into path, through its save
+// dialog) or off; false when the window did not follow.
+bool SwitchLog(DWORD pid, HWND read, bool on, const std::wstring& path) {
+  HWND box = GetDlgItem(read, IDC_READ_LOG);
+  PostMessageW(box, BM_CLICK, 0, 0);
+  if (on) {
+    HWND save = gui::WaitForDialog(pid, L"Értékek naplózása");
+    HWND name = save ? gui::FileDialogNameField(save) : nullptr;
+    if (!name) return false;
+    gui::Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(GetDlgItem(save, IDOK), BM_CLICK, 0, 0);
+  }
+  return gui::WaitUntil([&] { return gui::IsChecked(box) == on; });
+}
+
 // One table in both programs: the file written, tolvane.exe's read window
 // on it at 100 ms, then tolvane-cli monitor.
 int MeasureTable(plcsim::Simulator& sim, const std::wstring& cli, int seconds, const char* what,
@@ -143,6 +159,27 @@ int MeasureTable(plcsim::Simulator& sim, const std::wstring& cli, int seconds, c
   share = Share(tolvane->process, seconds);
   std::printf("tolvane.exe, refresh on, every value new:  %5.1f %% of a core, %d requests\n", share,
               sim.RequestCount() - requests);
+  // The value log by turns, so that the machine's other load falls on both.
+  const std::wstring csv = std::wstring(dir) + L"tolvane-cpu.csv";
+  double off = share, on = 0;
+  DeleteFileW(csv.c_str());  // left by a run that was cut short: no question of overwriting
+  for (int turn = 0; turn < 2; ++turn) {
+    if (!SwitchLog(tolvane->id, read, true, csv)) return 6;
+    requests = sim.RequestCount();
+    const double logged = Share(tolvane->process, seconds);
+    std::printf("tolvane.exe, every value new, log on:       %5.1f %% of a core, %d requests\n", logged,
+                sim.RequestCount() - requests);
+    if (!SwitchLog(tolvane->id, read, false, csv)) return 6;
+    DeleteFileW(csv.c_str());  // the next turn's save dialog asks nothing
+    requests = sim.RequestCount();
+    const double unlogged = Share(tolvane->process, seconds);
+    std::printf("tolvane.exe, every value new, log off:      %5.1f %% of a core, %d requests\n", unlogged,
+                sim.RequestCount() - requests);
+    on += logged / 2;
+    off += unlogged;
+  }
+  off /= 3;
+  std::printf("value log on / off: %.2f\n", off > 0 ? on / off : 0.0);
   churn.Stop();
   PostMessageW(GetDlgItem(read, IDC_READ_REFRESH), BM_CLICK, 0, 0);
   Sleep(500);

@@ -93,6 +93,15 @@ std::wstring ScreenshotDirectory() {
   return std::filesystem::path(std::wstring(value, len)).parent_path().wstring() + L"\\screenshots";
 }
 
+bool ClientPixels(HWND window, std::vector<std::uint8_t>* rgb, int* width, int* height) {
+  RECT area{};
+  if (!GetClientRect(window, &area)) return false;
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  *width = area.right - area.left;
+  *height = area.bottom - area.top;
+  return CaptureRgb(area, rgb, nullptr);
+}
+
 std::wstring Screenshot(HWND window, const std::wstring& name, std::wstring* error) {
   const RECT area = CaptureArea(window);
   std::vector<std::uint8_t> rgb, again;

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gui {
 
@@ -18,5 +20,9 @@ std::wstring ScreenshotDirectory();
 // Captures window and the process's other visible top-level windows into
 // <directory>\<name>.png. The file's path, or empty with the reason in *error.
 std::wstring Screenshot(HWND window, const std::wstring& name, std::wstring* error = nullptr);
+
+// The pixels of window's client area as the screen shows them, top-down RGB
+// rows; false when it is not on the screen.
+bool ClientPixels(HWND window, std::vector<std::uint8_t>* rgb, int* width, int* height);
 
 }  // namespace gui

@@ -127,7 +127,7 @@ class MainMenuTest : public ::testing::Test {
 };
 
 // The items every state enables.
-#define ALWAYS IDM_FILE_OPEN, IDM_FILE_EXIT, IDM_FONT_SMALL, IDM_FONT_NORMAL, IDM_FONT_LARGE, IDM_ABOUT
+#define ALWAYS IDM_FILE_OPEN, IDM_FILE_EXIT, IDM_FONT_SMALL, IDM_FONT_NORMAL, IDM_FONT_LARGE, IDM_ABOUT, IDM_TRACE
 
 TEST_F(MainMenuTest, WithoutAFileNothingNeedingAnInterfaceIsOffered) {
   ASSERT_NE(Create(L""), nullptr);
@@ -140,8 +140,8 @@ TEST_F(MainMenuTest, ItemsFollowTheConnectionThroughItsLifeCycle) {
   ASSERT_NE(Create(WriteVat(L"demo.vat", SimVat())), nullptr);
   const std::set<int> connected =
       Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_CLOSE, IDM_CONNECTION_MODIFY,
-              IDM_DISCONNECT, IDM_CPU_STATE, IDM_CPU_START, IDM_CPU_STOP, IDM_GET_CLOCK, IDM_SET_CLOCK, IDM_LOGIN,
-              IDM_LOGOUT, IDM_READ, IDM_WRITE});
+              IDM_DISCONNECT, IDM_CPU_STATE, IDM_CPU_START, IDM_CPU_STOP, IDM_CPU_INFO, IDM_DIAG_BUFFER,
+              IDM_GET_CLOCK, IDM_SET_CLOCK, IDM_LOGIN, IDM_LOGOUT, IDM_READ, IDM_WRITE});
   const std::set<int> notConnected = Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_CLOSE,
                                              IDM_CONNECTION_MODIFY, IDM_CONNECT});
   EXPECT_EQ(Enabled(), connected);
@@ -167,14 +167,32 @@ TEST_F(MainMenuTest, ItemsFollowTheConnectionThroughItsLifeCycle) {
   EXPECT_EQ(StatusPart(1), L"");
 }
 
+// While the read window reads, its thread owns the connection: the list
+// commands are refused like every other, and run once the window is closed.
+TEST_F(MainMenuTest, ListCommandsWaitForTheReadWindow) {
+  const std::wstring tail = L"\"" + WriteVat(L"demo.vat", SimVat()) + L"\"";
+  ASSERT_EQ(Shell_CreateMainWindow(tail.c_str()), 0);
+  ASSERT_TRUE(PumpUntil([] { return ReadHold_Holding(); }));
+  EXPECT_EQ(Shell_Command(IDM_CPU_INFO), kCommandRefused);
+  EXPECT_EQ(Shell_Command(IDM_DIAG_BUFFER), kCommandRefused);
+  EXPECT_EQ(Log().find(L"S7_ReadSzl"), std::wstring::npos);
+  CloseReadWindow();
+  EXPECT_EQ(Shell_Command(IDM_CPU_INFO), 0);
+  EXPECT_NE(Log().find(L"Présgép ő ű Á - S7_ReadSzl : OK.\r\n\tRendelési szám : 6ES7 315-2EH14-0AB0\r\n"),
+            std::wstring::npos);
+}
+
 TEST_F(MainMenuTest, AConnectionThatCannotConnectOffersConnecting) {
   const VatSpec spec = SimVat();
   sim_.Stop();  // nothing listens at the file's address any more
   ASSERT_NE(Create(WriteVat(L"demo.vat", spec)), nullptr);
   // Refused on the loopback address: the socket error with its code; the
   // read window, which a file that leaves a connection opens, cannot read.
+  // The refusal is followed by the line saying what it most likely means.
   EXPECT_EQ(Log(), L"S7_Interface_Init : OK.\r\n"
                    L"Présgép ő ű Á - S7_Connection_Init : Socket hiba. Kiegészítő hibakód : 10061(0x274d).\r\n"
+                   L"\tTipp : Ezen a címen senki sem fogad kapcsolatot a 102-es porton. Jó az IP cím? "
+                   L"Be van kapcsolva a PLC, és elérhető a hálózaton?\r\n"
                    L"Présgép ő ű Á - S7_SimpleRead : A PLC kapcsolat bontva.\r\n");
   EXPECT_EQ(Enabled(), Expect({ALWAYS, IDM_FILE_SAVE, IDM_INTERFACE_CLOSE, kPopup, IDM_CONNECTION_CLOSE,
                                IDM_CONNECTION_MODIFY, IDM_CONNECT}));
