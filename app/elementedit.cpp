@@ -168,6 +168,11 @@ std::string ElementEdit_FieldString(ElementEdit* edit) {
 
 int ElementEdit_Typed(ElementEdit* edit, const char* text) {
   if (!Live(edit)) return VAR_VALUE_NO_ELEMENT;
+  // For a text, empty is a value: one the window could not read is not.
+  if (!text && Var_IsTextType(edit->var->type)) {
+    edit->invalid = true;
+    return VAR_VALUE_ESCAPE;
+  }
   const int rc = Var_EnterValue(edit->element, edit->var, text);
   edit->invalid = rc != VAR_VALUE_OK;
   if (rc == VAR_VALUE_OK) ReadValue(edit);

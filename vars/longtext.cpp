@@ -112,6 +112,18 @@ int FormatLongDateTime(char* out, std::size_t size, int type, std::int64_t nanos
   return n + PutTimeOfDay(out + n, size - static_cast<std::size_t>(n), ofDay);
 }
 
+int FormatDtlText(char* out, std::size_t size, const std::uint8_t* w) {
+  // The fields as they stand: a DTL the PLC holds need not be a real date.
+  const CalendarRecord c = {static_cast<std::uint16_t>(w[0] << 8 | w[1]), w[2], 0, w[3], w[5], w[6], w[7], 0};
+  const std::uint32_t nanos = static_cast<std::uint32_t>(w[8]) << 24 | static_cast<std::uint32_t>(w[9]) << 16 |
+                              static_cast<std::uint32_t>(w[10]) << 8 | w[11];
+  const int n = FormatTextN(out, size, "%D.%T", &c, &c);
+  if (nanos > 999999999) return n + FormatTextN(out + n, size - static_cast<std::size_t>(n), ".%u", nanos);
+  char fraction[12];
+  const int f = PutFraction(fraction, nanos);
+  return static_cast<int>(Append(out, static_cast<std::size_t>(n), size, fraction, static_cast<std::size_t>(f)));
+}
+
 int FormatWideChar(char* out, std::size_t size, char16_t unit, bool bare) {
   const std::string text = Var_EscapeText(std::u16string(1, unit));
   if (bare) return FormatTextN(out, size, "%s", text.c_str());

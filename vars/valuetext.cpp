@@ -156,7 +156,9 @@ int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var,
         break;
       case VAR_VIEW_DATE_TIME: {
         CalendarRecord c = {};
-        if (var->type >= kVarClassicTypeCount) {
+        if (var->type == S7_TYPE_DTL) {
+          n = FormatDtlText(buf, sizeof buf, var->values + static_cast<std::size_t>(elementIndex) * 12);
+        } else if (var->type >= kVarClassicTypeCount) {
           n = FormatLongDateTime(buf, sizeof buf, var->type, value);
         } else if (wire == 2) {
           Cal_DateFrom1990(static_cast<std::int64_t>(raw), &c);

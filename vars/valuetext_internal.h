@@ -25,3 +25,5 @@ int FormatLongReal(char* out, std::size_t size, std::uint64_t bits);
 int FormatLongDuration(char* out, std::size_t size, std::int64_t nanos);
 int FormatLongDateTime(char* out, std::size_t size, int type, std::int64_t nanos);
 int FormatWideChar(char* out, std::size_t size, char16_t unit, bool bare);
+// A DTL's 12 bytes field by field, checked or not.
+int FormatDtlText(char* out, std::size_t size, const std::uint8_t* wire12);

@@ -251,7 +251,7 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   HWND d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(Chosen(d, IDC_DEFINE_TYPE), L"Word");
-  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_TYPE)).size(), 16u);
+  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_TYPE)).size(), 30u) << "16 classic types, 14 newer ones";
   EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_AREA)), (Lines{L"Bemenet", L"Kimenet", L"Merker", L"DB"}));
   EXPECT_EQ(Chosen(d, IDC_DEFINE_AREA), L"Merker");
   const struct {
@@ -649,6 +649,81 @@ TEST_F(VarDialogsTest, ElementEditorValues) {
 // element named), found in the CPU's memory and read back in the read
 // window, the table saved, and loaded by a new instance that reads the CPU
 // again.
+// The newer types in the element editor: a String in the field alone (a
+// letter outside code page 1250 as its escape, more than its maximum
+// refused), an LReal read whole without a spinner, a DTL with both pickers
+// and the field for its nanoseconds.
+TEST_F(VarDialogsTest, ElementEditorNewerTypes) {
+  const std::vector<VatVar> vars = {
+      {"DB1.DBB20:1 (String[10])"},
+      {"DB1.DBB40:1 (LReal)"},
+      {"DB1.DBB50:1 (DTL)"},
+  };
+  // What the data block holds: an empty String[10], the DTL 1970-01-01.
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 20, {10, 0}));
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 50, {0x07, 0xB2, 1, 1, 5}));
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"newer.vat", vars)}}));
+  LogSince(0, L"S7_Connection_Init : OK.");
+  CloseReadWindow();
+  HWND list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(ListLines(list, IDC_LIST_VARIABLES).size(), 3u);
+  auto open = [&](int variable) {
+    EXPECT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, variable, variable));
+    return EditElement(list, 0);
+  };
+
+  HWND d = open(0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN)));
+  EXPECT_FALSE(Enabled(d, IDC_ELEMENT_DATE));
+  CheckFieldCases(d,
+                  {{IDC_ELEMENT_VALUE, L"\\u0436", false},  // typed as its escape: no such letter in a String
+                   {IDC_ELEMENT_VALUE, L"\u0436", false},   // typed itself: no code page 1250 text
+                   {IDC_ELEMENT_VALUE, L"a\\\\b", true},
+                   {IDC_ELEMENT_VALUE, L"\u0151rv\u00EDzt\u0171r\u0151 t", false},  // 11 letters for 10
+                   {IDC_ELEMENT_VALUE, L"\u0151rv\u00EDz", true}},
+                  L"\u0151rv\u00EDz");
+  Shot(d, L"dialog-element-string");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBB20 = '\u0151rv\u00EDz' "});
+
+  d = open(1);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"0.0");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN)));
+  CheckFieldCases(d, {{IDC_ELEMENT_VALUE, L"1e+309", false}, {IDC_ELEMENT_VALUE, L"0.1", true}}, L"0.1");
+  Shot(d, L"dialog-element-lreal");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBB40 = 0.1 "});
+
+  d = open(2);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  EXPECT_TRUE(Enabled(d, IDC_ELEMENT_DATE));
+  EXPECT_TRUE(Enabled(d, IDC_ELEMENT_TIME));
+  EXPECT_TRUE(Enabled(d, IDC_ELEMENT_VALUE)) << "the digits below the second";
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"1970.01.01.00:00:00.000");
+  CheckFieldCases(d,
+                  {{IDC_ELEMENT_VALUE, L"1969.12.31.23:59:59", false},
+                   {IDC_ELEMENT_VALUE, L"2024.02.29.12:00:00.000000001", true}},
+                  L"2024.02.29.12:00:00.000000001");
+  Shot(d, L"dialog-element-dtl");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBB50 = 2024.02.29.12:00:00.000000001 "});
+
+  // Written: the String into the data block's own header, the DTL with its weekday.
+  TransferAndClose(list, L"S7_MultiWrite : OK.");
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 20, 7), (std::vector<std::uint8_t>{10, 5, 0xF5, 'r', 'v', 0xED, 'z'}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 40, 8),
+            (std::vector<std::uint8_t>{0x3F, 0xB9, 0x99, 0x99, 0x99, 0x99, 0x99, 0x9A}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 50, 12),
+            (std::vector<std::uint8_t>{0x07, 0xE8, 2, 29, 5, 12, 0, 0, 0, 0, 0, 1}));
+}
+
 TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
   ASSERT_TRUE(StartTolvane());
   ASSERT_TRUE(ConnectToSimulator());

@@ -117,7 +117,9 @@ TEST(NewerTypes, WireBytesOnlyAPlcGives) {
       {"MB0:1 (String[2])", {0xFE, 0xFE, 'a', 'b'}, "ab"},
       {"MB0:1 (WString[1])", {0x00, 0x10, 0xFF, 0xFF, 0x00, 'a'}, "a"},
       {"MB0:1 (String[2])", {0x02, 0x02, 0x01, '\\'}, "\\u0001\\\\"},
-      // A DTL the PLC never writes still shows its fields.
+      // A DTL no PLC would write still shows its fields.
+      {"MB0:1 (DTL)", Bytes(12, 0), "0000.00.00.00:00:00.000"},
+      {"MB0:1 (DTL)", {0x07, 0xE8, 13, 32, 9, 24, 60, 61, 0x3B, 0x9A, 0xCA, 0x00}, "2024.13.32.24:60:61.1000000000"},
       {"MB0:1 (LTime)", {0x80, 0, 0, 0, 0, 0, 0, 0}, "-106751d23h47m16s854.775808ms"},
       // An LDT before 1970 (no DTL reaches it) still shows as a date.
       {"MB0:1 (LDT)", {0x80, 0, 0, 0, 0, 0, 0, 0}, "1677.09.21.00:12:43.145224192"},
