@@ -19,9 +19,12 @@ struct PlcVariable;
 
 enum class PlanDirection { Read, Write };
 
-// Whether neighbours of one area and data block are read as one run. The
-// default keeps a table that fits one request exactly as it always went:
-// one item per variable. Writes never merge, whatever is asked.
+// Whether neighbours of one area and data block are read as one run: where
+// that costs fewer bytes than separate items, and where the items rather
+// than the bytes bound the requests, also across the narrowest gaps while
+// that saves a request (the gap's bytes are read and dropped). The default
+// keeps a table that fits one request exactly as it always went: one item
+// per variable. Writes never merge, whatever is asked.
 enum class PlanMerge {
   WhenSeveral,  // only when the table needs more than one request
   Always,

@@ -56,7 +56,23 @@ SimBench& Shared() {
   return b;
 }
 
-// range(0): the table; range(1): the PDU size.
+// The requests the reply bytes alone call for: each item's header, data
+// and fill byte over the reply room of a PDU, rounded up; the items' count
+// is left out.
+int ReplyBound(const VarPlan& plan) {
+  std::int64_t bytes = 0;
+  for (std::int32_t i = 0; i < plan.chunkCount; ++i) {
+    const std::int64_t length = static_cast<std::int64_t>(plan.chunks[i].units) * plan.chunks[i].unitBytes;
+    bytes += kPlanDataHeader + length + (length & 1);
+  }
+  const std::int64_t usable = plan.pduSize - kPlanReplyHeader;
+  return static_cast<int>((bytes + usable - 1) / usable);
+}
+
+// range(0): the table; range(1): the PDU size. Counters: the requests, the
+// fewest the plan's items and bytes allow, the fewest its reply bytes alone
+// would (as if a request held any number of items), the same for one item
+// per variable, and the items.
 void BM_Plan(benchmark::State& state) {
   Shared();
   Table table(kTables[state.range(0)]());
@@ -70,7 +86,11 @@ void BM_Plan(benchmark::State& state) {
   VarPlan_Build(table.v.data(), table.Count(), pdu, {}, &plan);
   state.counters["requests"] = plan.requestCount;
   state.counters["lower_bound"] = plantest::LowerBound(plan);
+  state.counters["reply_bound"] = ReplyBound(plan);
   state.counters["items"] = plan.itemCount;
+  VarPlan_Free(&plan);
+  VarPlan_Build(table.v.data(), table.Count(), pdu, {PlanDirection::Read, PlanMerge::Never}, &plan);
+  state.counters["separate_reply_bound"] = ReplyBound(plan);
   VarPlan_Free(&plan);
 }
 BENCHMARK(BM_Plan)->ArgsProduct({{0, 1, 2, 3}, {240, 480}})->Unit(benchmark::kMicrosecond);

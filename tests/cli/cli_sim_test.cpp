@@ -338,24 +338,37 @@ TEST_F(CliSimTest, MonitorOfALargeTableSaysWhatAReadCosts) {
   plcsim::Config config;
   config.model.flagBytes = 1024;
   Start(config);
+  const std::regex entry("\nS7_MultiRead : OK\\.\n\t300 változó, (\\d+) kérés\n");
+  std::smatch read;
+  const CliResult once = RunCli(Plc(Definitions("read", 300)));
+  ASSERT_TRUE(std::regex_search(once.out, read, entry)) << once.out.substr(0, 300);
+  const int requests = std::stoi(read[1].str());
+  EXPECT_GT(requests, 1);
+
   const int before = sim_.RequestCount();
   std::vector<std::string> args = Definitions("read", 300);
   args.insert(args.end(), {"monitor", "--interval", "200", "--count", "6"});
   CliProcess p = StartCli(Plc(args));
-  // The setup, the read and the monitor's first read: two requests each.
-  for (int i = 0; i < 3000 && sim_.RequestCount() < before + 6; ++i) Plat_Sleep(5);
+  // The change comes once the monitor's second read has begun (after the
+  // setup, the read and the first), so that the first block cannot show it.
+  const int second = before + 1 + 2 * requests + 1;
+  for (int i = 0; i < 3000 && sim_.RequestCount() < second; ++i) Plat_Sleep(5);
   ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaFlags, 0, 598, {0xBE, 0xEF}));
   CliResult r = WaitCli(p);
   EXPECT_EQ(r.status, 0) << r.err;
-  std::smatch read;
-  ASSERT_TRUE(std::regex_search(r.out, read, std::regex("\nS7_MultiRead : OK\\.\n\t300 változó, (\\d+) kérés\n")))
-      << r.out.substr(0, 300);
-  EXPECT_NE(read[1], "1");
+  ASSERT_TRUE(std::regex_search(r.out, read, entry)) << r.out.substr(0, 300);
+  EXPECT_EQ(std::stoi(read[1].str()), requests);
   const std::string line = "\n" + read[1].str() + " kérés ciklusonként\n";
   const std::size_t at = r.out.find(line);
   ASSERT_NE(at, std::string::npos) << r.out.substr(r.out.size() > 300 ? r.out.size() - 300 : 0);
   EXPECT_EQ(r.out.find(line, at + 1), std::string::npos) << "said once";
-  EXPECT_LT(r.out.find(" MW598 = 0x0000 \n", read.position(0)), at) << "after the first block";
+  // The first block: from the monitor's first time stamp to that line.
+  std::smatch stamp;
+  const std::string after = r.out.substr(static_cast<std::size_t>(read.position(0) + read.length(0)));
+  ASSERT_TRUE(std::regex_search(after, stamp, std::regex("\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\n")));
+  const std::size_t first = static_cast<std::size_t>(read.position(0) + read.length(0) + stamp.position(0));
+  const std::size_t still = r.out.find(" MW598 = 0x0000 \n", first);
+  EXPECT_TRUE(still != std::string::npos && still < at) << "the whole table in the first block, then the line";
   EXPECT_NE(r.out.find(" MW598 = 0xbeef \n", at), std::string::npos);
 }
 

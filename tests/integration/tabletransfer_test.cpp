@@ -26,7 +26,7 @@ class TableTransferTest : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     plcsim::Config config;
-    config.model.dataBlocks = {{1, 4096}, {2, 4096}};
+    config.model.dataBlocks = {{1, 16384}, {2, 4096}};
     StartSim(config);
     app_->iface = iface_;
     app_->conn = Connect();
@@ -35,9 +35,11 @@ class TableTransferTest : public ShellTest {
   void Define(const std::string& definition) {
     ASSERT_EQ(Var_ParseDefinition(definition.c_str(), &app_->table.vars[app_->table.count++]), 1) << definition;
   }
-  // n words of DB1, 32 bytes apart: no neighbours to merge.
+  // n words of DB1, kApart bytes apart: too far for one reply to hold two,
+  // so none are merged.
+  static constexpr int kApart = 300;
   void Words(int n) {
-    for (int i = 0; i < n; ++i) Define("DB1.DBW" + std::to_string(32 * i) + ":1 (Word)");
+    for (int i = 0; i < n; ++i) Define("DB1.DBW" + std::to_string(kApart * i) + ":1 (Word)");
   }
   // The variables request k (from 0) of the table's plan carries.
   std::vector<int> VariablesOf(Transfer direction, int k) {
@@ -78,7 +80,7 @@ TEST_F(TableTransferTest, AllWellIsOneLineWithTheCounts) {
 
 TEST_F(TableTransferTest, ARefusedRequestFailsItsVariablesAndTheOthersAreRead) {
   Words(41);
-  sim_.Model().WriteMemory(0x84, 1, 32 * 2, {0x12, 0x34});
+  sim_.Model().WriteMemory(0x84, 1, kApart * 2, {0x12, 0x34});
   const std::vector<int> refused = VariablesOf(Transfer::Read, 1);
   FaultOnRequest(2, plcsim::ErrorClassFault(0x81, 0x04));
   EXPECT_EQ(Cmd_Transfer(app_, Transfer::Read), S7_ERR_PDU);
@@ -86,7 +88,7 @@ TEST_F(TableTransferTest, ARefusedRequestFailsItsVariablesAndTheOthersAreRead) {
                          kVariables + "3" + kRequests;
   for (int v : refused) expected += "\t" + Address(v) + " : PDU hiba (0x8104)\r\n";
   EXPECT_EQ(TakeLog(), expected + Hint(IDS_HINT_PUT_GET));
-  ASSERT_EQ(std::count(refused.begin(), refused.end(), 2), 0) << "DB1.DBW64 is in another request";
+  ASSERT_EQ(std::count(refused.begin(), refused.end(), 2), 0) << "the third word is in another request";
   EXPECT_EQ(Slot(2), 0x1234u);
 }
 

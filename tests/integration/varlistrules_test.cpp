@@ -197,11 +197,12 @@ TEST_F(VarDialogsTest, StatusTextsAfterAPreparation) {
   EXPECT_STREQ(request, "\tK\xe9r\xe9s m\xe9rete : 24");
   EXPECT_STREQ(reply, "\tV\xe1lasz m\xe9rete : 20");
 
-  // Twenty words far apart do not fit one request at PDU 240: two, of 12
-  // + 10 items each way, with 14 + 10 × (4 + 2) bytes of reply each.
+  // Twenty words too far apart for one reply to bridge do not fit one
+  // request at PDU 240: two, of 12 + 10 items each way, with 14 + 10 × (4 +
+  // 2) bytes of reply each.
   VarTable_Clear(&app_->table);
   for (int i = 0; i < 20; ++i) {
-    const std::string d = "MW" + std::to_string(40 * i) + ":1 (Word)";
+    const std::string d = "MW" + std::to_string(300 * i) + ":1 (Word)";
     ASSERT_EQ(Var_ParseDefinition(d.c_str(), &app_->table.vars[app_->table.count++]), 1);
   }
   ASSERT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_, &planned), S7_OK);

@@ -32,11 +32,17 @@ std::vector<Spec> Spaced(int n, int type, int count, int gapBytes, int db = 1) {
 }
 
 std::vector<Spec> One() { return {{S7_TYPE_WORD, S7_AREA_DB, 1, 4, 0, 3}}; }
-std::vector<Spec> Words19() { return Spaced(19, S7_TYPE_WORD, 1, 30); }
-std::vector<Spec> Words20() { return Spaced(20, S7_TYPE_WORD, 1, 30); }
-std::vector<Spec> Words21() { return Spaced(21, S7_TYPE_WORD, 1, 30); }
-std::vector<Spec> Words40() { return Spaced(40, S7_TYPE_WORD, 1, 30); }
-std::vector<Spec> Words41() { return Spaced(41, S7_TYPE_WORD, 1, 30); }
+// Words too far apart for one reply to hold two of them: never merged.
+constexpr int kFarGap = 600;
+std::vector<Spec> Words19() { return Spaced(19, S7_TYPE_WORD, 1, kFarGap); }
+std::vector<Spec> Words20() { return Spaced(20, S7_TYPE_WORD, 1, kFarGap); }
+std::vector<Spec> Words21() { return Spaced(21, S7_TYPE_WORD, 1, kFarGap); }
+std::vector<Spec> Words40() { return Spaced(40, S7_TYPE_WORD, 1, kFarGap); }
+std::vector<Spec> Words41() { return Spaced(41, S7_TYPE_WORD, 1, kFarGap); }
+// Words 30 bytes apart: too far for the byte rule, near enough to bridge
+// where that saves a request.
+std::vector<Spec> Near20() { return Spaced(20, S7_TYPE_WORD, 1, 30); }
+std::vector<Spec> Near41() { return Spaced(41, S7_TYPE_WORD, 1, 30); }
 
 std::vector<Spec> Scattered500() { return plantest::ScatteredWords(); }
 
@@ -111,6 +117,10 @@ const PlanCase kCases[] = {
     {"21 Words at 480", 480, Words21, kRead, kDefault, 21, 2},
     {"40 Words at 480", 480, Words40, kRead, kDefault, 40, 2},
     {"41 Words at 480", 480, Words41, kRead, kDefault, 41, 3},
+    {"20 near Words at 240: a gap bridged, one request", 240, Near20, kRead, kDefault, 19, 1},
+    {"41 near Words at 240: three gaps bridged, two requests", 240, Near41, kRead, kDefault, 38, 2},
+    {"41 near Words at 480: one gap bridged, two requests", 480, Near41, kRead, kDefault, 40, 2},
+    {"20 near Words written: never bridged", 240, Near20, kWrite, kDefault, 20, 2},
     {"500 scattered Words at 240", 240, Scattered500, kRead, kDefault, -1, -1},
     {"500 scattered Words at 480", 480, Scattered500, kRead, kDefault, -1, -1},
     {"2000-byte array at 240", 240, Array2000, kRead, kDefault, 1, 10},
@@ -142,7 +152,7 @@ class PlanSimTest : public SimTest {
     config.model.pduSize = pdu;
     config.model.inputBytes = config.model.outputBytes = 512;
     config.model.flagBytes = 1024;
-    config.model.dataBlocks = {{1, 4096}, {2, 4096}, {3, 4096}, {4, 4096}, {5, 100}};
+    config.model.dataBlocks = {{1, 32768}, {2, 4096}, {3, 4096}, {4, 4096}, {5, 100}};
     StartSim(config);
     conn_ = Connect();
     ASSERT_EQ(S7_GetPduSize(conn_), pdu);
@@ -153,7 +163,7 @@ class PlanSimTest : public SimTest {
     int db, size;
   };
   static constexpr AreaRef kAreas[] = {{0x81, 0, 512}, {0x82, 0, 512}, {0x83, 0, 1024}, {0x1D, 0, 512},
-                                       {0x1C, 0, 512}, {0x84, 1, 4096}, {0x84, 2, 4096}, {0x84, 3, 4096},
+                                       {0x1C, 0, 512}, {0x84, 1, 32768}, {0x84, 2, 4096}, {0x84, 3, 4096},
                                        {0x84, 4, 4096}, {0x84, 5, 100}};
 
   void FillMemory(std::uint32_t seed) {
@@ -307,11 +317,12 @@ TEST_F(PlanFaultTest, ARequestRefusedAsAWholeFailsItsVariablesOnly) {
     EXPECT_EQ(p.results[v].error, S7_ERR_PDU) << v;
     EXPECT_EQ(p.results[v].ext, 0x8104) << v;
   }
-  const Bytes db1 = sim_.Model().ReadMemory(0x84, 1, 0, 41 * 32);
+  constexpr int kApart = 2 + kFarGap;
+  const Bytes db1 = sim_.Model().ReadMemory(0x84, 1, 0, 41 * kApart);
   for (int v : p.VariablesOf(2)) {
     std::uint32_t slot = 0;
     std::memcpy(&slot, p.vars.v[v].values, 4);
-    EXPECT_EQ(slot, static_cast<std::uint32_t>(db1[32 * v] << 8 | db1[32 * v + 1])) << v;
+    EXPECT_EQ(slot, static_cast<std::uint32_t>(db1[kApart * v] << 8 | db1[kApart * v + 1])) << v;
   }
 }
 
