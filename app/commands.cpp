@@ -8,6 +8,8 @@
 #include "app/dialogrules.h"
 #include "app/frontend.h"
 #include "app/logoperation.h"
+#include "app/tabletransfer.h"
+#include "app/textwrite.h"
 
 namespace {
 
@@ -47,8 +49,9 @@ int TransferOnce(AppState* app, Transfer direction, int* operation) {
     *operation = write ? S7_OP_SIMPLE_WRITE : S7_OP_SIMPLE_READ;
     const auto type = static_cast<unsigned>(v.type);
     const auto area = static_cast<unsigned>(v.area);
-    return write ? S7_SimpleWrite(app->conn, type, area, v.dbNumber, v.start, v.bit, v.count, 1, v.values)
-                 : S7_SimpleRead(app->conn, type, area, v.dbNumber, v.start, v.bit, v.count, 1, v.values);
+    const int count = Var_WireCount(&v);
+    return write ? S7_SimpleWrite(app->conn, type, area, v.dbNumber, v.start, v.bit, count, 1, v.values)
+                 : S7_SimpleRead(app->conn, type, area, v.dbNumber, v.start, v.bit, count, 1, v.values);
   }
   *operation = write ? S7_OP_MULTI_WRITE : S7_OP_MULTI_READ;
   // With no variable left the multi service answers "no variables" itself.
@@ -178,14 +181,42 @@ int Cmd_Logout(AppState* app) {
   return Logged(S7_OP_SESSION_LOGOUT);
 }
 
-int Cmd_Transfer(AppState* app, Transfer direction) {
-  int operation = 0;
-  TransferOnce(app, direction, &operation);
-  return Logged(operation);
+namespace {
+
+// The table once, one request or the planner's several; logged always or
+// only when it failed.
+int TransferTable(AppState* app, Transfer direction, TransferLog log, int* requests) {
+  // Texts are checked against the PLC's own maximum before anything is written.
+  if (direction == Transfer::Write) {
+    const int guard = Table_GuardTextWrites(app);
+    if (guard != S7_OK) {
+      if (requests) *requests = 0;
+      return guard;
+    }
+  }
+  VarPlan plan{};
+  if (!Table_NeedsPlan(app, direction, &plan)) {
+    if (requests) *requests = VarTable_Count(&app->table) > 0 ? 1 : 0;
+    int operation = 0;
+    const int rc = TransferOnce(app, direction, &operation);
+    return rc == S7_OK && log == TransferLog::FailuresOnly ? rc : Logged(operation);
+  }
+  int rc = Table_PreparePlan(app, direction, &plan);
+  if (rc == S7_OK) {
+    rc = Table_RunPlan(app, &plan, log, requests);
+  } else {
+    if (requests) *requests = 0;
+    // Logged as the request that could not be opened.
+    rc = Logged(direction == Transfer::Write ? S7_OP_MULTI_WRITE : S7_OP_MULTI_READ);
+  }
+  VarPlan_Free(&plan);
+  return rc;
 }
 
-int Cmd_ReadTable(AppState* app) {
-  int operation = 0;
-  const int rc = TransferOnce(app, Transfer::Read, &operation);
-  return rc == S7_OK ? rc : Logged(operation);
+}  // namespace
+
+int Cmd_Transfer(AppState* app, Transfer direction) {
+  return TransferTable(app, direction, TransferLog::Always, nullptr);
 }
+
+int Cmd_ReadTable(AppState* app, int* requests) { return TransferTable(app, Transfer::Read, TransferLog::FailuresOnly, requests); }

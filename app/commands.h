@@ -65,10 +65,12 @@ enum class Transfer { Read, Write };
 
 // Reads or writes the whole table once, logged: one variable with the simple
 // service, else a prepared request (refused variables are dropped, each with
-// a log line) with the multi service. The caller refreshes the menu and, on
-// success, opens the read window.
+// a log line) with the multi service; a table larger than one request in as
+// many as it needs (app/tabletransfer.h). The caller refreshes the menu and,
+// on success, opens the read window.
 int Cmd_Transfer(AppState* app, Transfer direction);
 
 // The read window's read, cyclic or after a write: as Cmd_Transfer reads,
 // but only a failure is logged (a time-out also disconnects, logged).
-int Cmd_ReadTable(AppState* app);
+// *requests (if asked) gets the number of requests the read took.
+int Cmd_ReadTable(AppState* app, int* requests = nullptr);

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "runtime/runtime.h"
+
 namespace {
 
 std::uint8_t* Slot(const ElementEdit* e) {
@@ -12,6 +14,8 @@ std::uint8_t* Slot(const ElementEdit* e) {
 }
 
 std::size_t SlotBytes(const ElementEdit* e) { return static_cast<std::size_t>(e->var->slotSize); }
+
+std::uint8_t* Saved(ElementEdit* e) { return e->savedSlot ? e->savedSlot : e->savedValue; }
 
 char* Name(const ElementEdit* e) {
   return e->var->names + static_cast<std::size_t>(e->element) * kVarNameSize;
@@ -45,13 +49,19 @@ void ReadValue(ElementEdit* e) {
   if (e->controls.spinner) e->controls.position = Var_SpinnerPosition(&e->controls.spin, e->value);
 }
 
+// DTL, LDT and LTOD: nanoseconds, which the pickers show to the second.
+bool NanoStamp(const ElementEdit* e) { return e->var->type >= kVarClassicTypeCount; }
+
+// Their pickers compare like a Date&Time's: date and time of day.
+bool WithTime(const ElementEdit* e) { return e->var->wireSize == 8 || NanoStamp(e); }
+
 // A date the pickers cannot show: after their last day (a Date's two bytes
 // reach into 2169). A time of day has no date to check.
 bool BeyondPickers(const ElementEdit* e) {
   const ElementEditControls& c = e->controls;
   const int wire = e->var->wireSize;
-  if (wire == 4) return false;
-  return Compare(c.shown, c.first, wire == 8) < 0 || Compare(c.shown, c.last, wire == 8) > 0;
+  if (wire == 4 || e->var->type == S7_TYPE_LTOD) return false;
+  return Compare(c.shown, c.first, WithTime(e)) < 0 || Compare(c.shown, c.last, WithTime(e)) > 0;
 }
 
 void Configure(ElementEdit* e) {
@@ -59,7 +69,17 @@ void Configure(ElementEdit* e) {
   c = {};
   const int view = Var_EffectiveView(e->element, e->var);
   const int wire = e->var->wireSize;
-  if (view == VAR_VIEW_DATE_TIME) {
+  if (view == VAR_VIEW_DATE_TIME && NanoStamp(e)) {
+    c.pickers = true;
+    c.datePicker = e->var->type != S7_TYPE_LTOD;
+    c.timePicker = true;
+    c.valueField = true;  // the digits below the second
+    // The last whole day that 64 bits of nanoseconds reach.
+    c.first = Day(1970, 1, 1, 0, 0, 0);
+    c.last = Day(2262, 4, 10, 23, 59, 59);
+    Var_GetElement(e->element, e->var, nullptr, &c.shown);
+    if (BeyondPickers(e)) c.datePicker = c.timePicker = false;
+  } else if (view == VAR_VIEW_DATE_TIME) {
     c.pickers = true;
     c.datePicker = wire != 4;
     c.timePicker = wire != 2;
@@ -91,11 +111,18 @@ bool ElementEdit_Open(ElementEdit* edit, PlcVariable* var, int element, Transfer
   edit->element = element;
   const bool withValue = list == Transfer::Write;
   edit->withValue = withValue;
-  if (!Live(edit) || !var->views || !var->names || !Var_TypeInfo(var->type) || SlotBytes(edit) > 8) {
+  if (!Live(edit) || !var->views || !var->names || !Var_TypeInfo(var->type)) {
     edit->var = nullptr;
     return false;
   }
-  std::memcpy(edit->savedValue, Slot(edit), SlotBytes(edit));
+  if (SlotBytes(edit) > sizeof edit->savedValue) {
+    edit->savedSlot = static_cast<std::uint8_t*>(Rt_Alloc(0, SlotBytes(edit)));
+    if (!edit->savedSlot) {
+      edit->var = nullptr;
+      return false;
+    }
+  }
+  std::memcpy(Saved(edit), Slot(edit), SlotBytes(edit));
   edit->savedView = var->views[element];
   std::memcpy(edit->savedName, Name(edit), kVarNameSize);
   if (withValue) Configure(edit);
@@ -133,8 +160,19 @@ int ElementEdit_FieldText(ElementEdit* edit, char* text) {
   return Var_FormatValue({.bareCharacter = true}, edit->element, edit->var, text);
 }
 
+std::string ElementEdit_FieldString(ElementEdit* edit) {
+  if (!Live(edit)) return {};
+  edit->invalid = false;
+  return Var_FormatValueString({.bareCharacter = true}, edit->element, edit->var);
+}
+
 int ElementEdit_Typed(ElementEdit* edit, const char* text) {
   if (!Live(edit)) return VAR_VALUE_NO_ELEMENT;
+  // For a text, empty is a value: one the window could not read is not.
+  if (!text && Var_IsTextType(edit->var->type)) {
+    edit->invalid = true;
+    return VAR_VALUE_ESCAPE;
+  }
   const int rc = Var_EnterValue(edit->element, edit->var, text);
   edit->invalid = rc != VAR_VALUE_OK;
   if (rc == VAR_VALUE_OK) ReadValue(edit);
@@ -171,8 +209,21 @@ bool ElementEdit_PickersChanged(ElementEdit* edit, const CalendarRecord* date, c
   // the time picker's date are whatever they were set up with.
   const CalendarRecord moment = Picked_Moment(c.shown, date, time);
   const int wire = edit->var->wireSize;
-  if (wire != 4 && (Compare(moment, c.first, wire == 8) < 0 || Compare(moment, c.last, wire == 8) > 0)) return false;
-  if (!Var_PutElement(edit->element, edit->var, 0, &moment)) return false;
+  const bool dated = wire != 4 && edit->var->type != S7_TYPE_LTOD;
+  if (dated && (Compare(moment, c.first, WithTime(edit)) < 0 || Compare(moment, c.last, WithTime(edit)) > 0))
+    return false;
+  if (NanoStamp(edit)) {
+    // The pickers set the second; the digits below it stay the element's.
+    const std::int64_t below = (edit->value % 1000000000 + 1000000000) % 1000000000;
+    CalendarRecord whole = moment;
+    whole.milliseconds = 0;
+    if (!Var_PutElement(edit->element, edit->var, 0, &whole)) return false;
+    std::int64_t v = 0;
+    Var_GetElement(edit->element, edit->var, &v, nullptr);
+    Var_PutElement(edit->element, edit->var, v + below, nullptr);
+  } else if (!Var_PutElement(edit->element, edit->var, 0, &moment)) {
+    return false;
+  }
   Var_GetElement(edit->element, edit->var, nullptr, &edit->controls.shown);
   ReadValue(edit);
   return true;
@@ -185,14 +236,16 @@ void ElementEdit_SetName(ElementEdit* edit, const char* text) {
 int ElementEdit_Close(ElementEdit* edit, DialogEnd end) {
   if (!Live(edit)) return 0;
   const bool ok = end == DialogEnd::Ok;
-  const bool differs = std::memcmp(edit->savedValue, Slot(edit), SlotBytes(edit)) != 0 ||
+  const bool differs = std::memcmp(Saved(edit), Slot(edit), SlotBytes(edit)) != 0 ||
                        edit->savedView != edit->var->views[edit->element] ||
                        std::strncmp(edit->savedName, Name(edit), kVarNameSize) != 0;
   if (!ok) {
-    std::memcpy(Slot(edit), edit->savedValue, SlotBytes(edit));
+    std::memcpy(Slot(edit), Saved(edit), SlotBytes(edit));
     edit->var->views[edit->element] = edit->savedView;
     std::memcpy(Name(edit), edit->savedName, kVarNameSize);
   }
   edit->var = nullptr;
+  Rt_Free(edit->savedSlot);
+  edit->savedSlot = nullptr;
   return ok && differs ? 1 : 0;
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/commands.h"     // Transfer: which list the element is edited for
 #include "app/dialogrules.h"  // NumberSpec: the spinner as the number field takes it
@@ -30,7 +31,8 @@ struct ElementEditControls {
                          // Neither for a value beyond the pickers' range
                          // (valueField then: the field is the element's).
   CalendarRecord first;  // the pickers' range: 1990-01-01 00:00:00 up to
-  CalendarRecord last;   //   2089-12-31 23:59:59 (Date&Time) or 2168-12-31 23:59:59
+  CalendarRecord last;   //   2089-12-31 23:59:59 (Date&Time) or 2168-12-31 23:59:59;
+                         //   1970-01-01 up to 2262-04-10 for DTL and LDT
   CalendarRecord shown;  // the element as a calendar record
 };
 
@@ -39,6 +41,7 @@ struct ElementEdit {
   int element;
   bool withValue;        // the write list's dialog, which edits the value too
   std::uint8_t savedValue[8];
+  std::uint8_t* savedSlot; // a slot wider than 8 bytes (a text, a DTL): a runtime heap copy that Close frees
   std::uint8_t savedView;
   char savedName[kVarNameSize];
   std::int64_t value;    // the element's value as its mode reads it
@@ -48,7 +51,11 @@ struct ElementEdit {
 
 // Opens a session on an element for the list of that kind (the write list
 // edits the value too): false, and nothing to edit, for an index outside the
-// variable or a record without storage.
+// variable or a record without storage, or without memory for the copy of a
+// wide slot. A String or WString is edited in the value field alone, a
+// 64-bit value too (no spinner: the field is read whole); a DTL, LDT or LTOD
+// has the pickers for date and time and the field for the digits below the
+// second. A session that was opened must be closed (ElementEdit_Close).
 bool ElementEdit_Open(ElementEdit* edit, PlcVariable* var, int element, Transfer list);
 
 // The display-mode list: string ids 600-608 ("Default" first) of the modes
@@ -64,6 +71,9 @@ bool ElementEdit_ChooseMode(ElementEdit* edit, int listIndex);
 // bare form); the field loses any invalid marking and OK is enabled again.
 // text needs kVarValueTextMax bytes; returns the length.
 int ElementEdit_FieldText(ElementEdit* edit, char* text);
+
+// The same whole: a String's or WString's text may pass kVarValueTextMax.
+std::string ElementEdit_FieldString(ElementEdit* edit);
 
 // The value field's whole text after the user changed it: a valid value is
 // stored in the element (and the spinner position follows it), an invalid

@@ -208,3 +208,65 @@ void LogCommandEntry(int nameId, int error, std::int32_t ext, const char* detail
   Hand(&entry);
   if (error == S7_ERR_TIMEOUT) DisconnectAfterTimeout(app);
 }
+
+namespace {
+
+// What one failed variable's line says: the PLC's code for an item it
+// refused, else the library's error text.
+const char* FailureText(const VarTransferResult& r) {
+  if (r.error == S7_ERR_DATA && r.itemCode != 0xFF) return ItemResultText(r.itemCode);
+  return LoadText(IDS_ERR_OK + r.error);
+}
+
+void FailureLines(HeapText* entry, const VarTransferSummary& summary, const VarTransferResult* results,
+                  const VariableTable* table, bool write) {
+  const int count = VarTable_Count(table);
+  int lost = 0;
+  for (int i = 0; i < count; ++i) {
+    const VarTransferResult& r = results[i];
+    if (r.error == S7_OK) continue;
+    const bool partly = write && r.piecesDone > 0;
+    if (r.lost && !partly) {
+      ++lost;
+      continue;
+    }
+    char address[kVarAddressTextMax];
+    Var_FormatAddress({.withCount = true, .withType = true}, 0, &table->vars[i], address, nullptr);
+    if (partly)
+      entry->Format(LoadText(IDS_LOG_PLAN_PARTIAL), address, FailureText(r), r.piecesDone, r.pieces);
+    else
+      entry->Format(LoadText(IDS_LOG_PLAN_VARIABLE), address, FailureText(r), r.ext, r.ext);
+  }
+  if (lost > 0) entry->Format(LoadText(IDS_LOG_PLAN_REST), lost, TextId(IDS_ERR_OK + summary.lostLink));
+}
+
+// The codes of the first items the PLC refused, for the hints: as many as
+// one request's entry would weigh.
+int RefusedItemCodes(const VarTransferResult* results, int count, std::uint8_t* codes) {
+  int n = 0;
+  for (int i = 0; results && i < count && n < kMaxHintItems; ++i)
+    if (results[i].error == S7_ERR_DATA && results[i].itemCode != 0xFF)
+      codes[n++] = static_cast<std::uint8_t>(results[i].itemCode);
+  return n;
+}
+
+}  // namespace
+
+void LogTransfer(int operation, const VarTransferSummary* summary, const VarTransferResult* results,
+                 const VariableTable* table) {
+  const int op = operation - kLogOperationBase;
+  if (!summary || (op != S7_OP_MULTI_READ && op != S7_OP_MULTI_WRITE)) return;
+  const bool write = op == S7_OP_MULTI_WRITE;
+  AppState* app = TheAppState();
+  HeapText entry;
+  AppendHeader(&entry, app->conn, HasName(op), operation, summary->result, summary->ext);
+  const int count = VarTable_Count(table);
+  entry.Format(LoadText(IDS_LOG_PLAN_SUMMARY), count, summary->requests);
+  if (write && summary->failed > 0) entry.Format(LoadText(IDS_LOG_PLAN_WRITTEN), count - summary->failed, summary->failed);
+  if (results && table) FailureLines(&entry, *summary, results, table, write);
+  std::uint8_t codes[kMaxHintItems];
+  const int refused = table ? RefusedItemCodes(results, count, codes) : 0;
+  Log_AppendHints({op, summary->result, summary->ext, codes, refused}, &entry);
+  Hand(&entry);
+  if (summary->result == S7_ERR_TIMEOUT && DisconnectsOnTimeout(op)) DisconnectAfterTimeout(app);
+}

@@ -34,6 +34,22 @@ void LogOperation(int operation, int value, const void* data);
 // state read.
 void LogCommandEntry(int nameId, int error, std::int32_t ext, const char* detail, std::size_t length);
 
+// The entry of the variable table read or written over several requests
+// (app/tabletransfer.h): the operation (S7_MultiRead or S7_MultiWrite) with
+// the transfer's result, the number of variables and requests, for a write
+// how many went in and how many not, then one line per variable that
+// failed (the PLC's code for a refused item, else the library's error
+// text), a write's partly written variables with the parts that went in,
+// and one line for all the variables a lost link failed; then the hints a
+// refusal calls for (app/loghints.h), as after a single request. results
+// holds one record per table entry (null: none to show). After a time-out the
+// connection is disconnected, with its own entry, as after any read.
+struct VarTransferSummary;
+struct VarTransferResult;
+struct VariableTable;
+void LogTransfer(int operation, const VarTransferSummary* summary, const VarTransferResult* results,
+                 const VariableTable* table);
+
 // The texts the entries use, for whoever shows the same facts elsewhere.
 const char* CpuStateText(int state);
 const char* PartnerStatusText(std::uint8_t status);  // null: no line for this status

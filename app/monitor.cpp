@@ -78,7 +78,7 @@ int Monitor_RefreshLines(MonitorLines* lines, VariableTable* table, int forcedLi
 namespace {
 
 MonitorStepResult ReadAt(MonitorRun* run, AppState* app, std::uint32_t now, LineSink* sink) {
-  run->lastResult = Cmd_ReadTable(app);
+  run->lastResult = Cmd_ReadTable(app, &run->requests);
   if (run->log) ValueLog_Cycle(run->log, &app->table, run->lastResult);
   if (run->lastResult != S7_OK) {
     if (run->reconnect && Reconnect_AfterFailure(run->reconnect, app, run->lastResult, now))
@@ -107,4 +107,11 @@ MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now
 
 MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink) {
   return ReadAt(run, app, Plat_TickCount(), sink);
+}
+
+int Monitor_RequestsText(const MonitorRun* run, char* text, std::size_t size) {
+  if (!text || size == 0) return 0;
+  text[0] = '\0';
+  if (!run || run->requests <= 0) return 0;
+  return FormatTextN(text, size, LoadText(IDS_WND_READ_REQUESTS), run->requests);
 }

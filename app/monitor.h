@@ -9,6 +9,7 @@
 // the command line's main thread); the table must not change meanwhile.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "app/appstate.h"
@@ -66,6 +67,7 @@ struct MonitorRun {
   MonitorLines lines;
   bool cyclic;
   int lastResult;  // the library's result of the last read
+  int requests;    // the requests the last read took (0 before the first)
   // Riding out a lost connection (app/reconnect.h), a record of the
   // caller's. Null: a failed read stops cyclic reading, as it always has.
   Reconnect* reconnect;
@@ -93,3 +95,8 @@ MonitorStepResult Monitor_Step(MonitorRun* run, AppState* app, std::uint32_t now
 // One read now, whatever the schedule (the read window's first, after a
 // write or a load), as a due step would do it: Read, Failed or Lost.
 MonitorStepResult Monitor_ReadNow(MonitorRun* run, AppState* app, LineSink* sink);
+
+// What a read of the table costs, for the read window's status bar:
+// "%d kérés ciklusonként" with the requests the last read took; empty
+// before the first read. Returns the length.
+int Monitor_RequestsText(const MonitorRun* run, char* text, std::size_t size);

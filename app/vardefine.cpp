@@ -30,6 +30,7 @@ void VarDefine_Reset(VarDefineState* state) {
   state->field[kDefineAddress] = {0, 0, kVarAddressMax, false, true};
   state->field[kDefineBit] = {0, 0, 7, false, false};
   state->field[kDefineCount] = {1, 1, 1, false, true};
+  state->field[kDefineTextMax] = {kVarTextMaxDefault, 1, kVarStringMax, false, false};
 }
 
 void VarDefine_Open(VarDefineState* state, const PlcVariable* existing) {
@@ -41,6 +42,7 @@ void VarDefine_Open(VarDefineState* state, const PlcVariable* existing) {
     state->field[kDefineAddress].value = existing->start;
     state->field[kDefineBit].value = existing->bit;
     state->field[kDefineCount].value = existing->count;
+    if (Var_IsTextType(existing->type)) state->field[kDefineTextMax].value = existing->textMax;
   }
   for (VarDefineField& f : state->field) f.invalid = false;
 }
@@ -65,11 +67,11 @@ void VarDefine_ApplyTypeAndArea(VarDefineState* state, VarCapacity capacity) {
   if (state->type != S7_TYPE_BIT) bit.value = 0;
   SetRange(&bit, 0, 7);
 
-  // The library counts a run of bits in bytes. A variable of more than 512
-  // elements could not be read back from a saved table, so that is the most.
+  // The capacity counts a run of bits in bytes; no variable takes more than
+  // its type's most.
   long long room = capacity.result == S7_OK && capacity.count > 0 ? capacity.count : 0;
   if (state->type == S7_TYPE_BIT) room *= 8;
-  if (room > kVarDefinitionCountMax) room = kVarDefinitionCountMax;
+  if (room > Var_MaxCount(state->type)) room = Var_MaxCount(state->type);
   state->capacityResult = capacity.result;
   state->capacity = static_cast<int>(room);
   VarDefineField& count = state->field[kDefineCount];
@@ -86,6 +88,13 @@ void VarDefine_ApplyTypeAndArea(VarDefineState* state, VarCapacity capacity) {
   state->field[kDefineAddress].enabled = true;
   bit.enabled = state->type == S7_TYPE_BIT;
   count.enabled = room > 0;
+  // A text's maximum, within what its type allows; kept for the next text.
+  VarDefineField& textMax = state->field[kDefineTextMax];
+  const bool text = Var_IsTextType(state->type) != 0;
+  SetRange(&textMax, 1, text ? Var_TextMaxLimit(state->type) : kVarStringMax);
+  if (textMax.value > textMax.max) textMax.value = textMax.max;
+  if (textMax.value < 1) textMax.value = kVarTextMaxDefault;
+  textMax.enabled = text;
 }
 
 int VarDefine_Areas(const VarDefineState* state, int* areas, int* selected) {
@@ -143,7 +152,8 @@ int VarDefine_FastStep(int field) {
   switch (field) {
     case kDefineDb:
     case kDefineAddress: return 100;
-    case kDefineCount: return 10;
+    case kDefineCount:
+    case kDefineTextMax: return 10;
     default: return 0;
   }
 }
@@ -165,6 +175,9 @@ int VarDefine_Refusal(const VarDefineState* state) {
     if (f.invalid) return IDS_DLG_DEFINE_INVALID;
   if (state->type == S7_TYPE_BIT && count > 1 && (state->field[kDefineBit].value != 0 || count % 8 != 0))
     return IDS_DLG_DEFINE_BIT_RULE;
+  if (Var_IsTextType(state->type) &&
+      static_cast<long long>(count) * Var_TextWireSize(state->type, state->field[kDefineTextMax].value) > kVarBytesMax)
+    return IDS_DLG_DEFINE_TEXT_BYTES;
   return 0;
 }
 
@@ -179,7 +192,8 @@ void VarDefine_Definition(const VarDefineState* state, VarDefinition* definition
   if (!inDb) db = 0;
   else if (db == 0) db = 1;
   *definition = {state->type, state->area, db, state->field[kDefineAddress].value, state->field[kDefineBit].value,
-                 state->field[kDefineCount].value};
+                 state->field[kDefineCount].value,
+                 Var_IsTextType(state->type) ? state->field[kDefineTextMax].value : 0};
 }
 
 int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, VarRecord record) {
@@ -195,10 +209,11 @@ int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarListSelection* sel
   return rc;
 }
 
-VarCapacity VarDefine_AskCapacity(AppState* app, const VarDefineState* state) {
+VarCapacity VarDefine_AskCapacity(AppState*, const VarDefineState* state) {
   if (!state) return {S7_ERR_PARAMETER, 0};
   if (state->prepareResult != S7_OK) return {state->prepareResult, 0};
-  int count = 0;
-  const int rc = S7_GetVarCapacity(app->conn, 1, static_cast<unsigned>(state->type), &count);
-  return {rc, count};
+  // However full the request, the table is read in as many as it needs:
+  // a variable is bounded by its own size alone.
+  const int most = Var_MaxCount(state->type);
+  return {S7_OK, state->type == S7_TYPE_BIT ? most / 8 : most};
 }

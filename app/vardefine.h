@@ -1,9 +1,10 @@
 // The variable definition dialog's working state and rules, without a
 // window: the type and its areas, the four number fields with their ranges,
-// invalid flags and enabling, the count bounded by what still fits into the
-// list's request, the OK rule and what OK does to the record. The front end
-// keeps one state for the program's life (app/dialogmemory.h), so a new
-// variable starts from the last one defined.
+// invalid flags and enabling, the count bounded by the most a variable of
+// the type may have (the list's table goes in as many requests as it
+// needs), the OK rule and what OK does to the record. The front end keeps
+// one state for the program's life (app/dialogmemory.h), so a new variable
+// starts from the last one defined.
 //
 // The dialog's flow: VarDefine_PrepareRequest; VarDefine_Open; ask
 // VarDefine_AskCapacity for the type and VarDefine_ApplyTypeAndArea with it
@@ -24,6 +25,7 @@ enum VarDefineFieldId : int {
   kDefineAddress,
   kDefineBit,
   kDefineCount,
+  kDefineTextMax,  // String[n] and WString[n]: n
   kDefineFieldCount
 };
 
@@ -40,7 +42,7 @@ struct VarDefineState {
   VarDefineField field[kDefineFieldCount];
   int prepareResult;   // the library's result when the request was prepared
   int capacityResult;  // the library's result when the capacity was asked
-  int capacity;        // elements of the type that still fit (bits for Bit; at most 512)
+  int capacity;        // elements of the type that may be asked for (bits for Bit; Var_MaxCount at most)
 };
 
 // The state to start from: "Word" in "Merker", DB 0, address 0, bit 0,
@@ -51,8 +53,8 @@ void VarDefine_Reset(VarDefineState* state);
 // keeps the last values); every invalid flag is cleared.
 void VarDefine_Open(VarDefineState* state, const PlcVariable* existing);
 
-// The library's answer for the count of elements of a type that still fit:
-// its result and the count (bytes for "Bit").
+// The count of elements of a type that may be asked for, and the library's
+// result when the request could not be opened (bytes for "Bit").
 struct VarCapacity {
   int result;
   int count;
@@ -60,7 +62,7 @@ struct VarCapacity {
 
 // Applies type and area: the areas the type offers (the area moved into
 // them), the DB number's minimum and value, the count's range from the
-// capacity ("Bit" ×8, at most 512; without room count, minimum and maximum
+// capacity ("Bit" ×8, at most Var_MaxCount; without room count, minimum and maximum
 // 0, the field disabled and invalid), the bit number 0 for any type but
 // "Bit", every other invalid flag cleared and each field enabled or not.
 void VarDefine_ApplyTypeAndArea(VarDefineState* state, VarCapacity capacity);
@@ -111,6 +113,7 @@ int VarDefine_Confirm(const VarDefineState* state, PlcVariable* var, VarRecord r
 // the list's selection on its variable, and remembers the result in the
 // state. Returns the library's result for opening the request.
 int VarDefine_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection, VarDefineState* state);
-// The capacity for the state's type in that request; when the request could
-// not be opened, that failure (no connection, not connected) with no room.
+// The capacity for the state's type: the most a variable of it may have;
+// when the request could not be opened, that failure (no connection, not
+// connected) with no room.
 VarCapacity VarDefine_AskCapacity(AppState* app, const VarDefineState* state);

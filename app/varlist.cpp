@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "app/tabletransfer.h"
+
 namespace {
 
 int Elements(const VariableTable* table, int index) {
@@ -102,13 +104,16 @@ void VarList_Delete(VarListSelection* selection, VariableTable* table) {
   VarList_SelectVariable(selection, table, index < VarTable_Count(table) ? index : VarTable_Count(table) - 1);
 }
 
-int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection) {
+int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection, PlanTotals* planned) {
   VariableTable* table = &app->table;
   // The selected variable is known by its block, which no other entry
   // shares; nothing is allocated while the request is prepared.
   const int before = selection ? selection->variable : -1;
   const void* block = before >= 0 && before < VarTable_Count(table) ? table->vars[before].values : nullptr;
-  const int rc = VarTable_PrepareRequest(table, app->conn, kind == Transfer::Write ? 1 : 0);
+  VarPlan plan{};
+  const int rc = Table_Prepare(app, kind, &plan);
+  if (planned) *planned = VarPlan_Totals(&plan);
+  VarPlan_Free(&plan);
   if (!selection) return rc;
   int after = -1;
   if (before >= 0) {
@@ -121,7 +126,12 @@ int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selec
   return rc;
 }
 
-void VarList_StatusTexts(AppState* app, char* request, char* reply, std::size_t size) {
+void VarList_StatusTexts(AppState* app, const PlanTotals& planned, char* request, char* reply, std::size_t size) {
+  if (planned.requests > 1) {
+    if (request) FormatTextN(request, size, LoadText(IDS_STATUS_PLAN_REQUEST), planned.requests, planned.requestBytes);
+    if (reply) FormatTextN(reply, size, LoadText(IDS_STATUS_PLAN_REPLY), planned.requests, planned.replyBytes);
+    return;
+  }
   if (request) FormatTextN(request, size, LoadText(IDS_STATUS_REQUEST_SIZE), S7_GetRequestSize(app->conn));
   if (reply) FormatTextN(reply, size, LoadText(IDS_STATUS_REPLY_SIZE), S7_GetReplySize(app->conn));
 }

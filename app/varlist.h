@@ -49,8 +49,8 @@ enum class EditAsk { Button, DoubleClick };
 int VarList_ElementToEdit(VarListSelection* selection, const VariableTable* table, EditAsk ask);
 
 struct VarListButtons {
-  bool append;  // fewer than 20 variables
-  bool insert;  // a variable selected and fewer than 20
+  bool append;  // fewer than kVarTableSize variables
+  bool insert;  // a variable selected and fewer than kVarTableSize
   bool modify;  // a variable selected
   bool remove;  // a variable selected
   bool edit;    // an element line selected
@@ -88,15 +88,23 @@ void VarList_Delete(VarListSelection* selection, VariableTable* table);
 
 // Prepares the list's request (a read or write request by kind) on the
 // record's connection with every variable of the table; the library's
-// refusals are dropped from the table with their "Deleted" log lines. The
-// selection then stays on the same variable when it survived, else is
-// clamped; both element selections are cleared. Returns the library's result
-// for opening the request (nothing is dropped when it is not 0).
-int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection);
+// refusals are dropped from the table with their "Deleted" log lines. A
+// table larger than one request is planned instead (Table_Prepare), and
+// loses only the variables no request could carry. The selection then stays
+// on the same variable when it survived, else is clamped; both element
+// selections are cleared. *planned (if asked) gets the plan's figures (no
+// requests for a table that went into the library's one request). Returns
+// the library's result for opening the request (nothing is dropped when it
+// is not 0).
+int VarList_PrepareRequest(AppState* app, Transfer kind, VarListSelection* selection,
+                           PlanTotals* planned = nullptr);
 
 // The status bar's two parts after a preparation: "\tKérés mérete : %d" and
-// "\tVálasz mérete : %d" with the request's and the expected reply's sizes.
-void VarList_StatusTexts(AppState* app, char* request, char* reply, std::size_t size);
+// "\tVálasz mérete : %d" with the request's and the expected reply's sizes;
+// for a table planned over several requests (planned, from the preparation)
+// "\t%d kérés, %d bájt" and "\t%d válasz, %d bájt": the requests and the
+// replies of one read or write, and their bytes in all.
+void VarList_StatusTexts(AppState* app, const PlanTotals& planned, char* request, char* reply, std::size_t size);
 
 // How the element lines of the list kind end: the value for the write list,
 // the display mode's name for the read list (Var_FormatElementLine).

@@ -193,7 +193,9 @@ bool ParseCommand(const std::vector<std::string>& args, std::size_t* i, CliOptio
     return *why = "szl takes a list id and an index, 0-0xFFFF each (0x0011 or 17), not " + cmd.args[0] + " " +
                   cmd.args[1],
            false;
-  // The table holds 20 variables: more would be dropped without a word.
+  // The table holds kVarTableSize variables: more would be dropped without
+  // a word. Any number up to it is read or written, in as many requests as
+  // it takes.
   if ((c->kind == CommandKind::Read || c->kind == CommandKind::Write) &&
       cmd.args.size() > static_cast<std::size_t>(kVarTableSize))
     return *why = std::string(c->name) + " takes at most " + std::to_string(kVarTableSize) + " definitions, not " +

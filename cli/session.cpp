@@ -376,9 +376,19 @@ void CliSession::Monitor(const CliCommand& c) {
       Note(run.lastResult);
       break;  // logged; the window stops refreshing too
     }
+    // What the read window's status bar says, once: only for a table that
+    // takes more than one request, so a monitor of one prints as it did.
+    if (reads == 0 && run.requests > 1) PrintRequests(run);
     ++reads;
   }
   if (ValueLog_Close(run.log) != 0) NoteFailure(kExitCantSave);
+}
+
+void CliSession::PrintRequests(const MonitorRun& run) {
+  char text[64];
+  const int n = Monitor_RequestsText(&run, text, sizeof text - 2);
+  std::memcpy(text + n, "\r\n", 3);
+  view_.Print(text);
 }
 
 // The diagnostic buffer's lines under its log entry, as the window lists them.

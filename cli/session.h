@@ -57,6 +57,8 @@ class CliSession {
   void PrintAllLines();
   bool DefineTable(const std::vector<std::string>& definitions, bool withValues);
   void Monitor(const CliCommand& command);
+  // The requests a monitor's read of the table takes, as a line.
+  void PrintRequests(const MonitorRun& run);
   void Diagnostics(const CliCommand& command);
   void List(const CliCommand& command);
 

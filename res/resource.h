@@ -141,6 +141,8 @@
 #define IDC_DEFINE_COUNT 1218
 #define IDC_DEFINE_COUNT_SPIN 1219
 #define IDC_DEFINE_REASON 1220
+#define IDC_DEFINE_TEXT_MAX 1221
+#define IDC_DEFINE_TEXT_MAX_SPIN 1222
 
 // Element edit dialogs: name and mode only, or with the value (field,
 // spinner, date and time pickers) as well.

@@ -32,8 +32,30 @@ inline void PutBE32(std::uint8_t* p, std::uint32_t v) {
   p[3] = static_cast<std::uint8_t>(v);
 }
 
+inline std::uint64_t GetBE64(const std::uint8_t* p) {
+  return (static_cast<std::uint64_t>(GetBE32(p)) << 32) | GetBE32(p + 4);
+}
+
+inline void PutBE64(std::uint8_t* p, std::uint64_t v) {
+  PutBE32(p, static_cast<std::uint32_t>(v >> 32));
+  PutBE32(p + 4, static_cast<std::uint32_t>(v));
+}
+
+// The byte strings keep their wire layout in the caller's buffer: their
+// headers and texts are read where they stand.
 bool Converted(unsigned type, int convert) {
-  return convert && type != S7_TYPE_CHAR && type != S7_TYPE_DATETIME;
+  return convert && type != S7_TYPE_CHAR && type != S7_TYPE_DATETIME && type != S7_TYPE_STRING &&
+         type != S7_TYPE_WSTRING && type != S7_TYPE_DTL;
+}
+
+bool Wide(unsigned type) {
+  switch (type) {
+    case S7_TYPE_LINT: case S7_TYPE_ULINT: case S7_TYPE_LWORD: case S7_TYPE_LREAL:
+    case S7_TYPE_LTIME: case S7_TYPE_LTOD: case S7_TYPE_LDT:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -44,13 +66,21 @@ int S7_WireBytes(unsigned type, int count) {
 }
 
 std::size_t S7_ValueBytes(unsigned type, int count, int convert) {
-  if (Converted(type, convert)) return 4 * static_cast<std::size_t>(count);
+  if (Converted(type, convert)) return (Wide(type) ? 8 : 4) * static_cast<std::size_t>(count);
   return static_cast<std::size_t>(S7_WireBytes(type, count));
 }
 
 void S7_EncodeElements(unsigned type, int count, int convert, const void* values, std::uint8_t* wire) {
   if (!Converted(type, convert)) {
     std::memcpy(wire, values, static_cast<std::size_t>(S7_WireBytes(type, count)));
+    return;
+  }
+  if (Wide(type)) {
+    for (int i = 0; i < count; ++i) {
+      std::uint64_t v;
+      std::memcpy(&v, static_cast<const std::uint8_t*>(values) + 8 * static_cast<std::size_t>(i), 8);
+      PutBE64(wire + 8 * i, v);
+    }
     return;
   }
   switch (type) {
@@ -68,11 +98,14 @@ void S7_EncodeElements(unsigned type, int count, int convert, const void* values
       break;
     case S7_TYPE_BYTE:
     case S7_TYPE_SHORT:
+    case S7_TYPE_USINT:
       for (int i = 0; i < count; ++i) wire[i] = static_cast<std::uint8_t>(GetSlot(values, i));
       break;
     case S7_TYPE_WORD:
     case S7_TYPE_INT:
     case S7_TYPE_DATE:
+    case S7_TYPE_UINT:
+    case S7_TYPE_WCHAR:
       for (int i = 0; i < count; ++i) PutBE16(wire + 2 * i, GetSlot(values, i));
       break;
     case S7_TYPE_S5TIME:
@@ -83,7 +116,7 @@ void S7_EncodeElements(unsigned type, int count, int convert, const void* values
     case S7_TYPE_COUNTER:
       for (int i = 0; i < count; ++i) S7_EncodeCounter(GetSlot(values, i), wire + 2 * i);
       break;
-    default:  // DWord, DInt, Time, TOD, Real: all 32 bits
+    default:  // DWord, DInt, Time, TOD, Real, UDInt: all 32 bits
       for (int i = 0; i < count; ++i) PutBE32(wire + 4 * i, GetSlot(values, i));
       break;
   }
@@ -92,6 +125,13 @@ void S7_EncodeElements(unsigned type, int count, int convert, const void* values
 void S7_DecodeElements(unsigned type, int count, int convert, const std::uint8_t* wire, void* values) {
   if (!Converted(type, convert)) {
     std::memcpy(values, wire, static_cast<std::size_t>(S7_WireBytes(type, count)));
+    return;
+  }
+  if (Wide(type)) {
+    for (int i = 0; i < count; ++i) {
+      const std::uint64_t v = GetBE64(wire + 8 * i);
+      std::memcpy(static_cast<std::uint8_t*>(values) + 8 * static_cast<std::size_t>(i), &v, 8);
+    }
     return;
   }
   switch (type) {
@@ -103,6 +143,7 @@ void S7_DecodeElements(unsigned type, int count, int convert, const std::uint8_t
       for (int i = 0; i < count; ++i) PutSlot(values, i, (wire[i / 8] >> (i % 8)) & 1u);
       break;
     case S7_TYPE_BYTE:
+    case S7_TYPE_USINT:
       for (int i = 0; i < count; ++i) PutSlot(values, i, wire[i]);
       break;
     case S7_TYPE_SHORT:
@@ -111,6 +152,8 @@ void S7_DecodeElements(unsigned type, int count, int convert, const std::uint8_t
       break;
     case S7_TYPE_WORD:
     case S7_TYPE_DATE:
+    case S7_TYPE_UINT:
+    case S7_TYPE_WCHAR:
       for (int i = 0; i < count; ++i) PutSlot(values, i, GetBE16(wire + 2 * i));
       break;
     case S7_TYPE_INT:

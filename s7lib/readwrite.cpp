@@ -188,7 +188,7 @@ namespace {
 
 // What S7_AddVar refuses before it looks at the room left: S7_OK or the code.
 int CheckItem(unsigned type, unsigned area, int bit, int count, const void* values) {
-  if (type > S7_TYPE_COUNTER) return S7_ERR_BAD_TYPE;
+  if (type > kS7TypeLast) return S7_ERR_BAD_TYPE;
   if (area > S7_AREA_COUNTERS) return S7_ERR_BAD_AREA;
   if (bit != 0 && kTypeInfo[type].ownTransport != 0x01) return S7_ERR_BAD_ADDRESS;
   if (count < 1) return S7_ERR_BAD_COUNT;
@@ -200,6 +200,26 @@ int CheckItem(unsigned type, unsigned area, int bit, int count, const void* valu
   if (!values) return S7_ERR_BAD_REQUEST;
   return S7_OK;
 }
+
+}  // namespace
+
+int S7_CheckVar(unsigned type, unsigned area, int bit, int count) {
+  // Any non-null pointer: the values are not what is asked about here.
+  static const std::uint8_t kSomewhere = 0;
+  return CheckItem(type, area, bit, count, &kSomewhere);
+}
+
+int S7_DecodeValues(unsigned type, int count, int convert, const std::uint8_t* wire, int wireLength, void* values) {
+  const int rc = CheckItem(type, S7_AREA_INPUTS, 0, count, values);
+  if (rc != S7_OK) return rc;
+  // Beyond this the byte length would not fit an int; no request holds it.
+  if (count > (1 << 27)) return S7_ERR_BAD_COUNT;
+  if (!wire || wireLength != S7_WireBytes(type, count)) return S7_ERR_DATA_SIZE;
+  S7_DecodeElements(type, count, convert, wire, values);
+  return S7_OK;
+}
+
+namespace {
 
 // How an item travels: its transport size, its data bytes, and the length
 // its request item declares (elements in its own transport, else bytes). A
@@ -311,7 +331,7 @@ int S7_GetVarCapacity(S7Connection* conn, int forNewVar, unsigned type, int* cou
   if (rc != S7_OK) return rc;
   if (!conn->jobOpen || !conn->requestPdu) return S7_Fail(S7_ERR_BAD_REQUEST, 0);
   if (RequestItemCount(conn) >= kMaxItems) return S7_Fail(S7_ERR_TOO_MANY_VARS, 0);
-  if (type > S7_TYPE_COUNTER) return S7_Fail(S7_ERR_BAD_TYPE, 0);
+  if (type > kS7TypeLast) return S7_Fail(S7_ERR_BAD_TYPE, 0);
   const bool write = conn->requestPdu[kHeaderLength] == kFunctionWrite;
   const int size = kTypeInfo[type].elementSize;
   int r = conn->requestTotal;

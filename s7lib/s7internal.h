@@ -135,7 +135,9 @@ struct S7TypeInfo {
   std::uint8_t sentTransport;
   std::uint8_t elementSize;
 };
-inline constexpr S7TypeInfo kTypeInfo[16] = {
+// The newer types go as plain byte strings: an own transport of 0 makes
+// their items count bytes.
+inline constexpr S7TypeInfo kTypeInfo[kS7TypeLast + 1] = {
     {0x01, 0x01, 1},  // Bit (packed bits are sent as bytes, see the read/write services)
     {0x02, 0x02, 1},  // Byte
     {0x03, 0x03, 1},  // Short
@@ -152,6 +154,20 @@ inline constexpr S7TypeInfo kTypeInfo[16] = {
     {0x09, 0x03, 2},  // Date
     {0x1D, 0x1D, 2},  // Timer
     {0x1C, 0x1C, 2},  // Counter
+    {0x00, 0x02, 1},  // USInt
+    {0x00, 0x02, 2},  // UInt
+    {0x00, 0x02, 4},  // UDInt
+    {0x00, 0x02, 8},  // LInt
+    {0x00, 0x02, 8},  // ULInt
+    {0x00, 0x02, 8},  // LWord
+    {0x00, 0x02, 8},  // LReal
+    {0x00, 0x02, 2},  // WChar
+    {0x00, 0x02, 1},  // String (counted in bytes)
+    {0x00, 0x02, 1},  // WString (counted in bytes)
+    {0x00, 0x02, 12}, // DTL
+    {0x00, 0x02, 8},  // LTime
+    {0x00, 0x02, 8},  // LTOD
+    {0x00, 0x02, 8},  // LDT
 };
 inline constexpr std::uint8_t kAreaCodes[6] = {0x81, 0x82, 0x83, 0x84, 0x1D, 0x1C};
 

@@ -111,7 +111,16 @@ enum : unsigned {
   S7_TYPE_BIT = 0, S7_TYPE_BYTE, S7_TYPE_SHORT, S7_TYPE_CHAR, S7_TYPE_WORD, S7_TYPE_INT,
   S7_TYPE_DWORD, S7_TYPE_DINT, S7_TYPE_TIME, S7_TYPE_TOD, S7_TYPE_S5TIME, S7_TYPE_REAL,
   S7_TYPE_DATETIME, S7_TYPE_DATE, S7_TYPE_TIMER, S7_TYPE_COUNTER,
+  // The types of an S7-1200/1500 data block. All travel as byte strings.
+  // With convert: USInt, UInt, UDInt and WChar take 32-bit slots as the
+  // older integers do, LInt, ULInt, LWord, LReal, LTime, LTOD and LDT one
+  // 64-bit host slot each; String, WString and DTL are never converted, and
+  // String and WString count bytes, not elements (their sizes are the
+  // caller's: a String[n] is n + 2 bytes, a WString[n] 2n + 4).
+  S7_TYPE_USINT, S7_TYPE_UINT, S7_TYPE_UDINT, S7_TYPE_LINT, S7_TYPE_ULINT, S7_TYPE_LWORD, S7_TYPE_LREAL,
+  S7_TYPE_WCHAR, S7_TYPE_STRING, S7_TYPE_WSTRING, S7_TYPE_DTL, S7_TYPE_LTIME, S7_TYPE_LTOD, S7_TYPE_LDT,
 };
+inline constexpr unsigned kS7TypeLast = S7_TYPE_LDT;
 enum : unsigned {
   S7_AREA_INPUTS = 0, S7_AREA_OUTPUTS, S7_AREA_FLAGS, S7_AREA_DB, S7_AREA_TIMERS, S7_AREA_COUNTERS,
 };
@@ -381,7 +390,8 @@ int S7_DecodeDiagEntry(const S7SzlList* list, int n, S7DiagEntry* out);
 // ---------------------------------------------------------------- read and write services
 
 // values: with convert set, one 32-bit slot per element ("Char" one byte and
-// "Date&Time" eight bytes per element, never converted); else the wire bytes.
+// "Date&Time" eight bytes per element, never converted; the 64-bit types and
+// the byte strings as said with the type codes); else the wire bytes.
 // The buffer stays the caller's. A write request encodes the values when
 // S7_AddVar adds them; a read request keeps the pointer and fills the buffer
 // on every run of S7_MultiRead, so it must outlive the request (until the
@@ -397,6 +407,18 @@ int S7_AddVar(S7Connection* conn, unsigned type, unsigned area, int dbNumber, in
 int S7_MultiRead(S7Connection* conn);
 int S7_MultiWrite(S7Connection* conn);
 int S7_GetVarCapacity(S7Connection* conn, int forNewVar, unsigned type, int* count);
+
+// For a caller that splits a variable over several requests, or reads the
+// bytes of several neighbours as one run and hands each its share. Neither
+// touches a connection or the thread's error state; any thread may call them.
+// S7_CheckVar: 0, or the code S7_AddVar would refuse the variable with before
+// it looks at the room left (17-20). S7_DecodeValues: the conversion a read
+// applies to a variable's wire bytes (convert as for S7_AddVar); wireLength
+// must be the variable's byte length (count / 8 for a run of bits, 1 for one
+// bit), else nothing is written. 0, or 17/20/28 for a refused type, count or
+// length.
+int S7_CheckVar(unsigned type, unsigned area, int bit, int count);
+int S7_DecodeValues(unsigned type, int count, int convert, const std::uint8_t* wire, int wireLength, void* values);
 
 // ---------------------------------------------------------------- accessors
 

@@ -74,11 +74,11 @@ wineserver -p </dev/null >"$work/wineserver.log" 2>&1 {lock}>&-
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 export TOLVANE_EXIT_FILE
 TOLVANE_EXIT_FILE=$(winpath "$work/exit-code")
-if [ -n "${TOLVANE_SCREENSHOT_DIR:-}" ]; then
-  mkdir -p "$TOLVANE_SCREENSHOT_DIR"
-  TOLVANE_SCREENSHOT_DIR=$(winpath "$(cd "$TOLVANE_SCREENSHOT_DIR" && pwd)")
-  export TOLVANE_SCREENSHOT_DIR
-fi
+# Screenshots stay inside the build tree, wherever the run was started from.
+TOLVANE_SCREENSHOT_DIR=${TOLVANE_SCREENSHOT_DIR:-$here/build/win/screenshots}
+mkdir -p "$TOLVANE_SCREENSHOT_DIR"
+TOLVANE_SCREENSHOT_DIR=$(winpath "$(cd "$TOLVANE_SCREENSHOT_DIR" && pwd)")
+export TOLVANE_SCREENSHOT_DIR
 
 # A desktop name that no earlier explorer may still hold.
 desktop="tolvane-gui-$$-$RANDOM"

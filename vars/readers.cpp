@@ -284,12 +284,17 @@ double ParseReal(const char* text, unsigned flags, int* consumed) {
   return negative ? -value : value;
 }
 
-float ParseRealSingle(const char* text, unsigned flags, int* consumed, bool* overflow) {
+namespace {
+
+// The digits rounded once, straight to T; out of T's range the value is 0
+// with *overflow set when it was too large.
+template <typename T>
+T ParseRealAs(const char* text, unsigned flags, int* consumed, bool* overflow) {
   if (overflow) *overflow = false;
   RealDigits r;
   bool negative;
   if (!ScanReal(text, flags, consumed, &r, &negative)) return 0;
-  float value = 0;
+  T value = 0;
   if (r.kept > 0 && ConvertReal(&r, &value) != std::errc()) {
     // Out of range either way: too large when the first digit stands above
     // the units (a single ends near 3.4e38 and starts near 1.4e-45).
@@ -297,4 +302,14 @@ float ParseRealSingle(const char* text, unsigned flags, int* consumed, bool* ove
     if (overflow && r.scale + r.written + r.kept - 1 > 0) *overflow = true;
   }
   return negative ? -value : value;
+}
+
+}  // namespace
+
+float ParseRealSingle(const char* text, unsigned flags, int* consumed, bool* overflow) {
+  return ParseRealAs<float>(text, flags, consumed, overflow);
+}
+
+double ParseRealDouble(const char* text, unsigned flags, int* consumed, bool* overflow) {
+  return ParseRealAs<double>(text, flags, consumed, overflow);
 }

@@ -32,3 +32,6 @@ double ParseReal(const char* text, unsigned flags, int* consumed);
 // range reads as 0 with *overflow set (a reading all the same); one too small
 // for the smallest single reads as 0.
 float ParseRealSingle(const char* text, unsigned flags, int* consumed, bool* overflow);
+// The same for an LREAL: straight to the nearest double, *overflow set
+// beyond its range.
+double ParseRealDouble(const char* text, unsigned flags, int* consumed, bool* overflow);

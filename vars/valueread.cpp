@@ -2,11 +2,13 @@
 // each display mode, the range each element and mode allow, the spinner that
 // steps through that range, and plain words for every refusal, so that the
 // element edit dialog and the command line judge a text the same way.
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 
 #include "vars/calendar.h"
 #include "vars/format.h"
+#include "vars/longtypes.h"
 #include "vars/readers.h"
 #include "vars/texthelp.h"
 #include "vars/valuetext.h"
@@ -45,6 +47,8 @@ void SetRange(VarValueRange* r, std::int64_t min, std::int64_t max) {
 // reach the PLC as 0.
 void IntegerRange(const PlcVariable* var, bool isSigned, VarValueRange* r) {
   const int wire = var->wireSize;
+  if (var->type == S7_TYPE_LTOD) return SetRange(r, 0, kNanosPerDay - 1);
+  if (var->type == S7_TYPE_LDT) return SetRange(r, 0, INT64_MAX);
   if (wire == 8) return;
   if (var->type == S7_TYPE_BIT) return SetRange(r, 0, 1);
   if (var->type == S7_TYPE_COUNTER) return SetRange(r, 0, kCounterMax);
@@ -149,14 +153,23 @@ bool ReadDate(const char*& s, CalendarRecord* c) {
   return true;
 }
 
-// hh:mm:ss with an optional fraction of a second of up to three digits.
-bool ReadTimeOfDay(const char*& s, CalendarRecord* c) {
+// hh:mm:ss with an optional fraction of a second of up to three digits, or
+// nine where the nanoseconds are asked for.
+bool ReadTimeOfDay(const char*& s, CalendarRecord* c, std::int64_t* nanos = nullptr) {
   int h, m, sec, ms = 0, digits = 0;
   if (!Digits(s, 2, &h) || *s++ != ':' || !Digits(s, 2, &m) || *s++ != ':' || !Digits(s, 2, &sec)) return false;
+  const int most = nanos ? 9 : 3;
+  int fraction = 0;
   if (*s == '.') {
     ++s;
-    if (!Digits(s, 3, &ms, &digits)) return false;
-    while (digits++ < 3) ms *= 10;
+    if (!Digits(s, most, &fraction, &digits)) return false;
+    while (digits++ < most) fraction *= 10;
+  }
+  if (nanos) {
+    *nanos = fraction;
+    ms = fraction / 1000000;
+  } else {
+    ms = fraction;
   }
   if (h > 23 || m > 59 || sec > 59) return false;
   c->hour = static_cast<std::uint16_t>(h);
@@ -215,6 +228,117 @@ int ReadRealText(const char* s, std::int64_t* value) {
   return VAR_VALUE_OK;
 }
 
+
+// LTime: "1d2h3m4s5.123456ms", the parts as Time has them, 64 bits of
+// nanoseconds; the milliseconds may carry up to six decimals.
+int ReadLongDuration(const char* s, std::int64_t* out) {
+  static constexpr std::int64_t kUnitNs[5] = {kNanosPerDay, 3600 * std::int64_t{1000000000},
+                                              60 * std::int64_t{1000000000}, 1000000000, kNanosPerMs};
+  std::int64_t total = 0;
+  int lastUnit = -1;
+  bool first = true;
+  bool negative = false;
+  while (*s) {
+    int consumed = 0;
+    const std::int64_t n = ParseInteger(s, first ? 0 : kReadUnsigned, 0, &consumed);
+    if (consumed <= 0) {
+      int i = 0;
+      while (s[i] == ' ' || s[i] == '\t') ++i;
+      if (!first && (s[i] == '+' || s[i] == '-')) return VAR_VALUE_TIME_SIGN;
+      return consumed < 0 ? VAR_VALUE_NUMBER : VAR_VALUE_TIME_NUMBER;
+    }
+    if (first) {
+      int i = 0;
+      while (s[i] == ' ' || s[i] == '\t') ++i;
+      negative = s[i] == '-';
+    }
+    s += consumed;
+    std::int64_t below = 0;  // nanoseconds of a fraction of a millisecond
+    if (*s == '.') {
+      ++s;
+      int value = 0, digits = 0;
+      if (!Digits(s, 6, &value, &digits)) return VAR_VALUE_NUMBER;
+      while (digits++ < 6) value *= 10;
+      below = value;
+      if (s[0] != 'm' || s[1] != 's') return VAR_VALUE_TIME_UNIT;
+    }
+    int unit;
+    if (s[0] == 'm' && s[1] == 's') unit = 4, s += 2;
+    else if (*s == 'd') unit = 0, ++s;
+    else if (*s == 'h') unit = 1, ++s;
+    else if (*s == 'm') unit = 2, ++s;
+    else if (*s == 's') unit = 3, ++s;
+    else return VAR_VALUE_TIME_UNIT;
+    if (unit <= lastUnit) return VAR_VALUE_TIME_ORDER;
+    lastUnit = unit;
+    std::int64_t part;
+    if (__builtin_mul_overflow(n, kUnitNs[unit], &part)) return VAR_VALUE_NUMBER;
+    // Later parts are magnitudes taken away from a negative total.
+    if (__builtin_add_overflow(part, first && negative ? -below : below, &part)) return VAR_VALUE_NUMBER;
+    if (first) total = part;
+    else if (negative ? __builtin_sub_overflow(total, part, &total) : __builtin_add_overflow(total, part, &total))
+      return VAR_VALUE_NUMBER;
+    first = false;
+  }
+  *out = total;
+  return VAR_VALUE_OK;
+}
+
+// LTOD "hh:mm:ss[.fffffffff]"; LDT and DTL the date before it, joined by ".".
+int ReadLongDateTime(const char* s, int type, std::int64_t* value) {
+  CalendarRecord c = {1970, 1, 4, 1, 0, 0, 0, 0};
+  const bool withDate = type != S7_TYPE_LTOD;
+  if (withDate) {
+    if (!ReadDate(s, &c)) return VAR_VALUE_DATE;
+    if (*s++ != '.') return VAR_VALUE_DATE;
+  }
+  std::int64_t fraction = 0;
+  if (!ReadTimeOfDay(s, &c, &fraction)) return VAR_VALUE_TIME_OF_DAY;
+  if (*s) return VAR_VALUE_TIME_OF_DAY;
+  const std::int64_t ofDay = Cal_SecondsOfDay(&c) * 1000000000 + fraction;
+  if (!withDate) {
+    *value = ofDay;
+    return VAR_VALUE_OK;
+  }
+  if (c.year < 1970) return VAR_VALUE_BELOW;
+  const std::int64_t days = Var_DaysSince1970(&c);
+  std::int64_t v;
+  if (c.year > 2262 || __builtin_mul_overflow(days, kNanosPerDay, &v) || __builtin_add_overflow(v, ofDay, &v))
+    return VAR_VALUE_ABOVE;
+  *value = v;
+  return VAR_VALUE_OK;
+}
+
+// An LReal: the digits rounded once, straight to the nearest double.
+int ReadLongRealText(const char* s, std::int64_t* value) {
+  int consumed = 0;
+  bool overflow = false;
+  const double x = ParseRealDouble(s, kReadGroups, &consumed, &overflow);
+  if (consumed <= 0 || s[consumed] != 0) return VAR_VALUE_REAL;
+  if (overflow) return VAR_VALUE_LREAL_RANGE;
+  std::uint64_t bits;
+  std::memcpy(&bits, &x, 8);
+  *value = static_cast<std::int64_t>(bits);
+  return VAR_VALUE_OK;
+}
+
+// A WChar: one letter, "#" and its code, or an escape.
+int ReadWideChar(const char* s, std::int64_t* value) {
+  std::u16string units;
+  if (s[0] == '#' && s[1]) return ReadWhole(s + 1, kReadUnsigned, value) == VAR_VALUE_OK ? VAR_VALUE_OK : VAR_VALUE_CHAR;
+  if (!Var_UnescapeText(s, S7_TYPE_WSTRING, &units) || units.size() != 1) return VAR_VALUE_CHAR;
+  *value = units[0];
+  return VAR_VALUE_OK;
+}
+
+int ReadText(const PlcVariable* var, const char* text, std::int64_t* value) {
+  std::u16string units;
+  if (!Var_UnescapeText(text, var->type, &units)) return VAR_VALUE_ESCAPE;
+  if (units.size() > static_cast<std::size_t>(var->textMax)) return VAR_VALUE_TEXT_LONG;
+  *value = static_cast<std::int64_t>(units.size());
+  return VAR_VALUE_OK;
+}
+
 }  // namespace
 
 void Var_ValueRange(int elementIndex, const PlcVariable* var, int view, VarValueRange* range) {
@@ -222,12 +346,16 @@ void Var_ValueRange(int elementIndex, const PlcVariable* var, int view, VarValue
   *range = {0, INT64_MIN, INT64_MAX};
   if (!var || !Var_TypeInfo(var->type)) return;
   view = ResolveView(elementIndex, var, view);
+  if (Var_IsTextType(var->type)) return;  // a text has a length, not a range
   if (IsIntegerView(view)) return IntegerRange(var, view == VAR_VIEW_DEC_SIGNED, range);
   if (view == VAR_VIEW_TIME) {
+    if (var->type == S7_TYPE_LTIME) return;
     if (IsDuration(var->type)) return SetRange(range, 0, kS5TimeMax);
     return SetRange(range, INT32_MIN, INT32_MAX);
   }
   if (view == VAR_VIEW_DATE_TIME) {
+    if (var->type == S7_TYPE_LTOD) return SetRange(range, 0, kNanosPerDay - 1);
+    if (var->type == S7_TYPE_LDT || var->type == S7_TYPE_DTL) return SetRange(range, 0, INT64_MAX);
     if (var->wireSize == 2) return SetRange(range, 0, Cal_DaysSince1990(&kDateLast));
     if (var->wireSize == 4) return SetRange(range, 0, kMsPerDay - 1);
   }
@@ -285,6 +413,13 @@ int Var_ReadValue(int elementIndex, const PlcVariable* var, const char* text, st
   std::int64_t current;
   if (!Var_GetElement(elementIndex, var, &current, nullptr)) return VAR_VALUE_NO_ELEMENT;
   if (!text) text = "";
+  if (Var_IsTextType(var->type)) {
+    // A text is taken as typed: its blanks are characters, and an empty one is a value.
+    std::int64_t length = 0;
+    const int rc = ReadText(var, text, &length);
+    if (rc == VAR_VALUE_OK && value) *value = length;
+    return rc;
+  }
   const std::size_t length = std::strlen(text);
   if (length > static_cast<std::size_t>(kVarValueInputMax)) return VAR_VALUE_TOO_LONG;
   char buf[kVarValueInputMax + 1];
@@ -320,6 +455,16 @@ int Var_ReadValue(int elementIndex, const PlcVariable* var, const char* text, st
       else rc = ReadWhole(buf + 2, kReadLenientGroups | kReadGroups | kReadHex, &v);
       break;
     case VAR_VIEW_DEC_SIGNED:
+      if (var->wireSize == 8 && buf[0] == '-') {
+        // The reader stops short of -2^63, the least 64-bit number: read
+        // the magnitude and take it away.
+        std::int64_t magnitude = 0;
+        rc = ReadWhole(buf + 1, kReadLenientGroups | kReadGroups | kReadUnsigned, &magnitude);
+        const auto m = static_cast<std::uint64_t>(magnitude);
+        if (rc == VAR_VALUE_OK && m > (std::uint64_t{1} << 63)) rc = VAR_VALUE_BELOW;
+        if (rc == VAR_VALUE_OK) v = static_cast<std::int64_t>(0 - m);
+        break;
+      }
       rc = ReadWhole(buf, kReadLenientGroups | kReadGroups, &v);
       // The reader hands a positive number of 2^63 or more back wrapped.
       if (rc == VAR_VALUE_OK && v < 0 && buf[0] != '-') rc = VAR_VALUE_ABOVE;
@@ -330,17 +475,19 @@ int Var_ReadValue(int elementIndex, const PlcVariable* var, const char* text, st
       break;
     case VAR_VIEW_CHAR:
       isSigned = false;
-      if (buf[1] == 0) v = static_cast<unsigned char>(buf[0]);
+      if (var->type == S7_TYPE_WCHAR) rc = ReadWideChar(buf, &v);
+      else if (buf[1] == 0) v = static_cast<unsigned char>(buf[0]);
       else if (buf[0] != '#' || ReadWhole(buf + 1, kReadUnsigned, &v) != VAR_VALUE_OK) rc = VAR_VALUE_CHAR;
       break;
     case VAR_VIEW_REAL:
-      rc = ReadRealText(buf, &v);
+      rc = var->type == S7_TYPE_LREAL ? ReadLongRealText(buf, &v) : ReadRealText(buf, &v);
       break;
     case VAR_VIEW_TIME:
-      rc = ReadDuration(buf, &v);
+      rc = var->type == S7_TYPE_LTIME ? ReadLongDuration(buf, &v) : ReadDuration(buf, &v);
       break;
     case VAR_VIEW_DATE_TIME:
-      rc = ReadDateTimeText(buf, var->wireSize, &v, calendar);
+      if (var->type >= kVarClassicTypeCount) rc = ReadLongDateTime(buf, var->type, &v);
+      else rc = ReadDateTimeText(buf, var->wireSize, &v, calendar);
       break;
     default:
       rc = VAR_VALUE_NUMBER;
@@ -356,7 +503,15 @@ int Var_EnterValue(int elementIndex, PlcVariable* var, const char* text) {
   CalendarRecord calendar;
   const int rc = Var_ReadValue(elementIndex, var, text, &value, &calendar);
   if (rc != VAR_VALUE_OK) return rc;
-  const bool viaCalendar = Var_EffectiveView(elementIndex, var) == VAR_VIEW_DATE_TIME;
+  if (Var_IsTextType(var->type)) {
+    std::u16string units;
+    Var_UnescapeText(text, var->type, &units);
+    Var_PutTextUnits(elementIndex, var, units);
+    return rc;
+  }
+  // The newer stamps read to the nanosecond, which no calendar record holds.
+  const bool viaCalendar =
+      Var_EffectiveView(elementIndex, var) == VAR_VIEW_DATE_TIME && var->type < kVarClassicTypeCount;
   Var_PutElement(elementIndex, var, value, viaCalendar ? &calendar : nullptr);
   return rc;
 }
@@ -380,6 +535,9 @@ const char* Var_ValueErrorText(int code) {
       "a sign on a later time part",
       "not a valid date",
       "not a valid time of day",
+      "longer than the text's maximum length",
+      "a bad escape or a letter the text cannot hold",
+      "beyond the range of an LREAL",
   };
   return code >= 0 && code < VAR_VALUE_CODE_COUNT ? kTexts[code] : "unknown refusal";
 }
@@ -414,6 +572,8 @@ int Var_DescribeValueError(int code, int elementIndex, const PlcVariable* var, c
         FormatTextN(limit, sizeof limit, "0b%llb", static_cast<long long>(bound));
       } else if (view == VAR_VIEW_TIME) {
         FormatDurationText(limit, sizeof limit, bound);
+      } else if (view == VAR_VIEW_DATE_TIME && var && var->type >= kVarClassicTypeCount) {
+        FormatLongDateTime(limit, sizeof limit, var->type, bound);
       } else if (view == VAR_VIEW_DATE_TIME) {
         CalendarRecord c = code == VAR_VALUE_BELOW ? kDateAndTimeFirst : kDateAndTimeLast;
         if (wire == 2) {
@@ -430,6 +590,12 @@ int Var_DescribeValueError(int code, int elementIndex, const PlcVariable* var, c
       }
       return FormatTextN(out, size, "%40s is %s %s", text, code == VAR_VALUE_BELOW ? "below" : "above", limit);
     }
+    case VAR_VALUE_TEXT_LONG:
+      return FormatTextN(out, size, "%40s is longer than %d characters", text, var ? var->textMax : 0);
+    case VAR_VALUE_ESCAPE:
+      return FormatTextN(out, size, "%40s: \\ stands before \\ or uXXXX, and a String holds code page 1250 letters only", text);
+    case VAR_VALUE_LREAL_RANGE:
+      return FormatTextN(out, size, "%40s is beyond the range of an LREAL (-1.7976931348623157e+308 to 1.7976931348623157e+308)", text);
     case VAR_VALUE_REAL_RANGE:
       return FormatTextN(out, size, "%40s is beyond the range of a REAL (-3.402823e+38 to 3.402823e+38)", text);
     case VAR_VALUE_TIME_UNIT:

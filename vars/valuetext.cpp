@@ -6,6 +6,7 @@
 
 #include "vars/calendar.h"
 #include "vars/format.h"
+#include "vars/longtypes.h"
 #include "vars/valuetext.h"
 #include "vars/valuetext_internal.h"
 #include "vars/varmodel.h"
@@ -47,31 +48,69 @@ int PutReal(char* out, std::uint32_t bits) {
 
 }  // namespace
 
-int FormatDurationText(char* out, std::size_t size, std::int64_t milliseconds) {
+int FormatDurationParts(char* out, std::size_t size, bool negative, std::uint64_t milliseconds,
+                        std::uint32_t belowMs) {
   if (!out || size == 0) return 0;
   int n = 0;
   auto put = [&](const char* format, unsigned long long part) {
     n += FormatTextN(out + n, size - static_cast<std::size_t>(n), format, part);
   };
-  std::uint64_t rest = static_cast<std::uint64_t>(milliseconds);
+  std::uint64_t rest = milliseconds;
   out[0] = 0;
-  if (milliseconds < 0) {
-    n += FormatTextN(out, size, "-");
-    rest = 0 - rest;  // also right for the most negative value
-  }
+  if (negative) n += FormatTextN(out, size, "-");
   const int before = n;
   if (const std::uint64_t days = rest / kMsPerDay) put("%llud", days);
   rest %= kMsPerDay;
   if (const std::uint64_t h = rest / 3600000) put("%lluh", h);
   if (const std::uint64_t m = rest / 60000 % 60) put("%llum", m);
   if (const std::uint64_t s = rest / 1000 % 60) put("%llus", s);
-  if (rest % 1000 != 0 || n == before) put("%llums", rest % 1000);
+  if (belowMs != 0) {
+    // Six digits below the millisecond at most, trailing zeros dropped.
+    char fraction[8];
+    int digits = 6;
+    while (belowMs % 10 == 0) belowMs /= 10, --digits;
+    fraction[digits] = 0;
+    for (int i = digits - 1; i >= 0; --i, belowMs /= 10) fraction[i] = static_cast<char>('0' + belowMs % 10);
+    put("%llu.", rest % 1000);
+    n += FormatTextN(out + n, size - static_cast<std::size_t>(n), "%sms", fraction);
+  } else if (rest % 1000 != 0 || n == before) {
+    put("%llums", rest % 1000);
+  }
   return n;
+}
+
+int FormatDurationText(char* out, std::size_t size, std::int64_t milliseconds) {
+  // The magnitude also of the most negative value.
+  const std::uint64_t magnitude =
+      milliseconds < 0 ? 0 - static_cast<std::uint64_t>(milliseconds) : static_cast<std::uint64_t>(milliseconds);
+  return FormatDurationParts(out, size, milliseconds < 0, magnitude, 0);
+}
+
+std::string Var_FormatValueString(VarValueForm form, int elementIndex, const PlcVariable* var) {
+  if (!var || !Var_IsTextType(var->type)) {
+    char text[kVarValueTextMax];
+    const int n = Var_FormatValue(form, elementIndex, var, text);
+    return std::string(text, static_cast<std::size_t>(n));
+  }
+  std::int64_t ignored;
+  if (!Var_GetElement(elementIndex, var, &ignored, nullptr)) return {};
+  std::string text = Var_EscapeText(Var_TextUnits(elementIndex, var));
+  if (!form.bareCharacter) text = "'" + text + "'";
+  if (form.trailingBlank) text += ' ';
+  return text;
 }
 
 int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var, char* text) {
   if (!text) return 0;
   text[0] = 0;
+  if (var && Var_IsTextType(var->type)) {
+    // A list line shows what fits; the whole text is Var_FormatValueString's.
+    const std::string whole = Var_FormatValueString(form, elementIndex, var);
+    const std::size_t n = whole.size() < kVarValueTextMax - 1 ? whole.size() : kVarValueTextMax - 1;
+    std::memcpy(text, whole.data(), n);
+    text[n] = 0;
+    return static_cast<int>(n);
+  }
   std::int64_t value = 0;
   if (!Var_GetElement(elementIndex, var, &value, nullptr)) return 0;
   const int view = Var_EffectiveView(elementIndex, var);
@@ -97,6 +136,10 @@ int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var,
         n = PutInteger(buf, nullptr, value, kFmtGroup | kFmtUnsigned, 0);
         break;
       case VAR_VIEW_CHAR: {
+        if (var->type == S7_TYPE_WCHAR) {
+          n = FormatWideChar(buf, sizeof buf, static_cast<char16_t>(raw), form.bareCharacter);
+          break;
+        }
         const int c = static_cast<int>(raw & 0xFF);
         if (c < 32) n = FormatTextN(buf, sizeof buf, "#%d", c);
         else if (form.bareCharacter) n = FormatTextN(buf, sizeof buf, "%c", c);
@@ -104,14 +147,20 @@ int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var,
         break;
       }
       case VAR_VIEW_REAL:
-        n = PutReal(buf, static_cast<std::uint32_t>(raw));
+        if (var->type == S7_TYPE_LREAL) n = FormatLongReal(buf, sizeof buf, raw);
+        else n = PutReal(buf, static_cast<std::uint32_t>(raw));
         break;
       case VAR_VIEW_TIME:
-        n = FormatDurationText(buf, sizeof buf, value);
+        if (var->type == S7_TYPE_LTIME) n = FormatLongDuration(buf, sizeof buf, value);
+        else n = FormatDurationText(buf, sizeof buf, value);
         break;
       case VAR_VIEW_DATE_TIME: {
         CalendarRecord c = {};
-        if (wire == 2) {
+        if (var->type == S7_TYPE_DTL) {
+          n = FormatDtlText(buf, sizeof buf, var->values + static_cast<std::size_t>(elementIndex) * 12);
+        } else if (var->type >= kVarClassicTypeCount) {
+          n = FormatLongDateTime(buf, sizeof buf, var->type, value);
+        } else if (wire == 2) {
           Cal_DateFrom1990(static_cast<std::int64_t>(raw), &c);
           n = FormatTextN(buf, sizeof buf, "%D", &c);
         } else if (wire == 4) {

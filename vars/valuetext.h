@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "s7lib/s7lib.h"   // CalendarRecord
 #include "vars/varmodel.h"
@@ -23,6 +24,10 @@ struct VarValueForm {
   bool bareCharacter = false;
 };
 int Var_FormatValue(VarValueForm form, int elementIndex, const PlcVariable* var, char* text);
+// The same whole: a String or WString may need more than kVarValueTextMax
+// (Var_FormatValue cuts it there). In the display form a text is quoted,
+// 'like this'; bare in the edit field's form. The caller owns the string.
+std::string Var_FormatValueString(VarValueForm form, int elementIndex, const PlcVariable* var);
 
 // ================================================================ reading typed values
 //
@@ -49,11 +54,20 @@ enum : int {
   VAR_VALUE_TIME_SIGN,      // a sign on a later part
   VAR_VALUE_DATE,           // not a valid date
   VAR_VALUE_TIME_OF_DAY,    // not a valid time of day
+  VAR_VALUE_TEXT_LONG,      // more characters than the String's or WString's maximum
+  VAR_VALUE_ESCAPE,         // a "\" not followed by "\" or uXXXX, or a letter a String cannot hold
+  VAR_VALUE_LREAL_RANGE,    // beyond what an LREAL holds
   VAR_VALUE_CODE_COUNT
 };
 inline constexpr int kVarValueInputMax = 255;
 
-// Reads text as the value of an element in its effective view. Bin, Hex,
+// Reads text as the value of an element in its effective view. A String or
+// WString takes its text as it stands (blanks too), "\\" and "\uXXXX"
+// escaped, *value then being its length in characters; the 64-bit types
+// read exact in the integer views, an LReal to the nearest double, LTime a
+// duration whose milliseconds may have six decimals, LTOD, LDT and DTL
+// nanoseconds (up to nine decimals of the second, LDT and DTL from
+// 1970-01-01), *value then being nanoseconds. Bin, Hex,
 // Dec+/-, Dec and Char (each with its own notation) give integers; Real its
 // 32 bits; Time "1h30m"-style milliseconds; Date/Time "YYYY.MM.DD" for a
 // 2-byte element, "hh:mm:ss[.mmm]" for a 4-byte one, both joined by "." for

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "vars/format.h"
+#include "vars/longtypes.h"
 #include "vars/readers.h"
 #include "vars/texthelp.h"
 #include "vars/varaddress.h"
@@ -11,9 +12,11 @@
 
 namespace {
 
-// The size letter's index in "XBWDQ": bit, then 1, 2, 4, 8 bytes.
+// The size letter's index in "XBWDQ": the classic types' by their wire
+// size (bit, then 1, 2, 4, 8 bytes), the newer ones' from their row.
 int SizeIndex(int type, int wireSize) {
   if (type == S7_TYPE_BIT) return 0;
+  if (type >= kVarClassicTypeCount && Var_TypeInfo(type)) return Var_TypeInfo(type)->sizeIndex;
   switch (wireSize) {
     case 1: return 1;
     case 2: return 2;
@@ -55,10 +58,37 @@ struct Cursor {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The type named between the parentheses, or −1.
-int TypeFromName(const char* text, int begin, int end) {
+int TypeNamed(const char* text, int begin, int end);
+
+// The type named between the parentheses, or −1; a String or WString
+// takes its maximum from "[n]" after the name (none: kVarTextMaxDefault).
+int TypeFromName(const char* text, int begin, int end, int* textMax) {
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
+  *textMax = 0;
+  int nameEnd = end;
+  if (end > begin && text[end - 1] == ']') {
+    int open = end - 1;
+    while (open > begin && text[open] != '[') --open;
+    if (text[open] != '[') return -1;
+    Cursor c{text, open + 1, end - 1};
+    std::int32_t n = 0;
+    c.SkipBlanks();
+    if (!c.Number(1, kVarWStringMax, &n)) return -1;
+    c.SkipBlanks();
+    if (c.pos != c.end) return -1;
+    *textMax = n;
+    nameEnd = open;
+    while (nameEnd > begin && IsBlank(text[nameEnd - 1])) --nameEnd;
+  }
+  const int type = TypeNamed(text, begin, nameEnd);
+  if (type < 0) return -1;
+  if (*textMax != 0 && !Var_TextWireSize(type, *textMax)) return -1;
+  if (Var_IsTextType(type) && *textMax == 0) *textMax = kVarTextMaxDefault;
+  return type;
+}
+
+int TypeNamed(const char* text, int begin, int end) {
   const int length = end - begin;
   for (int type = 0; type < kVarTypeCount; ++type) {
     const char* name = Var_TypeName(type);
@@ -120,7 +150,8 @@ int Var_FormatAddress(VarAddressForm form, int elementIndex, const PlcVariable* 
   if (form.withCount) advance(FormatTextN(out, room, ":%d", var->count));
   if (form.withType) {
     const char* name = Var_TypeName(var->type);
-    advance(FormatTextN(out, room, " (%s)", name ? name : "?"));
+    if (Var_IsTextType(var->type)) advance(FormatTextN(out, room, " (%s[%d])", name, var->textMax));
+    else advance(FormatTextN(out, room, " (%s)", name ? name : "?"));
   }
   return n;
 }
@@ -172,17 +203,27 @@ int Var_ParseDefinition(const char* text, PlcVariable* var) {
   if (!c.Take(':') || !c.Number(0, kVarDefinitionCountMax, &count)) return 0;
   c.SkipBlanks();
   if (c.end - c.pos < 2 || text[c.pos] != '(' || text[c.end - 1] != ')') return 0;
-  const int type = TypeFromName(text, c.pos + 1, c.end - 1);
-  if (type < 0) return 0;
+  int textMax = 0;
+  const int type = TypeFromName(text, c.pos + 1, c.end - 1, &textMax);
+  if (type < 0 || count > Var_MaxCount(type)) return 0;
+  if (textMax && std::int64_t{count} * Var_TextWireSize(type, textMax) > kVarBytesMax) return 0;
 
   PlcVariable parsed;
   Var_Init(1, type, area, count, &parsed);
-  if (sizeIndex == 0 ? type != S7_TYPE_BIT : parsed.wireSize != kWireOfSize[sizeIndex]) return 0;
+  parsed.textMax = textMax;
+  Var_Init(0, -1, -1, 0, &parsed);
+  if (type >= kVarClassicTypeCount ? sizeIndex != SizeIndex(type, parsed.wireSize)
+      : sizeIndex == 0 ? type != S7_TYPE_BIT : parsed.wireSize != kWireOfSize[sizeIndex])
+    return 0;
   if (type == S7_TYPE_BIT && count > 1 && (bit != 0 || count % 8 != 0)) return 0;
   parsed.dbNumber = db;
   parsed.start = address;
   parsed.bit = bit;
   if (!Var_AllocBlock(&parsed)) return 0;
+  // A DTL starts as 1970-01-01, a text empty with its maximum: what the
+  // definition dialog gives them too, and bytes a PLC would take.
+  for (int i = 0; i < count && type == S7_TYPE_DTL; ++i) Var_PutElement(i, &parsed, 0, nullptr);
+  for (int i = 0; i < count && Var_IsTextType(type); ++i) Var_PutTextUnits(i, &parsed, u"");
   *var = parsed;
   return 1;
 }

@@ -6,28 +6,48 @@
 #include "res/strings.h"
 #include "runtime/runtime.h"
 #include "vars/calendar.h"
+#include "vars/longtypes.h"
 #include "vars/texthelp.h"
 #include "vars/varmodel.h"
 
 namespace {
 
+constexpr unsigned V(int view) { return 1u << view; }
+constexpr unsigned kIntegerViews = V(VAR_VIEW_BIN) | V(VAR_VIEW_HEX) | V(VAR_VIEW_DEC_SIGNED) | V(VAR_VIEW_DEC);
+
 constexpr VarTypeInfo kTypes[kVarTypeCount] = {
-    {1, 4, VAR_VIEW_DEC_SIGNED},  // Bit
-    {1, 4, VAR_VIEW_HEX},         // Byte
-    {1, 4, VAR_VIEW_DEC_SIGNED},  // Short
-    {1, 1, VAR_VIEW_CHAR},        // Char
-    {2, 4, VAR_VIEW_HEX},         // Word
-    {2, 4, VAR_VIEW_DEC_SIGNED},  // Int
-    {4, 4, VAR_VIEW_HEX},         // DWord
-    {4, 4, VAR_VIEW_DEC_SIGNED},  // DInt
-    {4, 4, VAR_VIEW_TIME},        // Time
-    {4, 4, VAR_VIEW_DATE_TIME},   // TOD
-    {2, 4, VAR_VIEW_TIME},        // S5Time
-    {4, 4, VAR_VIEW_REAL},        // Real
-    {8, 8, VAR_VIEW_DATE_TIME},   // Date&Time
-    {2, 4, VAR_VIEW_DATE_TIME},   // Date
-    {2, 4, VAR_VIEW_TIME},        // Timer
-    {2, 4, VAR_VIEW_DEC_SIGNED},  // Counter
+    {1, 4, VAR_VIEW_DEC_SIGNED, 0, 0},  // Bit
+    {1, 4, VAR_VIEW_HEX, 1, 0},         // Byte
+    {1, 4, VAR_VIEW_DEC_SIGNED, 1, 0},  // Short
+    {1, 1, VAR_VIEW_CHAR, 1, 0},        // Char
+    {2, 4, VAR_VIEW_HEX, 2, 0},         // Word
+    {2, 4, VAR_VIEW_DEC_SIGNED, 2, 0},  // Int
+    {4, 4, VAR_VIEW_HEX, 3, 0},         // DWord
+    {4, 4, VAR_VIEW_DEC_SIGNED, 3, 0},  // DInt
+    {4, 4, VAR_VIEW_TIME, 3, 0},        // Time
+    {4, 4, VAR_VIEW_DATE_TIME, 3, 0},   // TOD
+    {2, 4, VAR_VIEW_TIME, 2, 0},        // S5Time
+    {4, 4, VAR_VIEW_REAL, 3, 0},        // Real
+    {8, 8, VAR_VIEW_DATE_TIME, 4, 0},   // Date&Time
+    {2, 4, VAR_VIEW_DATE_TIME, 2, 0},   // Date
+    {2, 4, VAR_VIEW_TIME, 2, 0},        // Timer
+    {2, 4, VAR_VIEW_DEC_SIGNED, 2, 0},  // Counter
+    // The newer types are addressed by their first byte, whatever their size,
+    // as their data blocks list them.
+    {1, 4, VAR_VIEW_DEC, 1, kIntegerViews | V(VAR_VIEW_CHAR)},                    // USInt
+    {2, 4, VAR_VIEW_DEC, 2, kIntegerViews},                                       // UInt
+    {4, 4, VAR_VIEW_DEC, 3, kIntegerViews},                                       // UDInt
+    {8, 8, VAR_VIEW_DEC_SIGNED, 1, kIntegerViews},                                // LInt
+    {8, 8, VAR_VIEW_DEC, 1, kIntegerViews},                                       // ULInt
+    {8, 8, VAR_VIEW_HEX, 1, kIntegerViews},                                       // LWord
+    {8, 8, VAR_VIEW_REAL, 1, V(VAR_VIEW_HEX) | V(VAR_VIEW_REAL)},                 // LReal
+    {2, 4, VAR_VIEW_CHAR, 2, V(VAR_VIEW_HEX) | V(VAR_VIEW_DEC) | V(VAR_VIEW_CHAR)},  // WChar
+    {0, 0, VAR_VIEW_CHAR, 1, V(VAR_VIEW_CHAR)},                                   // String
+    {0, 0, VAR_VIEW_CHAR, 1, V(VAR_VIEW_CHAR)},                                   // WString
+    {12, 12, VAR_VIEW_DATE_TIME, 1, V(VAR_VIEW_DATE_TIME)},                       // DTL
+    {8, 8, VAR_VIEW_TIME, 1, V(VAR_VIEW_TIME) | V(VAR_VIEW_DEC_SIGNED) | V(VAR_VIEW_HEX)},  // LTime
+    {8, 8, VAR_VIEW_DATE_TIME, 1, V(VAR_VIEW_DATE_TIME) | V(VAR_VIEW_DEC) | V(VAR_VIEW_HEX)},  // LTOD
+    {8, 8, VAR_VIEW_DATE_TIME, 1, V(VAR_VIEW_DATE_TIME) | V(VAR_VIEW_DEC) | V(VAR_VIEW_HEX)},  // LDT
 };
 
 bool IsDuration(int type) { return type == S7_TYPE_S5TIME || type == S7_TYPE_TIMER; }
@@ -38,6 +58,7 @@ bool IsDuration(int type) { return type == S7_TYPE_S5TIME || type == S7_TYPE_TIM
 // 4-byte integers and the S5 durations, Date/Time for every 2-, 4- and 8-byte
 // type but Timer and Counter.
 constexpr bool Admits(int type, int view) {
+  if (kTypes[type].views) return view > 0 && view < kVarViewCount && (kTypes[type].views & V(view)) != 0;
   const int wire = kTypes[type].wireSize;
   const bool byteType = type == S7_TYPE_BYTE || type == S7_TYPE_SHORT || type == S7_TYPE_CHAR;
   const bool counting = type == S7_TYPE_TIMER || type == S7_TYPE_COUNTER;
@@ -74,7 +95,9 @@ bool HasElement(const PlcVariable* var, int index) {
   // The sizes may have been changed behind the block's back: never reach past it.
   const int slot = var->slotSize;
   const std::int64_t end = (static_cast<std::int64_t>(index) + 1) * slot;
-  return (slot == 1 || slot == 4 || slot == 8) && end <= var->bufferSize;
+  const bool byteString = Var_IsTextType(var->type) || var->type == S7_TYPE_DTL;
+  const bool sized = byteString ? slot == var->wireSize && slot >= 4 : (slot == 1 || slot == 4 || slot == 8);
+  return sized && end <= var->bufferSize;
 }
 
 std::uint8_t* Slot(const PlcVariable* var, int index) {
@@ -91,6 +114,7 @@ std::uint32_t LoadU32(const std::uint8_t* p) {
 std::uint64_t RawSlot(const PlcVariable* var, int index) {
   const std::uint8_t* p = Slot(var, index);
   if (var->slotSize == 1) return p[0];
+  if (var->type == S7_TYPE_DTL) return static_cast<std::uint64_t>(Var_DtlNanos(p));
   if (var->slotSize == 8) {
     std::uint64_t v;
     std::memcpy(&v, p, 8);
@@ -125,8 +149,37 @@ const VarTypeInfo* Var_TypeInfo(int type) {
   return type >= 0 && type < kVarTypeCount ? &kTypes[type] : nullptr;
 }
 
+int Var_IsTextType(int type) { return type == S7_TYPE_STRING || type == S7_TYPE_WSTRING ? 1 : 0; }
+
+int Var_TextMaxLimit(int type) {
+  return type == S7_TYPE_STRING ? kVarStringMax : type == S7_TYPE_WSTRING ? kVarWStringMax : 0;
+}
+
+int Var_TextWireSize(int type, int textMax) {
+  if (textMax < 1 || textMax > Var_TextMaxLimit(type)) return 0;
+  return type == S7_TYPE_STRING ? textMax + 2 : 2 * textMax + 4;
+}
+
+int Var_WireCount(const PlcVariable* var) {
+  if (!var) return 0;
+  if (!Var_IsTextType(var->type)) return var->count;
+  const std::int64_t bytes = std::int64_t{var->count} * var->wireSize;
+  return bytes >= 0 && bytes <= INT32_MAX ? static_cast<int>(bytes) : 0;
+}
+
+int Var_MaxCount(int type) {
+  const VarTypeInfo* info = Var_TypeInfo(type);
+  if (!info) return 0;
+  // A run of bits counts whole bytes of 8 bits.
+  if (type == S7_TYPE_BIT) return kVarCountLimit / 8 * 8;
+  // The shortest text of its kind; a longer maximum allows fewer.
+  if (Var_IsTextType(type)) return kVarBytesMax / Var_TextWireSize(type, 1);
+  return kVarBytesMax / info->wireSize;
+}
+
 const char* Var_TypeName(int type) {
-  return type >= 0 && type < kVarTypeCount ? LoadText(IDS_TYPE_BIT + type) : nullptr;
+  if (type < 0 || type >= kVarTypeCount) return nullptr;
+  return LoadText(type < kVarClassicTypeCount ? IDS_TYPE_BIT + type : IDS_TYPE_USINT + type - kVarClassicTypeCount);
 }
 
 const char* Var_AreaName(int area) {
@@ -148,7 +201,15 @@ void Var_Init(int reset, int type, int area, int count, PlcVariable* var) {
   const int count32 = var->count >= 0 && var->count <= kVarCountLimit ? var->count : 0;
   var->wireSize = info ? info->wireSize : 0;
   var->slotSize = info ? info->slotSize : 0;
-  var->bufferSize = var->slotSize * count32 + (var->type == S7_TYPE_CHAR ? 1 : 0);
+  if (Var_IsTextType(var->type)) {
+    if (!Var_TextWireSize(var->type, var->textMax)) var->textMax = kVarTextMaxDefault;
+    var->wireSize = var->slotSize = Var_TextWireSize(var->type, var->textMax);
+  } else {
+    var->textMax = 0;
+  }
+  // Sizes are worked out wide: a long text run must not wrap.
+  const std::int64_t buffer = std::int64_t{var->slotSize} * count32 + (var->type == S7_TYPE_CHAR ? 1 : 0);
+  var->bufferSize = buffer <= INT32_MAX ? static_cast<std::int32_t>(buffer) : 0;
 }
 
 int Var_AllocBlock(PlcVariable* var) {
@@ -220,11 +281,22 @@ int Var_GetElement(int elementIndex, const PlcVariable* var, std::int64_t* value
     switch (var->wireSize) {
       case 1: v = static_cast<std::int8_t>(raw); break;
       case 2: v = IsDuration(var->type) ? static_cast<std::int32_t>(raw) : static_cast<std::int16_t>(raw); break;
-      default: v = static_cast<std::int32_t>(raw); break;
+      case 4: v = static_cast<std::int32_t>(raw); break;
+      default: break;  // 64 bits as they are
     }
   }
   if (value) *value = v;
-  if (calendar) {
+  if (calendar && var->type >= kVarClassicTypeCount) {
+    // Nanosecond stamps: the date of LDT and DTL, today with the time of an LTOD.
+    *calendar = {};
+    if (var->type == S7_TYPE_LDT || var->type == S7_TYPE_DTL) {
+      Var_CalendarFromNanos(v, calendar);
+    } else if (var->type == S7_TYPE_LTOD) {
+      LocalNow(calendar);
+      Cal_TimeFromMs(static_cast<std::uint32_t>(raw % static_cast<std::uint64_t>(kNanosPerDay) / kNanosPerMs),
+                     calendar);
+    }
+  } else if (calendar) {
     // The calendar follows the slot's bits, whatever the view reads.
     switch (var->wireSize) {
       case 2:
@@ -248,8 +320,24 @@ int Var_GetElement(int elementIndex, const PlcVariable* var, std::int64_t* value
 
 int Var_PutElement(int elementIndex, PlcVariable* var, std::int64_t value, const CalendarRecord* calendar) {
   if (!HasElement(var, elementIndex)) return 0;
+  if (Var_IsTextType(var->type)) return 0;  // texts go in through Var_PutTextUnits
   std::uint64_t v = static_cast<std::uint64_t>(value);
-  if (calendar) {
+  if (calendar && var->type >= kVarClassicTypeCount) {
+    switch (var->type) {
+      case S7_TYPE_LDT:
+      case S7_TYPE_DTL:
+        if (!ValidCalendar(calendar, true, true) || calendar->year < 1970) return 0;
+        if (Var_NanosFromCalendar(calendar) < 0) return 0;  // past what 64 bits of nanoseconds reach
+        v = static_cast<std::uint64_t>(Var_NanosFromCalendar(calendar));
+        break;
+      case S7_TYPE_LTOD:
+        if (!ValidCalendar(calendar, false, true)) return 0;
+        v = static_cast<std::uint64_t>(Cal_MsOfDay(0, calendar) * kNanosPerMs);
+        break;
+      default:
+        return 0;
+    }
+  } else if (calendar) {
     switch (var->wireSize) {
       case 2:
         if (!ValidCalendar(calendar, true, false)) return 0;
@@ -274,6 +362,8 @@ int Var_PutElement(int elementIndex, PlcVariable* var, std::int64_t value, const
     }
   }
   std::uint8_t* p = Slot(var, elementIndex);
+  // The weekday comes from the date: the PLC keeps it beside.
+  if (var->type == S7_TYPE_DTL) return Var_DtlFromNanos(static_cast<std::int64_t>(v), p);
   if (var->slotSize == 1) {
     p[0] = static_cast<std::uint8_t>(v);
     return 1;

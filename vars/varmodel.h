@@ -12,8 +12,8 @@
 // A variable is a run of elements of one type at one place in one memory area
 // of the PLC. Its record owns one zero-filled block: the value slots, a copy
 // of them as the read window last showed them, a display-mode byte and a
-// 24-byte name per element. The table holds at most 20 variables, in use
-// from index 0 upwards; free entries are all zero.
+// 24-byte name per element. The table holds at most kVarTableSize
+// variables, in use from index 0 upwards; free entries are all zero.
 //
 // The block comes from the runtime heap and belongs to the record: a copy of
 // a record shares it, so exactly one copy frees it (Var_FreeBlock,
@@ -35,12 +35,23 @@ enum : int {
   VAR_VIEW_TIME = 7,
   VAR_VIEW_DATE_TIME = 8,
 };
-inline constexpr int kVarTypeCount = 16;
+// Codes 0-15 are the S7-300's types; from 16 on the newer ones (USInt …
+// LDT), which the library sends as byte strings.
+inline constexpr int kVarTypeCount = 30;
+inline constexpr int kVarClassicTypeCount = 16;
 inline constexpr int kVarAreaCount = 6;
 inline constexpr int kVarViewCount = 9;
-inline constexpr int kVarTableSize = 20;
+// The most variables a table holds. The planner reads any number; beyond
+// this many a table is no longer one machine's view: at PDU 240 a thousand
+// scattered words take some 55 requests, about a second on a CPU that answers
+// in 20 ms, the read window's default interval. The records cost 64 bytes
+// each, wherever a table is kept.
+inline constexpr int kVarTableSize = 1000;
 inline constexpr int kVarNameSize = 24;          // 23 characters and the terminating zero
-inline constexpr int kVarDefinitionCountMax = 512;
+// The most elements a definition names; Var_MaxCount narrows it by type.
+inline constexpr int kVarDefinitionCountMax = 65535;
+// The most bytes one variable takes in the PLC.
+inline constexpr int kVarBytesMax = 65535;
 // The most elements Var_Init stores; more would overflow the sizes.
 inline constexpr int kVarCountLimit = 65535;
 
@@ -50,12 +61,32 @@ inline constexpr char kVarAreaLetters[] = "EAMDTZ";
 inline constexpr char kVarSizeLetters[] = "XBWDQ";
 
 struct VarTypeInfo {
-  int wireSize;     // bytes per element in the PLC
-  int slotSize;     // bytes per element in the value buffer
+  int wireSize;     // bytes per element in the PLC; 0: from the text's maximum (String, WString)
+  int slotSize;     // bytes per element in the value buffer; 0 as wireSize
   int defaultView;  // what VAR_VIEW_DEFAULT stands for
+  int sizeIndex;    // the address's size letter in kVarSizeLetters
+  unsigned views;   // the views offered, bit v for view v; 0: the classic types' rules
 };
-// The type's row, or null for a code outside 0-15.
+// The type's row, or null for a code outside 0-(kVarTypeCount − 1).
 const VarTypeInfo* Var_TypeInfo(int type);
+// The most elements a variable of the type may have: kVarBytesMax bytes in
+// the PLC (a run of bits in whole bytes, at most kVarCountLimit bits; a
+// String or WString of its longest); 0 for a bad code.
+int Var_MaxCount(int type);
+
+// String[n] and WString[n]: n is the most characters the PLC keeps (its
+// maximum-length field); a text of n characters takes n + 2 bytes (String,
+// code page 1250 bytes) or 2n + 4 (WString, UTF-16 units). Their slots hold
+// the wire bytes as they stand, header and all.
+inline constexpr int kVarStringMax = 254;
+inline constexpr int kVarWStringMax = 16382;
+inline constexpr int kVarTextMaxDefault = 254;
+// 1 for String and WString.
+int Var_IsTextType(int type);
+// The most characters a text type allows (0 for another type); its wire bytes
+// for a maximum of n (0 when n is out of range or the type no text type).
+int Var_TextMaxLimit(int type);
+int Var_TextWireSize(int type, int textMax);
 // Type and area display names (string table), or null for a bad code.
 const char* Var_TypeName(int type);
 const char* Var_AreaName(int area);
@@ -70,10 +101,15 @@ struct PlcVariable {
   std::int32_t wireSize;    // from the type
   std::int32_t slotSize;    // from the type
   std::int32_t bufferSize;  // slotSize × count, one more for Char (a terminated text)
+  std::int32_t textMax;     // String[n] and WString[n]: n (0 for any other type)
   std::uint8_t* values;     // the block: values, then the last-shown copy,
   std::uint8_t* views;      //   count view bytes (0 = the type's default),
   char* names;              //   count names of kVarNameSize bytes
 };
+
+// The count the library takes for the variable: its elements, or its bytes
+// for String and WString (the library counts those in bytes). Any thread.
+int Var_WireCount(const PlcVariable* var);
 
 struct VariableTable {
   std::int32_t count;
@@ -81,7 +117,9 @@ struct VariableTable {
 };
 
 // Sets the derived fields without allocating. reset zeroes the record first
-// (a block it held is not freed: free it before). type, area and count are
+// (a block it held is not freed: free it before). A String or WString takes
+// its maximum from textMax (kVarTextMaxDefault when it is out of range; set
+// it after a reset and call again with −1s). type, area and count are
 // stored when they are valid (0-15, 0-5, 1-kVarCountLimit); −1 or 0 keeps the
 // record's own. The DB number becomes 1 in area DB when it is 0, and 0 in any
 // other area.
@@ -153,6 +191,7 @@ struct VarDefinition {
   int start;
   int bit;
   int count;
+  int textMax = 0;  // String[n] and WString[n]: n; 0 for any other type
 };
 void Var_GetDefinition(const PlcVariable* var, VarDefinition* definition);
 
@@ -165,7 +204,7 @@ enum class VarRecord { Existing, New };
 // every element afresh (value 0, view Default, no name); a new count alone
 // keeps the first min(old, new) elements; otherwise the storage is
 // untouched. Fresh Date&Time elements hold 1990-01-01 00:00:00.000. A
-// definition the library could never take (a count outside 1-512, a bit on
+// definition the library could never take (a count outside 1-Var_MaxCount, a bit on
 // a type other than Bit, a bit run not from bit 0 in whole bytes, a field
 // out of range) or a block that cannot be had is refused with the record
 // unchanged.
@@ -178,7 +217,7 @@ int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, VarRe
 
 // ---------------------------------------------------------------- the table
 
-// The entries in use, 0-20 whatever the count field says.
+// The entries in use, 0-kVarTableSize whatever the count field says.
 int VarTable_Count(const VariableTable* table);
 // Frees every block and empties the table.
 void VarTable_Clear(VariableTable* table);
@@ -203,3 +242,9 @@ int VarTable_Insert(VariableTable* table, int index, const PlcVariable* var);
 // blocks and fills them on every run: free or remove no variable until the
 // next request is opened.
 int VarTable_PrepareRequest(VariableTable* table, S7Connection* conn, int write);
+
+// For a table larger than one request, which the planner (vars/varplan.h)
+// reads and writes: drops the variables no request could carry
+// (VarPlan_Refusal), each logged as VarTable_PrepareRequest logs it, and
+// returns how many went. Any thread that owns the table.
+int VarTable_DropRefused(VariableTable* table);

@@ -28,3 +28,4 @@
 #include "vars/logsink.h"      // where the library's log lines go
 #include "vars/plcsettings.h"  // the PLC description
 #include "vars/vatfile.h"      // variable table files
+#include "vars/varplan.h"      // tables read and written over several requests

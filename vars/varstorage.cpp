@@ -4,6 +4,7 @@
 // Applying a new definition decides what of the old elements survives.
 #include <cstring>
 
+#include "vars/longtypes.h"
 #include "vars/varmodel.h"
 
 namespace {
@@ -30,7 +31,13 @@ void CopyRegions(const PlcVariable& from, PlcVariable* to, int kept) {
 
 bool Valid(const VarDefinition& d) {
   if (!Var_TypeInfo(d.type) || d.area < 0 || d.area >= kVarAreaCount) return false;
-  if (d.count < 1 || d.count > kVarDefinitionCountMax) return false;
+  if (d.count < 1 || d.count > Var_MaxCount(d.type)) return false;
+  if (Var_IsTextType(d.type)) {
+    const int wire = Var_TextWireSize(d.type, d.textMax);
+    if (!wire || std::int64_t{wire} * d.count > kVarBytesMax) return false;
+  } else if (d.textMax != 0) {
+    return false;
+  }
   if (d.start < 0 || d.start > kVarAddressMax) return false;
   if (d.area == S7_AREA_DB && (d.dbNumber < 0 || d.dbNumber > kVarDbNumberMax)) return false;
   if (d.type != S7_TYPE_BIT) return d.bit == 0;
@@ -55,13 +62,16 @@ void Var_GetDefinition(const PlcVariable* var, VarDefinition* definition) {
   if (!definition) return;
   *definition = {};
   if (!var) return;
-  *definition = {var->type, var->area, var->dbNumber, var->start, var->bit, var->count};
+  *definition = {var->type, var->area, var->dbNumber, var->start, var->bit, var->count,
+                 Var_IsTextType(var->type) ? var->textMax : 0};
 }
 
 int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, VarRecord record) {
   const bool isNew = record == VarRecord::New;
   if (!var || !definition) return VAR_DEFINITION_REFUSED;
   VarDefinition d = *definition;
+  if (Var_IsTextType(d.type) && d.textMax == 0) d.textMax = kVarTextMaxDefault;
+  if (!Var_IsTextType(d.type)) d.textMax = 0;
   if (d.area == S7_AREA_DB) {
     if (d.dbNumber == 0) d.dbNumber = 1;
   } else {
@@ -75,11 +85,13 @@ int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, VarRe
   if (!differs) return VAR_DEFINITION_SAME;
 
   // Elements survive only where the type stays and there is storage to keep.
-  const bool keep = !isNew && var->type == d.type && var->values;
+  const bool keep = !isNew && var->type == d.type && var->textMax == d.textMax && var->values;
   PlcVariable next;
   int firstNew;
   if (!keep) {
     Var_Init(1, d.type, d.area, d.count, &next);
+    next.textMax = d.textMax;
+    Var_Init(0, -1, -1, 0, &next);
     if (!Var_AllocBlock(&next)) return VAR_DEFINITION_REFUSED;
     // A new record's earlier content is not its own block: leave it alone.
     if (!isNew) Var_FreeBlock(var);
@@ -99,6 +111,11 @@ int Var_ApplyDefinition(PlcVariable* var, const VarDefinition* definition, VarRe
     std::memcpy(&start, kDateTimeStart, 8);
     for (int i = firstNew; i < d.count; ++i) Var_PutElement(i, &next, start, nullptr);
   }
+  // Fresh DTLs are 1970-01-01, fresh texts empty with their maximum in place.
+  if (d.type == S7_TYPE_DTL)
+    for (int i = firstNew; i < d.count; ++i) Var_PutElement(i, &next, 0, nullptr);
+  if (Var_IsTextType(d.type))
+    for (int i = firstNew; i < d.count; ++i) Var_PutTextUnits(i, &next, u"");
   *var = next;
   return VAR_DEFINITION_CHANGED;
 }

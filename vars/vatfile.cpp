@@ -164,7 +164,7 @@ int Vat_Read(const char* text, PlcSettings* plc, VariableTable* table, const cha
     } settings[] = {{"TimeOut", 100, 30000, &plc->timeoutMs},
                     {"Rack", 0, 31, &plc->rack},
                     {"Slot", 0, 18, &plc->slot},
-                    {"VarCount", 1, 20, &table->count}};
+                    {"VarCount", 1, kVarTableSize, &table->count}};
     bool good = true;
     for (const Setting& s : settings) {
       *s.field = Ini_IndexGetInt(&index, kPlc, s.key, s.low, s.high, -1);

@@ -6,7 +6,9 @@
 // call can be folded away.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "runtime/runtime.h"
 #include "vars/vars.h"
@@ -106,6 +108,53 @@ void BM_s_snprintf(benchmark::State& state) {
 }
 BENCHMARK(BM_s_FormatText);
 BENCHMARK(BM_s_snprintf);
+
+// ---------------------------------------------------------------- 64-bit value texts
+
+// An LReal's shortest round-trip text and an LInt's grouped decimal, as the
+// read window shows them (element lookup included), beside the printf forms
+// that round-trip a double and print a 64-bit integer.
+constexpr long long kLongs[8] = {0, 7, -42, 1234567890123LL, INT64_MIN, INT64_MAX, 100000, -987654321987LL};
+
+struct LongVars {
+  PlcVariable real{}, integer{};
+  LongVars() {
+    Var_Init(1, S7_TYPE_LREAL, S7_AREA_DB, 8, &real);
+    Var_Init(1, S7_TYPE_LINT, S7_AREA_DB, 8, &integer);
+    Var_AllocBlock(&real);
+    Var_AllocBlock(&integer);
+    for (int i = 0; i < 8; ++i) {
+      std::memcpy(real.values + 8 * i, &kReals[i], 8);
+      std::memcpy(integer.values + 8 * i, &kLongs[i], 8);
+    }
+  }
+};
+
+void BM_LReal_ValueText(benchmark::State& state) {
+  static LongVars vars;
+  char out[kVarValueTextMax];
+  unsigned i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(Var_FormatValue({}, static_cast<int>(i++ & 7), &vars.real, out));
+}
+void BM_LReal_snprintf_17g(benchmark::State& s) {
+  RunReals(s, [](char* o, double v) { return std::snprintf(o, 64, "%.17g", v); });
+}
+BENCHMARK(BM_LReal_ValueText);
+BENCHMARK(BM_LReal_snprintf_17g);
+
+void BM_LInt_ValueText(benchmark::State& state) {
+  static LongVars vars;
+  char out[kVarValueTextMax];
+  unsigned i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(Var_FormatValue({}, static_cast<int>(i++ & 7), &vars.integer, out));
+}
+void BM_LInt_snprintf_lld(benchmark::State& state) {
+  char out[64];
+  unsigned i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(std::snprintf(out, sizeof out, "%lld", kLongs[i++ & 7]));
+}
+BENCHMARK(BM_LInt_ValueText);
+BENCHMARK(BM_LInt_snprintf_lld);
 
 }  // namespace
 

@@ -34,9 +34,7 @@ void BM_RawSocketExchange(benchmark::State& state) {
   PlatSocket s = RawConnect(b.sim.Address());
   if (s == kNoSocket) state.SkipWithError("no CC");
   std::uint8_t in[600];
-  const std::vector<std::uint8_t> request = {0x03, 0x00, 0x00, 0x19, 0x02, 0xF0, 0x80, 0x32, 0x01,
-                                             0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0xF0,
-                                             0x00, 0x00, 0x01, 0x00, 0x01, 0x02, 0x00};
+  const std::vector<std::uint8_t> request = RawSetupFrame(512);
   for (auto _ : state) {
     if (!RawRoundTrip(s, request, in, 27)) state.SkipWithError("exchange failed");
   }

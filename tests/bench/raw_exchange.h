@@ -37,3 +37,21 @@ inline PlatSocket RawConnect(std::uint32_t address) {
   }
   return s;
 }
+
+// The setup communication asking for pdu bytes, as the library sends it.
+inline std::vector<std::uint8_t> RawSetupFrame(int pdu) {
+  return {0x03, 0x00, 0x00, 0x19, 0x02, 0xF0, 0x80, 0x32, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00,
+          0xF0, 0x00, 0x00, 0x01, 0x00, 0x01, static_cast<std::uint8_t>(pdu >> 8), static_cast<std::uint8_t>(pdu)};
+}
+
+// The request the connection has built (its PDU after the TPKT and COTP
+// headers), as one frame for the raw socket, and the length of the frame its
+// reply comes in.
+inline std::vector<std::uint8_t> RawRequestFrame(const S7Connection* conn) {
+  std::vector<std::uint8_t> frame = {0x03, 0x00, 0x00, 0x00, 0x02, 0xF0, 0x80};
+  frame.insert(frame.end(), conn->requestPdu, conn->requestPdu + conn->requestTotal);
+  frame[2] = static_cast<std::uint8_t>(frame.size() >> 8);
+  frame[3] = static_cast<std::uint8_t>(frame.size());
+  return frame;
+}
+inline int RawReplyFrameSize(const S7Connection* conn) { return kIsoHeader + conn->expectedReply; }

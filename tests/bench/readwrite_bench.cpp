@@ -62,11 +62,8 @@ void BM_RawSocketMultiRead20(benchmark::State& state) {
   S7Connection* conn = S7_Connection_Init(b.iface, "template", 1000, b.sim.Address(), 0, 2, 240);
   Request r;
   if (!BuildRead(conn, &r)) state.SkipWithError("request refused");
-  std::vector<std::uint8_t> request = {0x03, 0x00, 0x00, 0x00, 0x02, 0xF0, 0x80};
-  request.insert(request.end(), conn->requestPdu, conn->requestPdu + conn->requestTotal);
-  request[2] = static_cast<std::uint8_t>(request.size() >> 8);
-  request[3] = static_cast<std::uint8_t>(request.size());
-  const int replyFrame = kIsoHeader + conn->expectedReply;
+  const std::vector<std::uint8_t> request = RawRequestFrame(conn);
+  const int replyFrame = RawReplyFrameSize(conn);
   S7_Connection_Done(conn);
 
   PlatSocket s = RawConnect(b.sim.Address());

@@ -79,6 +79,34 @@ TEST_F(CliRecordingTest, ATraceOfEveryServiceIsDissectedWithoutAWarning) {
   EXPECT_EQ(t.s7Frames, t.requests + t.replies) << "no PDU needed reassembly here: one frame each";
 }
 
+// A table of many requests on the wire: writes cut into pieces, reads of
+// merged runs with odd lengths and bits inside them; Wireshark reads every
+// frame of it as it reads a single request.
+TEST_F(CliRecordingTest, ATraceOfATableOfManyRequestsIsDissectedWithoutAWarning) {
+  sim_.Stop();
+  plcsim::Config config;
+  config.model.dataBlocks = {{1, 4096}, {2, 4096}};
+  ASSERT_TRUE(sim_.Start(config));
+  const std::string trace = File("planned.pcap");
+  std::vector<std::string> args = {"--trace", trace, "write"};
+  for (int i = 0; i < 300; ++i) args.push_back("DB1.DBW" + std::to_string(5 * i) + ":1 (Int)=" + std::to_string(i));
+  std::string array = "DB2.DBB1:999 (Byte)=";
+  for (int i = 0; i < 999; ++i) array += (i ? ",0x" : "0x") + std::to_string(10 + i % 90);
+  args.push_back(array);
+  args.insert(args.end(), {"M0.3:1 (Bit)=1", "M1.0:1 (Bit)=1", "read", "monitor", "--interval", "50", "--count", "2"});
+  CliResult r = RunCli(Plc(args));
+  ASSERT_EQ(r.status, 0) << r.out.substr(0, 400) << r.err;
+  EXPECT_NE(r.out.find("S7_MultiWrite : OK.\n\t303 változó, "), std::string::npos) << r.out.substr(0, 400);
+  const TsharkReading t = ReadWithTshark(trace);
+  ASSERT_TRUE(t.ran) << t.why;
+  EXPECT_GT(t.requests, 10);
+  EXPECT_EQ(t.requests, sim_.RequestCount()) << "every request the PLC got is in the trace";
+  EXPECT_EQ(t.replies, t.requests);
+  EXPECT_EQ(t.malformed, 0);
+  EXPECT_EQ(t.warned, 0);
+  EXPECT_EQ(t.undissected, 0);
+}
+
 TEST(CliRecordingAccessPoint, ATraceThroughTheAccessPointIsS7FrameForFrame) {
   const std::string trace = (fs::temp_directory_path() / ("tolvane-cli-mpi-" + std::to_string(::getpid()) + ".pcap")).string();
   CliResult r = RunCliWithAccessPoint({"--if", "S7ONLINE", "--plc", "2", "--trace", trace, "state", "clock", "write",

@@ -32,6 +32,13 @@ class CliSimTest : public ::testing::Test {
   plcsim::Simulator sim_;
 };
 
+// The command followed by n definitions of single words, MW0 upwards.
+std::vector<std::string> Definitions(const char* command, int n) {
+  std::vector<std::string> args = {command};
+  for (int i = 0; i < n; ++i) args.push_back("MW" + std::to_string(2 * i) + ":1 (Word)");
+  return args;
+}
+
 const std::string kOpen = "S7_Interface_Init : OK.\nS7_Connection_Init : OK.\n\tPDU méret : 240\n";
 const std::string kOpenNamed = "S7_Interface_Init : OK.\nPress 1 - S7_Connection_Init : OK.\n\tPDU méret : 240\n";
 // The hint lines after refusals, as a user reads them.
@@ -92,6 +99,73 @@ TEST_F(CliSimTest, ReadAndWriteMixedDefinitions) {
   EXPECT_EQ(r.out, kOpen + "S7_SimpleRead : OK.\n DB1.DBW2 = 0x0001 \n");
 }
 
+// The newer types from the command line: texts into the PLC's own headers
+// (a letter outside code page 1250 typed as its escape), nanoseconds, the
+// shortest LReal, and the lines that show them read back.
+TEST_F(CliSimTest, NewerTypesWrittenAndReadBack) {
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 20, {10, 0}));
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 70, {0, 3, 0, 0}));
+  CliResult r = RunCli(Plc({"write", "DB1.DBB20:1 (String[10])=árvíz tűrő", "DB1.DBB40:1 (LReal)=0.1",
+                            "DB1.DBB50:1 (DTL)=2024.02.29.12:00:00.000000001", "DB1.DBB70:1 (WString[3])=\\u0436ő",
+                            "DB1.DBB80:1 (ULInt)=18446744073709551615"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_MultiWrite : OK.\n"
+                       " DB1.DBB20 = 'árvíz tűrő' \n"
+                       " DB1.DBB40 = 0.1 \n"
+                       " DB1.DBB50 = 2024.02.29.12:00:00.000000001 \n"
+                       " DB1.DBB70 = '\\u0436ő' \n"
+                       " DB1.DBB80 = 18 446 744 073 709 551 615 \n");
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 20, 12),
+            (plcsim::Bytes{10, 10, 0xE1, 'r', 'v', 0xED, 'z', ' ', 't', 0xFB, 'r', 0xF5}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 50, 12),
+            (plcsim::Bytes{0x07, 0xE8, 2, 29, 5, 12, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 70, 8), (plcsim::Bytes{0, 3, 0, 2, 0x04, 0x36, 0x01, 0x51}));
+
+  r = RunCli(Plc({"read", "DB1.DBB20:1 (String[10])", "DB1.DBB40:1 (LReal)", "DB1.DBB50:1 (DTL)"}));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kOpen +
+                       "S7_MultiRead : OK.\n"
+                       " DB1.DBB20 = 'árvíz tűrő' \n"
+                       " DB1.DBB40 = 0.1 \n"
+                       " DB1.DBB50 = 2024.02.29.12:00:00.000000001 \n");
+
+  // Eleven letters for the PLC's ten: refused, nothing written.
+  r = RunCli(Plc({"write", "DB1.DBB20:1 (String[254])=árvíztűrő t"}));
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 20, 3), (plcsim::Bytes{10, 10, 0xE1}));
+}
+
+// Five hundred variables and a 2,000-byte array: written in as many
+// requests as they take, every byte landing, and read back for the lines.
+TEST_F(CliSimTest, ATableLargerThanARequestIsWrittenAndReadBack) {
+  plcsim::Config config;
+  config.model.dataBlocks = {{1, 4096}, {2, 4096}};
+  Start(config);
+  std::vector<std::string> args = {"write"};
+  for (int i = 0; i < 500; ++i) args.push_back("DB1.DBW" + std::to_string(4 * i) + ":1 (Int)=" + std::to_string(i - 250));
+  std::string array = "DB2.DBB0:2000 (Byte)=";
+  for (int i = 0; i < 2000; ++i) {
+    char value[8];
+    std::snprintf(value, sizeof value, "%s0x%02x", i ? "," : "", (i * 7) & 0xFF);
+    array += value;
+  }
+  args.push_back(array);
+  CliResult r = RunCli(Plc(args));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(\nS7_MultiWrite : OK\.\n\t501 változó, \d+ kérés\n DB1\.DBW0 )")))
+      << r.out.substr(0, 400);
+  EXPECT_NE(r.out.find(" DB1.DBW1996 = 249 \n"), std::string::npos);
+  EXPECT_NE(r.out.find(" DB2.DBB1999 = 0xa9 \n"), std::string::npos);
+  const plcsim::Bytes words = Memory(plcsim::kAreaDataBlock, 1, 0, 2000);
+  for (int i = 0; i < 500; ++i) {
+    const int value = (words[4 * i] << 8 | words[4 * i + 1]) - ((words[4 * i] & 0x80) ? 0x10000 : 0);
+    ASSERT_EQ(value, i - 250) << "DB1.DBW" << 4 * i;
+  }
+  const plcsim::Bytes bytes = Memory(plcsim::kAreaDataBlock, 2, 0, 2000);
+  for (int i = 0; i < 2000; ++i) ASSERT_EQ(bytes[i], (i * 7) & 0xFF) << "DB2.DBB" << i;
+}
+
 TEST_F(CliSimTest, RefusedValueWritesNothing) {
   struct Case {
     std::string arg, message;
@@ -138,11 +212,7 @@ TEST_F(CliSimTest, BadUsage) {
       {{"szl", "0x11", "one"}, "szl takes a list id and an index, 0-0xFFFF each (0x0011 or 17), not 0x11 one"},
       {{"--name", "a name that is far too long for a PLC", "state"}, "--name takes at most 23 characters"},
       {{"--name", "Presse 日", "state"}, "--name holds characters that code page 1250 cannot"},
-      {{"read", "MW0:1 (Word)", "MW2:1 (Word)", "MW4:1 (Word)", "MW6:1 (Word)", "MW8:1 (Word)", "MW10:1 (Word)",
-        "MW12:1 (Word)", "MW14:1 (Word)", "MW16:1 (Word)", "MW18:1 (Word)", "MW20:1 (Word)", "MW22:1 (Word)",
-        "MW24:1 (Word)", "MW26:1 (Word)", "MW28:1 (Word)", "MW30:1 (Word)", "MW32:1 (Word)", "MW34:1 (Word)",
-        "MW36:1 (Word)", "MW38:1 (Word)", "MW40:1 (Word)"},
-       "read takes at most 20 definitions, not 21"},
+      {Definitions("read", 1001), "read takes at most 1000 definitions, not 1001"},
   };
   for (const Case& c : cases) {
     CliResult r = RunCli(c.args);
@@ -259,6 +329,47 @@ TEST_F(CliSimTest, MonitorShowsWhatChanges) {
       "S7_SimpleRead : OK\\.\n MW0 = 0x0000 \n MW2 = 0x0000 \n" +
       stamp + " MW0 = 0x0000 \n MW2 = 0x0000 \n" + stamp + " MW2 = 0xbeef \n")))
       << r.out;
+}
+
+// A monitor of a table larger than one request reads all of it each cycle
+// and says once, after its first block, how many requests a read takes (the
+// count the read's entry gave). A change anywhere reaches its line.
+TEST_F(CliSimTest, MonitorOfALargeTableSaysWhatAReadCosts) {
+  plcsim::Config config;
+  config.model.flagBytes = 1024;
+  Start(config);
+  const std::regex entry("\nS7_MultiRead : OK\\.\n\t300 változó, (\\d+) kérés\n");
+  std::smatch read;
+  const CliResult once = RunCli(Plc(Definitions("read", 300)));
+  ASSERT_TRUE(std::regex_search(once.out, read, entry)) << once.out.substr(0, 300);
+  const int requests = std::stoi(read[1].str());
+  EXPECT_GT(requests, 1);
+
+  const int before = sim_.RequestCount();
+  std::vector<std::string> args = Definitions("read", 300);
+  args.insert(args.end(), {"monitor", "--interval", "200", "--count", "6"});
+  CliProcess p = StartCli(Plc(args));
+  // The change comes once the monitor's second read has begun (after the
+  // setup, the read and the first), so that the first block cannot show it.
+  const int second = before + 1 + 2 * requests + 1;
+  for (int i = 0; i < 3000 && sim_.RequestCount() < second; ++i) Plat_Sleep(5);
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaFlags, 0, 598, {0xBE, 0xEF}));
+  CliResult r = WaitCli(p);
+  EXPECT_EQ(r.status, 0) << r.err;
+  ASSERT_TRUE(std::regex_search(r.out, read, entry)) << r.out.substr(0, 300);
+  EXPECT_EQ(std::stoi(read[1].str()), requests);
+  const std::string line = "\n" + read[1].str() + " kérés ciklusonként\n";
+  const std::size_t at = r.out.find(line);
+  ASSERT_NE(at, std::string::npos) << r.out.substr(r.out.size() > 300 ? r.out.size() - 300 : 0);
+  EXPECT_EQ(r.out.find(line, at + 1), std::string::npos) << "said once";
+  // The first block: from the monitor's first time stamp to that line.
+  std::smatch stamp;
+  const std::string after = r.out.substr(static_cast<std::size_t>(read.position(0) + read.length(0)));
+  ASSERT_TRUE(std::regex_search(after, stamp, std::regex("\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\n")));
+  const std::size_t first = static_cast<std::size_t>(read.position(0) + read.length(0) + stamp.position(0));
+  const std::size_t still = r.out.find(" MW598 = 0x0000 \n", first);
+  EXPECT_TRUE(still != std::string::npos && still < at) << "the whole table in the first block, then the line";
+  EXPECT_NE(r.out.find(" MW598 = 0xbeef \n", at), std::string::npos);
 }
 
 TEST(CliAccessPoint, BusServicesAndACpuOverMpi) {

@@ -4,6 +4,7 @@
 // the same slot; a refusal always has its words.
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/runtime.h"
@@ -42,8 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (range.checked && (value < range.min || value > range.max)) __builtin_trap();
   if (Var_EnterValue(1, &v, text.data()) != VAR_VALUE_OK) __builtin_trap();
 
-  char shown[kVarValueTextMax];
-  Var_FormatValue({.bareCharacter = true}, 1, &v, shown);
+  // The whole text: a String's may pass what a list line shows.
+  const std::string whole = Var_FormatValueString({.bareCharacter = true}, 1, &v);
+  const char* shown = whole.c_str();
   PlcVariable again{};
   Var_Init(1, type, S7_AREA_DB, 2, &again);
   if (!Var_AllocBlock(&again)) __builtin_trap();

@@ -253,7 +253,7 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   HWND d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(Chosen(d, IDC_DEFINE_TYPE), L"Word");
-  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_TYPE)).size(), 16u);
+  EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_TYPE)).size(), 30u) << "16 classic types, 14 newer ones";
   EXPECT_EQ(ComboBoxLines(GetDlgItem(d, IDC_DEFINE_AREA)), (Lines{L"Bemenet", L"Kimenet", L"Merker", L"DB"}));
   EXPECT_EQ(Chosen(d, IDC_DEFINE_AREA), L"Merker");
   const struct {
@@ -316,14 +316,15 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   ASSERT_TRUE(Close(d, IDCANCEL));
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), Lines{}) << "cancelled";
 
-  // 200 bytes in the request: 18 more bytes fit in the reply, or 144 bits.
+  // However full the request, a count is bounded by its type alone: 65,535
+  // bytes, or 65,528 bits in whole bytes.
   ASSERT_TRUE(Define(list, IDC_LIST_APPEND, {.type = L"Byte", .area = L"DB", .db = 1, .count = 200}));
   d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
   ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Byte"));
-  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"18", true}, {IDC_DEFINE_COUNT, L"19", false}}, L"18");
+  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"65535", true}, {IDC_DEFINE_COUNT, L"65536", false}}, L"18");
   ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Bit"));
-  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"144", true}, {IDC_DEFINE_COUNT, L"152", false}}, L"144");
+  CheckFieldCases(d, {{IDC_DEFINE_COUNT, L"65528", true}, {IDC_DEFINE_COUNT, L"65536", false}}, L"144");
   ASSERT_TRUE(Choose(d, IDC_DEFINE_TYPE, L"Byte"));
   ASSERT_TRUE(Choose(d, IDC_DEFINE_AREA, L"DB"));
   ASSERT_TRUE(SetText(d, IDC_DEFINE_DB, L"2"));
@@ -331,14 +332,15 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   ASSERT_TRUE(Close(d, IDOK));
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES), (Lines{L" DB1.DBB0:200 (Byte)", L" DB2.DBB0:18 (Byte)"}));
 
-  // The reply is full: the count is 0 and greyed, and the dialog says why.
+  // A reply already full offers the next variable its whole count; OK
+  // greyed by an invalid count stays shut to a posted OK.
   d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_COUNT), L"0");
-  EXPECT_FALSE(Enabled(d, IDC_DEFINE_COUNT));
+  EXPECT_TRUE(Enabled(d, IDC_DEFINE_COUNT));
+  EXPECT_TRUE(OkEnabled(d));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), L"") << "no " << Utf8(kNoRoom);
+  ASSERT_TRUE(SetText(d, IDC_DEFINE_COUNT, L"0"));
   EXPECT_FALSE(OkEnabled(d));
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), kNoRoom);
-  Shot(d, L"dialog-define-no-room");
   PostMessageW(d, WM_COMMAND, IDOK, 0);
   EXPECT_FALSE(WaitUntil([&] { return !IsWindow(d); }, 500)) << "OK posted past the greyed button";
   ASSERT_TRUE(Close(d, IDCANCEL));
@@ -381,10 +383,11 @@ TEST_F(VarDialogsTest, DefinitionRules) {
   ASSERT_TRUE(Close(list, IDCANCEL));
 }
 
-// Nineteen variables fill a read request at PDU 240 (twenty never fit one):
-// no room for another, deleting the last and a middle one, the click on the
-// selected element line and the double click after it, the name-and-mode
-// editor, and the write list dropping what its request cannot hold.
+// Nineteen variables fill a read request at PDU 240: a twentieth is still
+// offered (the table goes in two requests); deleting the last and a middle
+// one, the click on the selected element line and the double click after
+// it, the name-and-mode editor, and the write list, whose request holds
+// only twelve of them, keeping every one.
 TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   std::vector<VatVar> vars = {{"DB1.DBW0:3 (Int)"}};
   for (int i = 1; i < 19; ++i) vars.push_back({"MW" + std::to_string(2 * i) + ":1 (Word)"});
@@ -399,9 +402,8 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   EXPECT_TRUE(Enabled(list, IDC_LIST_APPEND));
   HWND d = PressForDefinition(list, IDC_LIST_APPEND);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_COUNT), L"0");
-  EXPECT_FALSE(OkEnabled(d));
-  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), kNoRoom) << "no room for a twentieth item";
+  EXPECT_TRUE(OkEnabled(d));
+  EXPECT_EQ(ControlText(d, IDC_DEFINE_REASON), L"") << "room for a twentieth";
   ASSERT_TRUE(Close(d, IDCANCEL));
 
   // The element lines of the first variable: a click on the selected line
@@ -440,20 +442,18 @@ TEST_F(VarDialogsTest, FullRequestDeletesAndElementClicks) {
   EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" MW12 = Default "});
   ASSERT_TRUE(Close(list, IDCANCEL));
 
-  // A write item carries its data: 12 of the 17 fit, the others leave the
-  // list with a line each in the log, and the list shows what is left.
+  // A write item carries its data: 12 of the 17 fit one request, and the
+  // list keeps all of them, its status giving the two requests.
   const std::size_t mark = LogMark();
   list = OpenList(true);
   ASSERT_NE(list, nullptr);
   const Lines left = ListLines(list, IDC_LIST_VARIABLES);
-  EXPECT_EQ(left.size(), 12u);
-  const std::wstring added = LogSince(mark, L"Deleted");
-  const std::wstring line = L". Deleted\r\n";
-  std::size_t deleted = 0;
-  for (std::size_t at = added.find(line); at != std::wstring::npos; at = added.find(line, at + 1)) ++deleted;
-  EXPECT_EQ(deleted, 5u) << Utf8(added);
-  EXPECT_NE(added.find(L"MW34:1 (Word) : "), std::wstring::npos) << "the last ones go";
-  EXPECT_EQ(left.back(), L" MW24:1 (Word)");
+  EXPECT_EQ(left.size(), 17u);
+  EXPECT_EQ(left.back(), L" MW34:1 (Word)");
+  EXPECT_EQ(Log().substr(mark).find(L"Deleted"), std::wstring::npos);
+  const auto sizes = StatusBarParts(GetDlgItem(list, IDC_LIST_STATUS));
+  ASSERT_TRUE(sizes.has_value() && sizes->size() == 2);
+  EXPECT_EQ((*sizes)[0].rfind(L"\t2 kérés, ", 0), 0u) << Utf8((*sizes)[0]);
   EXPECT_EQ(Selected(list, IDC_LIST_VARIABLES), -1);
 
   // Deleting down to none: the only one's delete leaves no selection.
@@ -651,6 +651,81 @@ TEST_F(VarDialogsTest, ElementEditorValues) {
 // element named), found in the CPU's memory and read back in the read
 // window, the table saved, and loaded by a new instance that reads the CPU
 // again.
+// The newer types in the element editor: a String in the field alone (a
+// letter outside code page 1250 as its escape, more than its maximum
+// refused), an LReal read whole without a spinner, a DTL with both pickers
+// and the field for its nanoseconds.
+TEST_F(VarDialogsTest, ElementEditorNewerTypes) {
+  const std::vector<VatVar> vars = {
+      {"DB1.DBB20:1 (String[10])"},
+      {"DB1.DBB40:1 (LReal)"},
+      {"DB1.DBB50:1 (DTL)"},
+  };
+  // What the data block holds: an empty String[10], the DTL 1970-01-01.
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 20, {10, 0}));
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 50, {0x07, 0xB2, 1, 1, 5}));
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"newer.vat", vars)}}));
+  LogSince(0, L"S7_Connection_Init : OK.");
+  CloseReadWindow();
+  HWND list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(ListLines(list, IDC_LIST_VARIABLES).size(), 3u);
+  auto open = [&](int variable) {
+    EXPECT_TRUE(ClickLine(list, IDC_LIST_VARIABLES, variable, variable));
+    return EditElement(list, 0);
+  };
+
+  HWND d = open(0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN)));
+  EXPECT_FALSE(Enabled(d, IDC_ELEMENT_DATE));
+  CheckFieldCases(d,
+                  {{IDC_ELEMENT_VALUE, L"\\u0436", false},  // typed as its escape: no such letter in a String
+                   {IDC_ELEMENT_VALUE, L"\u0436", false},   // typed itself: no code page 1250 text
+                   {IDC_ELEMENT_VALUE, L"a\\\\b", true},
+                   {IDC_ELEMENT_VALUE, L"\u0151rv\u00EDzt\u0171r\u0151 t", false},  // 11 letters for 10
+                   {IDC_ELEMENT_VALUE, L"\u0151rv\u00EDz", true}},
+                  L"\u0151rv\u00EDz");
+  Shot(d, L"dialog-element-string");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBB20 = '\u0151rv\u00EDz' "});
+
+  d = open(1);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"0.0");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ELEMENT_VALUE_SPIN)));
+  CheckFieldCases(d, {{IDC_ELEMENT_VALUE, L"1e+309", false}, {IDC_ELEMENT_VALUE, L"0.1", true}}, L"0.1");
+  Shot(d, L"dialog-element-lreal");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBB40 = 0.1 "});
+
+  d = open(2);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(Chosen(d, IDC_ELEMENT_MODE), L"Default");
+  EXPECT_TRUE(Enabled(d, IDC_ELEMENT_DATE));
+  EXPECT_TRUE(Enabled(d, IDC_ELEMENT_TIME));
+  EXPECT_TRUE(Enabled(d, IDC_ELEMENT_VALUE)) << "the digits below the second";
+  EXPECT_EQ(ControlText(d, IDC_ELEMENT_VALUE), L"1970.01.01.00:00:00.000");
+  CheckFieldCases(d,
+                  {{IDC_ELEMENT_VALUE, L"1969.12.31.23:59:59", false},
+                   {IDC_ELEMENT_VALUE, L"2024.02.29.12:00:00.000000001", true}},
+                  L"2024.02.29.12:00:00.000000001");
+  Shot(d, L"dialog-element-dtl");
+  ASSERT_TRUE(Close(d, IDOK));
+  EXPECT_EQ(ListLines(list, IDC_LIST_ELEMENTS), Lines{L" DB1.DBB50 = 2024.02.29.12:00:00.000000001 "});
+
+  // Written: the String into the data block's own header, the DTL with its weekday.
+  TransferAndClose(list, L"S7_MultiWrite : OK.");
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 20, 7), (std::vector<std::uint8_t>{10, 5, 0xF5, 'r', 'v', 0xED, 'z'}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 40, 8),
+            (std::vector<std::uint8_t>{0x3F, 0xB9, 0x99, 0x99, 0x99, 0x99, 0x99, 0x9A}));
+  EXPECT_EQ(Memory(plcsim::kAreaDataBlock, 1, 50, 12),
+            (std::vector<std::uint8_t>{0x07, 0xE8, 2, 29, 5, 12, 0, 0, 0, 0, 0, 1}));
+}
+
 TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
   ASSERT_TRUE(StartTolvane());
   ASSERT_TRUE(ConnectToSimulator());
@@ -724,6 +799,89 @@ TEST_F(VarDialogsTest, DefineWriteReadSaveAndLoad) {
   EXPECT_EQ(ListLines(list, IDC_LIST_VARIABLES),
             (Lines{L" DB1.DBW20:1 (Word)", L" DB1.DBD22:1 (DInt)", L" DB1.DBB26:1 (Char)"}));
   ASSERT_TRUE(Close(list, IDCANCEL));
+}
+
+// A table larger than a request in the program: 500 variables (498 words,
+// a word of the flags, a 2,000-byte array) loaded from a file, read by the
+// read window with its requests per read in the status bar, then written
+// through the list dialog, whose status gives the requests, with every byte
+// landing in the PLC.
+class LargeTableTest : public VarDialogsTest {
+ protected:
+  LargeTableTest() { simConfig_.model.dataBlocks = {{1, 4096}, {2, 4096}}; }
+  static int Word(int i) { return i % 1000 - 500; }
+  // The read window's line of one element, addresses padded to DB2.DBB1999.
+  static std::wstring ValueLine(const std::wstring& address, const std::wstring& value) {
+    return L" " + address + std::wstring(11 - address.size(), L' ') + L" = " + value + L" ";
+  }
+  static std::wstring Hex(int byte) {
+    wchar_t text[8];
+    swprintf(text, 8, L"0x%02x", byte);
+    return text;
+  }
+  // Whether a list shows its vertical scroll bar: the list keeps room for
+  // it by its own count, the style says whether it is drawn.
+  static bool VerticalBar(HWND list) { return (GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) != 0; }
+  // The status bar part, when it is "N <suffix>" with N at least 2.
+  static bool CountOf(const std::wstring& part, const std::wstring& prefix, const std::wstring& suffix) {
+    if (part.rfind(prefix, 0) != 0 || part.find(suffix, prefix.size()) == std::wstring::npos) return false;
+    return std::wcstol(part.c_str() + prefix.size(), nullptr, 10) >= 2;
+  }
+};
+
+TEST_F(LargeTableTest, FiveHundredVariablesAndALongArrayReadAndWritten) {
+  plcsim::Bytes words(2000), array(2000);
+  for (int i = 0; i < 498; ++i) {
+    words[4 * i] = static_cast<std::uint8_t>(Word(i) >> 8);
+    words[4 * i + 1] = static_cast<std::uint8_t>(Word(i));
+  }
+  for (int i = 0; i < 2000; ++i) array[i] = static_cast<std::uint8_t>(i * 7);
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 0, words));
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 2, 0, array));
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaFlags, 0, 10, {0xBE, 0xEF}));
+  std::vector<VatVar> vars;
+  for (int i = 0; i < 498; ++i) vars.push_back({"DB1.DBW" + std::to_string(4 * i) + ":1 (Int)"});
+  vars.push_back({"MW10:1 (Word)"});
+  vars.push_back({"DB2.DBB0:2000 (Byte)"});
+  ASSERT_TRUE(StartTolvane({.args = {WriteTable(L"large.vat", vars)}}));
+
+  HWND read = WaitForReadWindow();
+  ASSERT_NE(read, nullptr);
+  HWND values = GetDlgItem(read, IDC_READ_LIST);
+  ASSERT_TRUE(WaitUntil([&] { return Send(values, LB_GETCOUNT, 0, 0).value_or(0) == 2499; }, 20000));
+  // A few lines, each on its own: read whole, the list would take seconds
+  // of cross-process messages.
+  EXPECT_EQ(ListBoxLine(values, 0), ValueLine(L"DB1.DBW0", L"-500"));
+  EXPECT_EQ(ListBoxLine(values, 497), ValueLine(L"DB1.DBW1988", L"-3"));
+  EXPECT_EQ(ListBoxLine(values, 498), ValueLine(L"MW10", L"0xbeef"));
+  EXPECT_EQ(ListBoxLine(values, 499), ValueLine(L"DB2.DBB0", L"0x00"));
+  EXPECT_EQ(ListBoxLine(values, 2498), ValueLine(L"DB2.DBB1999", Hex(1999 * 7 & 0xFF)));
+  EXPECT_TRUE(VerticalBar(values)) << "2,499 lines without a scroll bar";
+  const auto status = StatusBarParts(GetDlgItem(read, IDC_READ_STATUS));
+  ASSERT_TRUE(status.has_value() && status->size() == 2);
+  EXPECT_TRUE(CountOf((*status)[1], L"", L" kérés ciklusonként")) << Utf8((*status)[1]);
+  // A change in the middle of the array reaches its line at the next read.
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 2, 1000, {0x55}));
+  EXPECT_TRUE(WaitUntil([&] { return ListBoxLine(values, 1499) == ValueLine(L"DB2.DBB1000", L"0x55"); }));
+  Shot(read, L"readwindow-500-variables");
+  ASSERT_NO_FATAL_FAILURE(CloseReadWindow());
+  EXPECT_EQ(Log().find(L"Deleted"), std::wstring::npos) << "nothing dropped for its size";
+
+  // Written back over a cleared PLC: every byte as read.
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 1, 0, plcsim::Bytes(2000)));
+  ASSERT_TRUE(sim_.Model().WriteMemory(plcsim::kAreaDataBlock, 2, 0, plcsim::Bytes(2000)));
+  HWND list = OpenList(true);
+  ASSERT_NE(list, nullptr);
+  const auto sizes = StatusBarParts(GetDlgItem(list, IDC_LIST_STATUS));
+  ASSERT_TRUE(sizes.has_value() && sizes->size() == 2);
+  EXPECT_TRUE(CountOf((*sizes)[0], L"\t", L" kérés, ")) << Utf8((*sizes)[0]);
+  EXPECT_TRUE(CountOf((*sizes)[1], L"\t", L" válasz, ")) << Utf8((*sizes)[1]);
+  EXPECT_TRUE(VerticalBar(GetDlgItem(list, IDC_LIST_VARIABLES))) << "500 variables without a scroll bar";
+  Shot(list, L"varlist-500-variables");
+  TransferAndClose(list, L"Sim - S7_MultiWrite : OK.\r\n\t500 változó, ");
+  array[1000] = 0x55;
+  EXPECT_EQ(sim_.Model().ReadMemory(plcsim::kAreaDataBlock, 1, 0, 2000), words);
+  EXPECT_EQ(sim_.Model().ReadMemory(plcsim::kAreaDataBlock, 2, 0, 2000), array);
 }
 
 }  // namespace

@@ -89,14 +89,12 @@ TEST_F(CommandsTest, TransferUsesTheSimpleServiceForOneVariable) {
   EXPECT_EQ(TakeLog(), "S7_SimpleWrite : OK.\r\nS7_SimpleRead : OK.\r\n");
 
   ASSERT_EQ(Var_ParseDefinition("MD2:1 (Real)", &app_->table.vars[1]), 1);
-  // No room in a 240-byte PDU for this one: dropped with its line, the rest read.
+  // More than a 240-byte PDU holds: read in as many requests as it takes.
   ASSERT_EQ(Var_ParseDefinition("DB1.DBB0:300 (Byte)", &app_->table.vars[2]), 1);
   app_->table.count = 3;
   EXPECT_EQ(Cmd_Transfer(app_, Transfer::Read), S7_OK);
-  const std::string log = TakeLog();
-  EXPECT_EQ(log.rfind("DB1.DBB0:300 (Byte) : ", 0), 0u) << log;
-  EXPECT_NE(log.find(". Deleted\r\nS7_MultiRead : OK.\r\n"), std::string::npos) << log;
-  EXPECT_EQ(app_->table.count, 2);
+  EXPECT_EQ(TakeLog(), "S7_MultiRead : OK.\r\n\t3 v\xe1ltoz\xf3, 2 k\xe9r\xe9s\r\n");
+  EXPECT_EQ(app_->table.count, 3);
 
   EXPECT_EQ(Cmd_ReadTable(app_), S7_OK);
   EXPECT_EQ(TakeLog(), "") << "the read window's read logs only failures";
@@ -137,12 +135,27 @@ TEST_F(CommandsTest, MonitorStep) {
   ASSERT_EQ(sink.written.size(), 1u) << "only the line whose value changed";
   EXPECT_EQ(sink.written[0].rfind("1:", 0), 0u) << sink.written[0];
   EXPECT_EQ(TakeLog(), "") << "a good read logs nothing";
+  char text[64];
+  Monitor_RequestsText(&run, text, sizeof text);
+  EXPECT_STREQ(text, "1 k\xe9r\xe9s ciklusonk\xe9nt");
+
+  // Forty words 20 bytes apart take two requests at PDU 240: forty items
+  // would take three, two gaps bridged leave 38.
+  for (int i = 2; i < 40; ++i) {
+    const std::string d = "DB10.DBW" + std::to_string(20 * i) + ":1 (Word)";
+    ASSERT_EQ(Var_ParseDefinition(d.c_str(), &app_->table.vars[i]), 1);
+  }
+  app_->table.count = 40;
+  Monitor_BuildLines(&run.lines, &app_->table, &sink);
+  EXPECT_EQ(Monitor_Step(&run, app_, 1200, &sink), MonitorStepResult::Read);
+  EXPECT_EQ(run.requests, 2);
+  EXPECT_EQ(TakeLog(), "");
 
   sim_.Stop();
-  EXPECT_EQ(Monitor_Step(&run, app_, 1200, &sink), MonitorStepResult::Failed);
+  EXPECT_EQ(Monitor_Step(&run, app_, 1300, &sink), MonitorStepResult::Failed);
   EXPECT_FALSE(run.cyclic);
   EXPECT_EQ(TakeLog().rfind("S7_MultiRead : ", 0), 0u);
-  EXPECT_EQ(Monitor_Step(&run, app_, 1300, &sink), MonitorStepResult::Due) << "no more reads after a failure";
+  EXPECT_EQ(Monitor_Step(&run, app_, 1400, &sink), MonitorStepResult::Due) << "no more reads after a failure";
   EXPECT_EQ(TakeLog(), "");
 }
 

@@ -34,6 +34,11 @@ TEST_F(RwTest, RequestLayout) {
       {"S5Time as bytes", S7_TYPE_S5TIME, S7_AREA_DB, 2, 6, 0, 3, {0x12, 0x0A, 0x10, 0x03, 0x00, 0x06, 0x00, 0x02, 0x84, 0x00, 0x00, 0x30}},
       {"Date&Time as bytes", S7_TYPE_DATETIME, S7_AREA_OUTPUTS, 0, 1, 0, 2, {0x12, 0x0A, 0x10, 0x03, 0x00, 0x10, 0x00, 0x00, 0x82, 0x00, 0x00, 0x08}},
       {"Real", S7_TYPE_REAL, S7_AREA_DB, 300, 2, 0, 2, {0x12, 0x0A, 0x10, 0x08, 0x00, 0x02, 0x01, 0x2C, 0x84, 0x00, 0x00, 0x10}},
+      // The newer types are byte strings, counted in bytes.
+      {"LReal", S7_TYPE_LREAL, S7_AREA_DB, 1, 8, 0, 2, {0x12, 0x0A, 0x10, 0x02, 0x00, 0x10, 0x00, 0x01, 0x84, 0x00, 0x00, 0x40}},
+      {"String[20]", S7_TYPE_STRING, S7_AREA_DB, 1, 10, 0, 22, {0x12, 0x0A, 0x10, 0x02, 0x00, 0x16, 0x00, 0x01, 0x84, 0x00, 0x00, 0x50}},
+      {"3 DTL", S7_TYPE_DTL, S7_AREA_DB, 2, 0, 0, 3, {0x12, 0x0A, 0x10, 0x02, 0x00, 0x24, 0x00, 0x02, 0x84, 0x00, 0x00, 0x00}},
+      {"UInt", S7_TYPE_UINT, S7_AREA_FLAGS, 0, 4, 0, 1, {0x12, 0x0A, 0x10, 0x02, 0x00, 0x02, 0x00, 0x00, 0x83, 0x00, 0x00, 0x20}},
   };
   for (const Item& it : items) {
     ASSERT_EQ(S7_MultiRead_Begin(conn_), S7_OK);
@@ -81,7 +86,8 @@ TEST_F(RwTest, RequestLayout) {
   } dtss[] = {{S7_TYPE_BIT, 1, 0x03, 1},    {S7_TYPE_BIT, 8, 0x09, 1},    {S7_TYPE_SHORT, 2, 0x09, 2},
               {S7_TYPE_WORD, 1, 0x04, 16},  {S7_TYPE_DWORD, 1, 0x04, 32}, {S7_TYPE_INT, 1, 0x05, 16},
               {S7_TYPE_DINT, 1, 0x05, 32},  {S7_TYPE_REAL, 1, 0x07, 4},   {S7_TYPE_TIMER, 1, 0x09, 2},
-              {S7_TYPE_COUNTER, 1, 0x09, 2}, {S7_TYPE_TIME, 1, 0x09, 4}};
+              {S7_TYPE_COUNTER, 1, 0x09, 2}, {S7_TYPE_TIME, 1, 0x09, 4},   {S7_TYPE_LINT, 1, 0x04, 64},
+              {S7_TYPE_STRING, 6, 0x04, 48}, {S7_TYPE_DTL, 1, 0x04, 96}};
   for (const Dts& d : dtss) {
     ASSERT_EQ(S7_MultiWrite_Begin(conn_), S7_OK);
     const unsigned area = d.type == S7_TYPE_TIMER ? S7_AREA_TIMERS : d.type == S7_TYPE_COUNTER ? S7_AREA_COUNTERS : S7_AREA_DB;
@@ -108,7 +114,7 @@ TEST_F(RwTest, RefusedVariablesLeaveTheRequestAsItWas) {
     void* values;
     int code;
   } cases[] = {
-      {"type 16", 16, S7_AREA_DB, 0, 1, values, S7_ERR_BAD_TYPE},
+      {"type 30", kS7TypeLast + 1, S7_AREA_DB, 0, 1, values, S7_ERR_BAD_TYPE},
       {"area 6", S7_TYPE_BYTE, 6, 0, 1, values, S7_ERR_BAD_AREA},
       {"Byte with bit 1", S7_TYPE_BYTE, S7_AREA_DB, 1, 1, values, S7_ERR_BAD_ADDRESS},
       {"Bit 8", S7_TYPE_BIT, S7_AREA_DB, 8, 1, values, S7_ERR_BAD_ADDRESS},
@@ -158,7 +164,7 @@ TEST_F(RwTest, Capacity) {
   EXPECT_EQ(n, 27);
   EXPECT_EQ(S7_GetVarCapacity(conn_, 0, S7_TYPE_WORD, &n), S7_OK);
   EXPECT_EQ(n, 113);
-  EXPECT_EQ(S7_GetVarCapacity(conn_, 1, 16, &n), S7_ERR_BAD_TYPE);
+  EXPECT_EQ(S7_GetVarCapacity(conn_, 1, kS7TypeLast + 1, &n), S7_ERR_BAD_TYPE);
   EXPECT_EQ(n, 0);
   ASSERT_EQ(S7_MultiWrite_Begin(conn_), S7_OK);
   EXPECT_EQ(S7_GetVarCapacity(conn_, 1, S7_TYPE_DWORD, &n), S7_OK);

@@ -1,8 +1,8 @@
 // The variable list and definition dialogs' portable halves against the
-// simulated CPU: the capacity the count is bounded by comes from a real
-// prepared request (a variable being changed is out of it, so its own room
-// counts), and every preparation that drops variables leaves the list's
-// selection on the variable it was on.
+// simulated CPU: the count is bounded by the type alone, however full the
+// request (a table larger than one request is planned), and every
+// preparation that drops variables leaves the list's selection on the
+// variable it was on.
 #include <string>
 #include <vector>
 
@@ -28,6 +28,17 @@ class VarDialogsTest : public ShellTest {
       ASSERT_EQ(Var_ParseDefinition(d, &app_->table.vars[app_->table.count++]), 1) << d;
     }
   }
+  // A variable whose block could not be allocated: no request can carry it.
+  void DefineWithoutBlock(const char* definition) {
+    Define({definition});
+    Var_FreeBlock(&app_->table.vars[app_->table.count - 1]);
+  }
+  // The table of the selection tests: the second variable is dropped.
+  void DefineFourOneDropped() {
+    Define({"MW0:1 (Word)"});
+    DefineWithoutBlock("DB1.DBB0:300 (Byte)");
+    Define({"MW4:1 (Word)", "MW6:1 (Word)"});
+  }
   std::vector<std::string> Lines() {
     std::vector<std::string> lines;
     for (int i = 0; i < app_->table.count; ++i) {
@@ -49,54 +60,53 @@ class VarDialogsTest : public ShellTest {
   VarDefineState state_;
 };
 
-const std::string kTooLarge = "T\xfal nagy PDU m\xe9ret";
+const std::string kBadRequest = "\xc9rv\xe9nytelen k\xe9r\xe9s";
 
-// PDU 240: a read request holds 14 bytes of reply header, each variable 4
-// more and its data; a new one needs its 4 first. A write request's
-// variable takes 16 bytes and its data out of the request.
-TEST_F(VarDialogsTest, CapacityFromThePreparedRequest) {
+// A full request refuses nothing: the table goes in as many requests as it
+// needs, and each variable is bounded by its type's 65,535 bytes alone.
+TEST_F(VarDialogsTest, TheCountIsBoundedByItsTypeNotByTheRequest) {
   struct Case {
     std::vector<const char*> table;
     Transfer kind;
     int type;
     int max;  // the count field's maximum
   } cases[] = {
-      {{}, Transfer::Read, S7_TYPE_WORD, (240 - 18) / 2},
-      {{}, Transfer::Read, S7_TYPE_DATETIME, (240 - 18) / 8},
-      {{}, Transfer::Read, S7_TYPE_BIT, 512},  // 222 bytes of bits, but never more than 512
-      {{"DB1.DBB0:200 (Byte)"}, Transfer::Read, S7_TYPE_BYTE, 240 - 222},
-      {{"DB1.DBB0:200 (Byte)"}, Transfer::Read, S7_TYPE_BIT, 8 * (240 - 222)},
-      {{"DB1.DBB0:200 (Byte)"}, Transfer::Write, S7_TYPE_BYTE, 0},
-      {{"MB0:100 (Byte)"}, Transfer::Write, S7_TYPE_BYTE, 240 - (12 + 16 + 100) - 16},
+      {{}, Transfer::Read, S7_TYPE_WORD, 32767},
+      {{}, Transfer::Read, S7_TYPE_DATETIME, 8191},
+      {{}, Transfer::Read, S7_TYPE_BIT, 65528},
+      {{"DB1.DBB0:200 (Byte)"}, Transfer::Read, S7_TYPE_BYTE, 65535},
+      {{"DB1.DBB0:200 (Byte)"}, Transfer::Write, S7_TYPE_BYTE, 65535},
+      {{"DB1.DBB0:5000 (Byte)", "MW0:19 (Word)"}, Transfer::Write, S7_TYPE_REAL, 16383},
   };
   for (const Case& c : cases) {
     VarTable_Clear(&app_->table);
     for (const char* d : c.table) Define({d});
     const VarDefineField count = CountFor(c.type, c.kind);
     EXPECT_EQ(count.max, c.max) << c.type << (c.kind == Transfer::Write ? " write" : " read");
-    EXPECT_EQ(count.enabled, c.max > 0);
-    EXPECT_EQ(VarDefine_Refusal(&state_), c.max > 0 ? 0 : IDS_DLG_DEFINE_NO_ROOM);
+    EXPECT_TRUE(count.enabled);
+    EXPECT_EQ(VarDefine_Refusal(&state_), 0);
+    EXPECT_EQ(TakeLog(), "") << "nothing is dropped for its size";
+    EXPECT_EQ(app_->table.count, static_cast<int>(c.table.size()));
   }
 }
 
-TEST_F(VarDialogsTest, AVariableBeingChangedCountsWithItsOwnRoom) {
+// A variable changed to more than one request holds: the list keeps it and
+// plans the table.
+TEST_F(VarDialogsTest, AVariableChangedBeyondOneRequestStays) {
   Define({"MB0:10 (Byte)", "DB1.DBB0:200 (Byte)"});
   VarList_SelectVariable(&selection_, &app_->table, 1);
-  // Both in the request: a reply of 14 + 4 + 10 + 4 + 200, and 4 more for a new one.
-  EXPECT_EQ(CountFor(S7_TYPE_BYTE, Transfer::Read).max, 240 - 236);
   VarListHeld held;
   ASSERT_TRUE(VarList_TakeOut(&selection_, &app_->table, &held));
   VarDefine_Open(&state_, &held.var);
-  // Only the first: 14 + 4 + 10, and the 4 of the one being changed.
   const VarDefineField count = CountFor(S7_TYPE_BYTE, Transfer::Read);
-  EXPECT_EQ(count.max, 240 - 32);
   EXPECT_EQ(count.value, 200);
-  ASSERT_TRUE(VarDefine_Typed(&state_, kDefineCount, "205"));
+  ASSERT_TRUE(VarDefine_Typed(&state_, kDefineCount, "2000"));
   EXPECT_EQ(VarDefine_Confirm(&state_, &held.var, VarRecord::Existing), VAR_DEFINITION_CHANGED);
   EXPECT_EQ(VarList_PutBack(&selection_, &app_->table, &held), 1);
   EXPECT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_), S7_OK);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{" MB0:10 (Byte)", " DB1.DBB0:205 (Byte)"}));
-  EXPECT_EQ(TakeLog(), "") << "it fits";
+  EXPECT_EQ(Lines(), (std::vector<std::string>{" MB0:10 (Byte)", " DB1.DBB0:2000 (Byte)"}));
+  EXPECT_EQ(TakeLog(), "");
+  EXPECT_EQ(selection_.variable, 1);
 }
 
 TEST_F(VarDialogsTest, NoRequestNoRoomAndTheReason) {
@@ -112,7 +122,6 @@ TEST_F(VarDialogsTest, NoRequestNoRoomAndTheReason) {
 // dropped variables from the table, so that the selection, and the buttons
 // after it, pointed at another variable.
 TEST_F(VarDialogsTest, APreparationKeepsTheSelectionOnItsVariable) {
-  const std::vector<const char*> table = {"MW0:1 (Word)", "DB1.DBB0:300 (Byte)", "MW4:1 (Word)", "MW6:1 (Word)"};
   struct Case {
     int selected;
     int after;
@@ -125,11 +134,11 @@ TEST_F(VarDialogsTest, APreparationKeepsTheSelectionOnItsVariable) {
   };
   for (const Case& c : cases) {
     VarTable_Clear(&app_->table);
-    for (const char* d : table) Define({d});
+    DefineFourOneDropped();
     VarList_SelectVariable(&selection_, &app_->table, c.selected);
     if (c.selected >= 0) VarList_SelectElement(&selection_, &app_->table, 0);
     ASSERT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_), S7_OK);
-    EXPECT_EQ(TakeLog(), "DB1.DBB0:300 (Byte) : " + kTooLarge + ". Deleted\r\n");
+    EXPECT_EQ(TakeLog(), "DB1.DBB0:300 (Byte) : " + kBadRequest + ". Deleted\r\n");
     EXPECT_EQ(Lines(), (std::vector<std::string>{" MW0:1 (Word)", " MW4:1 (Word)", " MW6:1 (Word)"}));
     EXPECT_EQ(selection_.variable, c.after) << c.selected;
     EXPECT_EQ(selection_.element, -1) << "the element list is rebuilt";
@@ -144,7 +153,7 @@ TEST_F(VarDialogsTest, APreparationKeepsTheSelectionOnItsVariable) {
 // drops another: it goes back at the end of the shrunken table, and the
 // definition dialog's preparation kept the list's selection too.
 TEST_F(VarDialogsTest, ChangeWhileAnotherIsDropped) {
-  Define({"MW0:1 (Word)", "DB1.DBB0:300 (Byte)", "MW4:1 (Word)", "MW6:1 (Word)"});
+  DefineFourOneDropped();
   VarListSelection& selection = selection_;
   VarList_SelectVariable(&selection, &app_->table, 3);
   VarListHeld held;
@@ -164,7 +173,7 @@ TEST_F(VarDialogsTest, ChangeWhileAnotherIsDropped) {
 // preparation dropped the one before it: the new one goes before the same
 // variable, not before the one that moved into its old place.
 TEST_F(VarDialogsTest, InsertWhileAnotherIsDropped) {
-  Define({"MW0:1 (Word)", "DB1.DBB0:300 (Byte)", "MW4:1 (Word)", "MW6:1 (Word)"});
+  DefineFourOneDropped();
   VarListSelection& selection = selection_;
   VarList_SelectVariable(&selection, &app_->table, 3);
   PlcVariable scratch{};
@@ -181,11 +190,25 @@ TEST_F(VarDialogsTest, InsertWhileAnotherIsDropped) {
 
 TEST_F(VarDialogsTest, StatusTextsAfterAPreparation) {
   Define({"MW0:1 (Word)"});
-  ASSERT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_), S7_OK);
+  PlanTotals planned{};
+  ASSERT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_, &planned), S7_OK);
   char request[64], reply[64];
-  VarList_StatusTexts(app_, request, reply, sizeof request);
+  VarList_StatusTexts(app_, planned, request, reply, sizeof request);
   EXPECT_STREQ(request, "\tK\xe9r\xe9s m\xe9rete : 24");
   EXPECT_STREQ(reply, "\tV\xe1lasz m\xe9rete : 20");
+
+  // Twenty words too far apart for one reply to bridge do not fit one
+  // request at PDU 240: two, of 12 + 10 items each way, with 14 + 10 × (4 +
+  // 2) bytes of reply each.
+  VarTable_Clear(&app_->table);
+  for (int i = 0; i < 20; ++i) {
+    const std::string d = "MW" + std::to_string(300 * i) + ":1 (Word)";
+    ASSERT_EQ(Var_ParseDefinition(d.c_str(), &app_->table.vars[app_->table.count++]), 1);
+  }
+  ASSERT_EQ(VarList_PrepareRequest(app_, Transfer::Read, &selection_, &planned), S7_OK);
+  VarList_StatusTexts(app_, planned, request, reply, sizeof request);
+  EXPECT_STREQ(request, "\t2 k\xe9r\xe9s, 264 b\xe1jt");
+  EXPECT_STREQ(reply, "\t2 v\xe1lasz, 148 b\xe1jt");
 }
 
 }  // namespace

@@ -44,6 +44,9 @@ register(server.srvAreaTM, 0, 512);
 register(server.srvAreaDB, 1, 512);
 register(server.srvAreaDB, 2, 64);
 register(server.srvAreaDB, 10, 1024);
+// Room for tables larger than one request.
+register(server.srvAreaDB, 20, 4096);
+register(server.srvAreaDB, 21, 4096);
 
 if (server.StartTo(address) === false) {
   process.stdout.write(`error ${server.LastError()}\n`);

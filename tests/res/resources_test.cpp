@@ -529,7 +529,7 @@ TEST(DialogResource, VariableDialogs) {
     const wchar_t* title;
   } kFrames[] = {
       {IDD_VAR_LIST, 180, 260, L"Változók olvasása"},
-      {IDD_VAR_DEFINE, 215, 65, L"Változó megadása"},
+      {IDD_VAR_DEFINE, 215, 83, L"Változó megadása"},  // a row more: a text's maximum length
       {IDD_ELEMENT_NAME, 185, 50, L"Változó szerkesztése"},
       {IDD_ELEMENT_VALUE, 160, 80, L"Változó szerkesztése"},
   };
@@ -576,7 +576,7 @@ TEST(DialogResource, VariableDialogs) {
     ASSERT_NE(Item(define, static_cast<DWORD>(id)), nullptr);
     EXPECT_EQ(Item(define, static_cast<DWORD>(id))->style & 3, static_cast<DWORD>(CBS_DROPDOWNLIST));
   }
-  for (int field : {IDC_DEFINE_DB, IDC_DEFINE_ADDRESS, IDC_DEFINE_BIT, IDC_DEFINE_COUNT}) {
+  for (int field : {IDC_DEFINE_DB, IDC_DEFINE_ADDRESS, IDC_DEFINE_BIT, IDC_DEFINE_COUNT, IDC_DEFINE_TEXT_MAX}) {
     ASSERT_NE(Item(define, static_cast<DWORD>(field)), nullptr) << field;
     ASSERT_NE(Item(define, static_cast<DWORD>(field + 1)), nullptr) << "the spinner of " << field;
   }

@@ -28,15 +28,17 @@ struct TestVar {
   PlcVariable* operator->() { return &v; }
   PlcVariable* get() { return &v; }
 
-  // The slot's bytes exactly as given (little-endian), bypassing Var_PutElement.
+  // The slot's bytes exactly as given (little-endian), bypassing
+  // Var_PutElement: its first eight at most (a DTL's or a text's first).
   void SetRaw(int index, std::uint64_t bits) {
-    std::memcpy(v.values + static_cast<std::size_t>(index) * v.slotSize, &bits, static_cast<std::size_t>(v.slotSize));
+    std::memcpy(v.values + static_cast<std::size_t>(index) * v.slotSize, &bits, SlotBytes());
   }
   std::uint64_t Raw(int index) const {
     std::uint64_t bits = 0;
-    std::memcpy(&bits, v.values + static_cast<std::size_t>(index) * v.slotSize, static_cast<std::size_t>(v.slotSize));
+    std::memcpy(&bits, v.values + static_cast<std::size_t>(index) * v.slotSize, SlotBytes());
     return bits;
   }
+  std::size_t SlotBytes() const { return static_cast<std::size_t>(v.slotSize < 8 ? v.slotSize : 8); }
   void SetView(int index, int view) { v.views[index] = static_cast<std::uint8_t>(view); }
 
   std::string Text(int index, int bare = 0, int trailingBlank = 0) {

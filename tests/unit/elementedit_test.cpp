@@ -359,4 +359,41 @@ TEST(ElementEdit, NoSessionOutsideTheVariable) {
   EXPECT_FALSE(ElementEdit_Open(&e, &noBlock, 0, Transfer::Write));
 }
 
+// The newer types: a text in the field alone (whole, however long), a
+// 64-bit value without a spinner, a DTL with pickers and the field for its
+// nanoseconds, which a picked date and time keep; Cancel puts a wide slot back.
+TEST(ElementEdit, NewerTypes) {
+  TestVar text("DB1.DBB0:1 (String[200])");
+  ElementEdit e{};
+  ASSERT_TRUE(ElementEdit_Open(&e, text.get(), 0, Transfer::Write));
+  EXPECT_TRUE(e.controls.valueField);
+  EXPECT_FALSE(e.controls.spinner);
+  EXPECT_FALSE(e.controls.pickers);
+  const std::string long150(150, 'y');
+  ASSERT_EQ(ElementEdit_Typed(&e, long150.c_str()), VAR_VALUE_OK);
+  EXPECT_EQ(ElementEdit_FieldString(&e), long150);
+  EXPECT_EQ(ElementEdit_Close(&e, DialogEnd::Cancel), 0);
+  EXPECT_EQ(Var_FormatValueString({}, 0, text.get()), "''") << "Cancel puts the text back";
+
+  Session lint(S7_TYPE_LINT, SDEC);
+  EXPECT_TRUE(lint.e.controls.valueField);
+  EXPECT_FALSE(lint.e.controls.spinner) << "no 32-bit spinner for 64 bits";
+  EXPECT_EQ(ElementEdit_Typed(&lint.e, "-9223372036854775808"), VAR_VALUE_OK);
+  EXPECT_EQ(lint.Field(), "-9 223 372 036 854 775 808");
+  ElementEdit_Close(&lint.e, DialogEnd::Ok);
+
+  TestVar dtl("DB1.DBB0:1 (DTL)");
+  ASSERT_TRUE(ElementEdit_Open(&e, dtl.get(), 0, Transfer::Write));
+  EXPECT_TRUE(e.controls.pickers && e.controls.datePicker && e.controls.timePicker);
+  EXPECT_TRUE(e.controls.valueField) << "the digits below the second";
+  ASSERT_EQ(ElementEdit_Typed(&e, "2024.02.29.12:00:00.123456789"), VAR_VALUE_OK);
+  CalendarRecord date = {2025, 3, 0, 1, 0, 0, 0, 0}, time = {2000, 1, 0, 1, 8, 30, 15, 0};
+  ASSERT_TRUE(ElementEdit_PickersChanged(&e, &date, &time));
+  EXPECT_EQ(ElementEdit_FieldString(&e), "2025.03.01.08:30:15.123456789");
+  EXPECT_EQ(dtl.v.values[4], 7) << "1 March 2025 is a Saturday";
+  CalendarRecord before1970 = {1969, 12, 0, 31, 0, 0, 0, 0};
+  EXPECT_FALSE(ElementEdit_PickersChanged(&e, &before1970, nullptr));
+  EXPECT_EQ(ElementEdit_Close(&e, DialogEnd::Ok), 1);
+}
+
 }  // namespace

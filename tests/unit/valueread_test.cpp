@@ -299,7 +299,9 @@ TEST(ValueRead, EveryValueTextReadsBack) {
   int checked = 0;
   for (int type = 0; type < kVarTypeCount; ++type) {
     for (int view = 1; view < kVarViewCount; ++view) {
-      if (!Var_AdmitsView(type, view) || view == VAR_VIEW_REAL) continue;
+      // Texts and DTLs have their own round trips (newtypes_test.cpp).
+      if (!Var_AdmitsView(type, view) || view == VAR_VIEW_REAL || Var_IsTextType(type) || type == S7_TYPE_DTL)
+        continue;
       TestVar from(type, 1), to(type, 1);
       from.SetView(0, view);
       to.SetView(0, view);
@@ -333,7 +335,8 @@ TEST(ValueRead, EveryValueTextReadsBack) {
       }
     }
   }
-  EXPECT_EQ(checked, 300 * 75);
+  // 75 views of the classic types, 38 of the newer ones.
+  EXPECT_EQ(checked, 300 * (75 + 38));
 }
 
 TEST(ValueRange, ByElementAndMode) {

@@ -36,6 +36,10 @@ TEST(VarDefinition, AcceptedAndWrittenBack) {
       {"M10.3:1 (Bit)", "M10.3:1 (Bit)"},
       {"MW10:1 (Int)", "MW10:1 (Int)"},
       {"\t DB32767.DBQ32767:512 (date&time) \t", "DB32767.DBQ32767:512 (Date&Time)"},
+      {"DB1.DBB0:65535 (Byte)", "DB1.DBB0:65535 (Byte)"},   // up to 65,535 bytes
+      {"MW10:32767 (Word)", "MW10:32767 (Word)"},
+      {"DB2.DBQ0:8191 (Date&Time)", "DB2.DBQ0:8191 (Date&Time)"},
+      {"M0.0:65528 (Bit)", "M0.0:65528 (Bit)"},
       {"EB0:1(Short)", "EB0:1 (Short)"},
       {"aw0 :1 (s5time)", "AW0:1 (S5Time)"},
       {"MD0:1 (TOD)", "MD0:1 (TOD)"},
@@ -44,6 +48,24 @@ TEST(VarDefinition, AcceptedAndWrittenBack) {
       {"MW10:0 (Word)", "MW10:0 (Word)"},  // a count of 0 is the library's to refuse
       {"T5:1 (Word)", "T5:1 (Word)"},      // areas T and Z take every 2-byte type
       {"MB10:1 (Bit)", "M10.0:1 (Bit)"},   // B stands for any 1-byte type, Bit included
+      // The newer types: by their first byte, texts with their maximum.
+      {"DB1.DBB10:2 (String[20])", "DB1.DBB10:2 (String[20])"},
+      {"db1.dbb10:2 ( string [ 20 ] )", "DB1.DBB10:2 (String[20])"},
+      {"DB1.DBB0:1 (String)", "DB1.DBB0:1 (String[254])"},
+      {"DB1.DBB0:1 (WString[16382])", "DB1.DBB0:1 (WString[16382])"},
+      {"DB1.DBB0:255 (String[254])", "DB1.DBB0:255 (String[254])"},
+      {"DB1.DBB0 :1 (LReal)", "DB1.DBB0:1 (LReal)"},
+      {"DB2.DBB0:3 (DTL)", "DB2.DBB0:3 (DTL)"},
+      {"MB0:1 (USInt)", "MB0:1 (USInt)"},
+      {"MW0:1 (UInt)", "MW0:1 (UInt)"},
+      {"MD0:1 (UDInt)", "MD0:1 (UDInt)"},
+      {"DB1.DBB0:8191 (LInt)", "DB1.DBB0:8191 (LInt)"},
+      {"MB8:1 (ULInt)", "MB8:1 (ULInt)"},
+      {"MB8:1 (LWord)", "MB8:1 (LWord)"},
+      {"MW2:1 (WChar)", "MW2:1 (WChar)"},
+      {"MB0:1 (LTime)", "MB0:1 (LTime)"},
+      {"MB0:1 (LTOD)", "MB0:1 (LTOD)"},
+      {"MB0:1 (LDT)", "MB0:1 (LDT)"},
   };
   for (const Case& c : cases) {
     PlcVariable v{};
@@ -62,7 +84,8 @@ TEST(VarDefinition, Refused) {
       "DB32768.DBW0:1 (Int)",   // data blocks end at 32767
       "MW32768:1 (Word)",       // addresses end at 32767
       "E0.8:1 (Bit)",           // bits 0-7
-      "MW10:513 (Word)",        // at most 512 elements
+      "MW10:32768 (Word)",      // at most 65,535 bytes
+      "DB1.DBB0:65536 (Byte)", "DB1.DBQ0:8192 (Date&Time)", "M0.0:65536 (Bit)",
       "MD10:1 (Int)",           // size and type disagree
       "DB1.DBB0:1 (Word)", "DB1.DBX0.0:1 (Byte)", "DB1.DBQ0:1 (DWord)",
       "MX10.0:1 (Bit)",         // a bit address is written M10.0
@@ -72,6 +95,12 @@ TEST(VarDefinition, Refused) {
       "DB1.DBW2 (Int)", "DB1.DBW2:3", "DB1.DBW2:3 Int", "DB1.DBW2:3 (Int", "DB1.DBW2:3 Int)",
       "DB1.DBW2:3 (Integer)", "DB1.DBW2:3 ()", "DB1.DBW2:3 (Int) x", "DB1.DBW2:3 (Int)(Int)",
       "X1:1 (Byte)", "DB1.W2:1 (Int)", "DB1DBW2:1 (Int)", "DB.DBW2:1 (Int)", "DBX1.DBW2:1 (Int)",
+      "DB1.DBQ0:1 (LReal)", "DB1.DBW0:1 (USInt)", "MB0:1 (UInt)",  // each newer type has one size letter
+      "DB1.DBB0:1 (String[0])", "DB1.DBB0:1 (String[255])", "DB1.DBB0:1 (WString[16383])",
+      "DB1.DBB0:1 (String[])", "DB1.DBB0:1 (String[x])", "DB1.DBB0:1 (String[20)", "DB1.DBB0:1 (String20])",
+      "DB1.DBB0:1 (Int[2])", "DB1.DBB0:1 (String[2][3])", "DB1.DBB0:1 ([2])",
+      "DB1.DBB0:256 (String[254])",  // 256 × 256 bytes
+      "DB1.DBB0:3 (WString[16382])", "DB1.DBB0:8192 (LReal)",
       "M10:1 (Bit)", "M10.:1 (Bit)", "M10.a:1 (Bit)", "M10.10:1 (Bit)", "M 10.0:1 (Bit)",
       "MW-1:1 (Word)", "MW+1:1 (Word)", "MW10:-1 (Word)", "MW10:+1 (Word)", "MW:1 (Word)",
       "MW99999999999999999999:1 (Word)", "MW10:99999999999999999999 (Word)", "MW10:1 (Word", "(Word)",
@@ -104,7 +133,8 @@ TEST(VarDefinition, EveryTypeAndAreaRoundTrips) {
         const std::string text = Definition(&v);
         PlcVariable back{};
         const bool wordArea = area == S7_AREA_TIMERS || area == S7_AREA_COUNTERS;
-        const bool expected = !wordArea || v.wireSize == 2;
+        const bool expected =
+            (!wordArea || v.wireSize == 2) && std::int64_t{count} * v.wireSize <= kVarBytesMax;
         ASSERT_EQ(Var_ParseDefinition(text.c_str(), &back), expected ? 1 : 0) << text;
         if (!expected) continue;
         ++accepted;
@@ -115,11 +145,15 @@ TEST(VarDefinition, EveryTypeAndAreaRoundTrips) {
         EXPECT_EQ(back.bit, v.bit) << text;
         EXPECT_EQ(back.count, v.count) << text;
         EXPECT_EQ(back.bufferSize, v.bufferSize) << text;
+        EXPECT_EQ(back.textMax, v.textMax) << text;
         Var_FreeBlock(&back);
       }
     }
   }
-  EXPECT_EQ(accepted, 3 * (16 * 4 + 2 * 6));
+  // The classic types in E, A, M and DB, their six 2-byte types in T and Z;
+  // the newer ones likewise (UInt and WChar in T and Z), less String and
+  // WString 512 times, which pass 65,535 bytes.
+  EXPECT_EQ(accepted, 3 * (16 * 4 + 2 * 6) + 3 * (14 * 4 + 2 * 2) - 2 * 4);
 }
 
 TEST(VarAddress, ElementsAndFlags) {

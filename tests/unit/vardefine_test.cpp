@@ -91,8 +91,9 @@ TEST(VarDefine, CountFromTheCapacity) {
       {S7_TYPE_WORD, {S7_OK, 10}, 50, 10, 1, 10, true, 0},
       {S7_TYPE_WORD, {S7_OK, 10}, 0, 1, 1, 10, true, 0},
       {S7_TYPE_BIT, {S7_OK, 10}, 80, 80, 1, 80, true, 0},         // bytes to bits
-      {S7_TYPE_BIT, {S7_OK, 222}, 1, 1, 1, 512, true, 0},         // never above what a file takes back
-      {S7_TYPE_BYTE, {S7_OK, 942}, 942, 512, 1, 512, true, 0},
+      {S7_TYPE_BIT, {S7_OK, 9000}, 1, 1, 1, 65528, true, 0},      // never above the type's most
+      {S7_TYPE_BYTE, {S7_OK, 70000}, 942, 942, 1, 65535, true, 0},
+      {S7_TYPE_WORD, {S7_OK, 70000}, 40000, 32767, 1, 32767, true, 0},
       {S7_TYPE_WORD, {S7_OK, 0}, 5, 0, 0, 0, false, IDS_DLG_DEFINE_NO_ROOM},
       {S7_TYPE_WORD, {S7_ERR_NOT_CONNECTED, 0}, 5, 0, 0, 0, false, IDS_ERR_OK + S7_ERR_NOT_CONNECTED},
       {S7_TYPE_WORD, {S7_ERR_BAD_REQUEST, 7}, 5, 0, 0, 0, false, IDS_ERR_OK + S7_ERR_BAD_REQUEST},
@@ -234,6 +235,47 @@ TEST(VarDefine, ConfirmChangesTheRecord) {
   PlcVariable scratch{};
   EXPECT_EQ(VarDefine_Confirm(&s, &scratch, VarRecord::New), VAR_DEFINITION_REFUSED);
   EXPECT_EQ(scratch.values, nullptr) << "no variable with an empty element storage";
+}
+
+// A String's or WString's maximum: its own field, enabled for texts only,
+// ranged by the type, held to 65,535 bytes with the count, and what OK
+// defines; an existing text opens with its own.
+TEST(VarDefine, TheMaximumOfATextAndWhatOkDefines) {
+  VarDefineState s = Fresh();
+  EXPECT_FALSE(s.field[kDefineTextMax].enabled);
+  VarDefine_SelectType(&s, S7_TYPE_STRING);
+  VarDefine_ApplyTypeAndArea(&s, {S7_OK, 1000});
+  EXPECT_TRUE(s.field[kDefineTextMax].enabled);
+  EXPECT_EQ(s.field[kDefineTextMax].value, 254);
+  EXPECT_EQ(s.field[kDefineTextMax].max, 254);
+  EXPECT_FALSE(VarDefine_Typed(&s, kDefineTextMax, "255"));
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineTextMax, "20"));
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineCount, "2"));
+  EXPECT_EQ(VarDefine_Refusal(&s), 0);
+  TestVar v("MW0:1 (Word)");
+  ASSERT_EQ(VarDefine_Confirm(&s, v.get(), VarRecord::Existing), VAR_DEFINITION_CHANGED);
+  EXPECT_EQ(v.Address(0, 0, 1, 1), "MB0:2 (String[20])");
+  EXPECT_EQ(v.Text(1), "''") << "a fresh text is empty";
+
+  // WString[16382] is 32,768 bytes: twice is too much.
+  VarDefine_SelectType(&s, S7_TYPE_WSTRING);
+  VarDefine_ApplyTypeAndArea(&s, {S7_OK, 1000});
+  EXPECT_EQ(s.field[kDefineTextMax].max, 16382);
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineTextMax, "16382"));
+  EXPECT_EQ(VarDefine_Refusal(&s), IDS_DLG_DEFINE_TEXT_BYTES);
+  ASSERT_TRUE(VarDefine_Typed(&s, kDefineCount, "1"));
+  EXPECT_EQ(VarDefine_Refusal(&s), 0);
+
+  // Back to a String: the maximum is held to its range.
+  VarDefine_SelectType(&s, S7_TYPE_STRING);
+  VarDefine_ApplyTypeAndArea(&s, {S7_OK, 1000});
+  EXPECT_EQ(s.field[kDefineTextMax].value, 254);
+
+  VarDefineState other = Fresh();
+  VarDefine_Open(&other, v.get());
+  VarDefine_ApplyTypeAndArea(&other, {S7_OK, 1000});
+  EXPECT_EQ(other.field[kDefineTextMax].value, 20);
+  EXPECT_TRUE(other.field[kDefineTextMax].enabled);
 }
 
 }  // namespace

@@ -40,8 +40,8 @@ TEST(VarListButtons, ByTableAndSelection) {
       {3, -1, 0, {true, false, false, false, false, true}},   // an element line needs its variable
       {3, 1, 4, {true, true, true, true, false, true}},      // past the variable's elements
       {3, 7, -1, {true, false, false, false, false, true}},  // past the table
-      {20, 19, 0, {false, false, true, true, true, true}},
-      {20, -1, -1, {false, false, false, false, false, true}},
+      {kVarTableSize, kVarTableSize - 1, 0, {false, false, true, true, true, true}},
+      {kVarTableSize, -1, -1, {false, false, false, false, false, true}},
   };
   for (const Case& c : cases) {
     Table table(std::vector<int>(static_cast<std::size_t>(c.variables), 2));
@@ -146,7 +146,7 @@ TEST(VarListTable, AddAppendsOrInsertsBeforeTheSelection) {
   v = scratch(300);
   EXPECT_EQ(VarList_Add(&s, &table.t, &v, AddPlace::Insert), 5) << "inserting with none selected appends";
 
-  Table full(std::vector<int>(20, 1));
+  Table full(std::vector<int>(kVarTableSize, 1));
   v = scratch(400);
   EXPECT_EQ(VarList_Add(&s, &full.t, &v, AddPlace::Append), -1);
   EXPECT_EQ(v.values, nullptr) << "a variable that found no place is freed";

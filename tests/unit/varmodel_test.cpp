@@ -20,6 +20,11 @@ TEST(VarInit, DerivedSizesByType) {
       {S7_TYPE_BIT, 16, 1, 4, 64},     {S7_TYPE_CHAR, 10, 1, 1, 11},  {S7_TYPE_WORD, 3, 2, 4, 12},
       {S7_TYPE_S5TIME, 2, 2, 4, 8},    {S7_TYPE_REAL, 2, 4, 4, 8},    {S7_TYPE_DATETIME, 3, 8, 8, 24},
       {S7_TYPE_COUNTER, 512, 2, 4, 2048},
+      {S7_TYPE_USINT, 3, 1, 4, 12},    {S7_TYPE_UDINT, 1, 4, 4, 4},   {S7_TYPE_LINT, 2, 8, 8, 16},
+      {S7_TYPE_LREAL, 1, 8, 8, 8},     {S7_TYPE_WCHAR, 2, 2, 4, 8},   {S7_TYPE_DTL, 2, 12, 12, 24},
+      {S7_TYPE_LDT, 1, 8, 8, 8},
+      // A text without a maximum gets the longest String: 254 letters.
+      {S7_TYPE_STRING, 2, 256, 256, 512}, {S7_TYPE_WSTRING, 1, 512, 512, 512},
   };
   for (const Case& c : cases) {
     PlcVariable v;
@@ -49,7 +54,7 @@ TEST(VarInit, KeepsWhatIsNotGivenAndFixesTheDataBlock) {
   EXPECT_EQ(v.bufferSize, 24);
   // Codes outside the tables and counts that would overflow the sizes are
   // not taken.
-  Var_Init(0, 16, 6, kVarCountLimit + 1, &v);
+  Var_Init(0, kVarTypeCount, 6, kVarCountLimit + 1, &v);
   EXPECT_EQ(v.type, S7_TYPE_DATETIME);
   EXPECT_EQ(v.area, S7_AREA_FLAGS);
   EXPECT_EQ(v.count, 3);
@@ -146,7 +151,8 @@ TEST(VarViews, PositionOfTheCurrentViewAndTheEffectiveView) {
 }
 
 TEST(VarViews, DefaultViews) {
-  const int expected[kVarTypeCount] = {3, 2, 3, 5, 2, 3, 2, 3, 7, 8, 7, 6, 8, 8, 7, 3};
+  const int expected[kVarTypeCount] = {3, 2, 3, 5, 2, 3, 2, 3, 7, 8, 7, 6, 8, 8, 7, 3,
+                                       4, 4, 4, 3, 4, 2, 6, 5, 5, 5, 8, 7, 8, 8};
   for (int type = 0; type < kVarTypeCount; ++type) {
     TestVar t(type, 1);
     EXPECT_EQ(Var_DefaultView(t.get()), expected[type]) << type;

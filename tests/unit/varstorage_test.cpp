@@ -155,12 +155,12 @@ TEST(VarDefinitionApply, RefusedDefinitionsLeaveTheRecordAlone) {
     VarDefinition d;
   } cases[] = {
       {"count 0: no room left", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 0, 0)},
-      {"count above 512", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 0, 513)},
+      {"count above 65,535 bytes", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 0, 32768)},
       {"bit 3, count 8", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 3, 8)},
       {"bit 0, count 12", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 0, 12)},
       {"bit 8", Def(S7_TYPE_BIT, S7_AREA_FLAGS, 0, 0, 8, 1)},
       {"a bit on a Word", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 0, 1, 1)},
-      {"type 16", Def(16, S7_AREA_FLAGS, 0, 0, 0, 1)},
+      {"type 30", Def(kVarTypeCount, S7_AREA_FLAGS, 0, 0, 0, 1)},
       {"area 6", Def(S7_TYPE_WORD, 6, 0, 0, 0, 1)},
       {"address 32768", Def(S7_TYPE_WORD, S7_AREA_FLAGS, 0, 32768, 0, 1)},
       {"DB 32768", Def(S7_TYPE_WORD, S7_AREA_DB, 32768, 0, 0, 1)},

@@ -85,7 +85,7 @@ TEST(VarTable, AFullTableTakesNothing) {
   EXPECT_EQ(table.t.vars[0].start, 0);
   Var_FreeBlock(&extra);
   EXPECT_EQ(VarTable_Count(&table.t), kVarTableSize);
-  table.t.count = 99;  // a count the table cannot hold is read as full
+  table.t.count = kVarTableSize + 99;  // a count the table cannot hold is read as full
   EXPECT_EQ(VarTable_Count(&table.t), kVarTableSize);
   table.t.count = -3;
   EXPECT_EQ(VarTable_Count(&table.t), 0);

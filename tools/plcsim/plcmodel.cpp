@@ -76,9 +76,22 @@ bool PlcModel::Handle(const Bytes& request, Bytes* reply, SessionState* session)
     return true;
   }
   if (type == 1) {
+    // A job larger than the PDU granted, or one whose answer would be, is
+    // refused as a CPU does: the client broke the size it agreed to.
+    if (job && session->pduSize > 0 && static_cast<int>(request.size()) > session->pduSize) {
+      *reply = AckHeader(request, 2, 0x85, 0x00);
+      FinishLengths(reply, 12, 0);
+      return true;
+    }
     switch (request[10]) {
       case kFunctionSetup: SetupCommunication(request, session, reply); return true;
-      case kFunctionRead: ReadVariables(request, paramLength, reply); return true;
+      case kFunctionRead:
+        ReadVariables(request, paramLength, reply);
+        if (session->pduSize > 0 && static_cast<int>(reply->size()) > session->pduSize) {
+          *reply = AckHeader(request, 2, 0x85, 0x00);
+          FinishLengths(reply, 12, 0);
+        }
+        return true;
       case kFunctionWrite: WriteVariables(request, paramLength, dataLength, session, reply); return true;
       case kFunctionStart:
       case kFunctionStop: Control(request, reply); return true;

@@ -60,9 +60,8 @@ void DecideOk(HWND dialog, const ElementDialog* d) {
 // The element's value text, written by the dialog itself: valid, so the
 // field loses any red and OK follows the name alone.
 void ShowValue(HWND dialog, ElementDialog* d, bool selectAll) {
-  char text[kVarValueTextMax];
-  ElementEdit_FieldText(&d->edit, text);
-  NumberField_ShowText(&d->value, d->edit.value, text, selectAll);
+  const std::string text = ElementEdit_FieldString(&d->edit);  // a String's whole text
+  NumberField_ShowText(&d->value, d->edit.value, text.c_str(), selectAll);
   DecideOk(dialog, d);
 }
 

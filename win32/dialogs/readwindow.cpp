@@ -86,10 +86,15 @@ void StopRefreshing(HWND dialog) {
 }
 
 // Status part 2: the connection's state and an outage's length while the
-// window rides out lost connections, else nothing; written when it changes.
-void ShowLink(HWND dialog, ReadWindow* w) {
+// window rides out lost connections, else the requests a read of the table
+// takes; written when it changes. The window is too narrow for both: the
+// connection's state is what the user chose to watch.
+void ShowLinkOrRequests(HWND dialog, ReadWindow* w) {
   char text[sizeof w->linkText] = "";
-  if (w->run.reconnect) Reconnect_StatusText(w->run.reconnect, Plat_TickCount(), text, sizeof text);
+  if (w->run.reconnect)
+    Reconnect_StatusText(w->run.reconnect, Plat_TickCount(), text, sizeof text);
+  else
+    Monitor_RequestsText(&w->run, text, sizeof text);
   if (std::strcmp(text, w->linkText) == 0) return;
   std::strcpy(w->linkText, text);
   const std::wstring wide = Wide(text);
@@ -101,7 +106,7 @@ void ChooseReconnect(HWND dialog, ReadWindow* w, bool on) {
   *w->host->reconnect = on;
   if (on && !w->run.reconnect) Reconnect_Reset(&w->reconnect);
   w->run.reconnect = on ? &w->reconnect : nullptr;
-  ShowLink(dialog, w);
+  ShowLinkOrRequests(dialog, w);
 }
 
 // The value log ends: closed (a log line says so, or tells the failure that
@@ -151,7 +156,7 @@ void OpenTrend(HWND dialog, ReadWindow* w) {
 
 void Tick(HWND dialog, ReadWindow* w) {
   const MonitorStepResult step = Monitor_Step(&w->run, w->host->app, Plat_TickCount(), &w->values);
-  ShowLink(dialog, w);
+  ShowLinkOrRequests(dialog, w);
   if (step == MonitorStepResult::NotDue) return;
   ShowClock(dialog, w);
   if (step == MonitorStepResult::Read && w->trend) TrendWindow_AfterRead(w->trend);
@@ -195,6 +200,7 @@ BOOL Open(HWND dialog, ReadWindow* w) {
   // read's would.
   if (host->start.readBack && Monitor_ReadNow(&w->run, host->app, &w->values) == MonitorStepResult::Failed)
     StopRefreshing(dialog);
+  ShowLinkOrRequests(dialog, w);
 
   ListClick_Attach(list);
   CentreWindow(dialog, host->main);

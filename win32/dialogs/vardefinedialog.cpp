@@ -16,7 +16,8 @@ namespace {
 
 // The fields in the order of VarDefineFieldId; each spinner's id is its
 // field's + 1.
-constexpr int kFieldIds[kDefineFieldCount] = {IDC_DEFINE_DB, IDC_DEFINE_ADDRESS, IDC_DEFINE_BIT, IDC_DEFINE_COUNT};
+constexpr int kFieldIds[kDefineFieldCount] = {IDC_DEFINE_DB, IDC_DEFINE_ADDRESS, IDC_DEFINE_BIT, IDC_DEFINE_COUNT,
+                                              IDC_DEFINE_TEXT_MAX};
 
 struct DefineDialog {
   const DialogHost* host;

@@ -24,6 +24,7 @@ struct ListDialog {
   const VarListArgs* args;
   HWND dialog;
   VarListSelection selection;
+  PlanTotals planned;  // the last preparation's requests, for the status bar
   ListBoxLines variables;
   ListBoxLines elements;
 };
@@ -81,16 +82,17 @@ void DecideButtons(const ListDialog* d) {
 
 void ShowSizes(const ListDialog* d) {
   char request[64], reply[64];
-  VarList_StatusTexts(d->args->app, request, reply, sizeof request);
+  VarList_StatusTexts(d->args->app, d->planned, request, reply, sizeof request);
   HWND status = GetDlgItem(d->dialog, IDC_LIST_STATUS);
   SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(Wide(request).c_str()));
   SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(Wide(reply).c_str()));
 }
 
 // The request prepared again with the table as it stands (refused variables
-// leave it with a log line), then everything shown from the table.
+// leave it with a log line; a table larger than one request is planned),
+// then everything shown from the table.
 void Prepare(ListDialog* d) {
-  VarList_PrepareRequest(d->args->app, d->args->kind, &d->selection);
+  VarList_PrepareRequest(d->args->app, d->args->kind, &d->selection, &d->planned);
   FillVariables(d);
   FillElements(d, true);
   ShowSizes(d);

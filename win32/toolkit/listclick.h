@@ -10,7 +10,8 @@
 
 #include "platform/messages.h"  // kWmListSelection
 
-// Wraps the list's window procedure; false when that fails (the list then
+// Wraps the list's window procedure, keeping the list's own in its
+// GWLP_USERDATA, which must be free; false when that fails (the list then
 // behaves as a plain list box).
 bool ListClick_Attach(HWND list);
 // Puts the list's own procedure back; a list without the behaviour is left

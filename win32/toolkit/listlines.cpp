@@ -119,7 +119,10 @@ void ListBoxLines::Thaw(bool all) {
   const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
   SetWindowLongPtrW(list_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VISIBLE));
   SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-  SetWindowLongPtrW(list_, GWL_STYLE, visible_ ? style | WS_VISIBLE : style & ~static_cast<LONG_PTR>(WS_VISIBLE));
+  // Read again: bringing the scroll bars up to date may have shown or hidden
+  // one, and the style from before would take that back.
+  const LONG_PTR now = GetWindowLongPtrW(list_, GWL_STYLE);
+  SetWindowLongPtrW(list_, GWL_STYLE, visible_ ? now | WS_VISIBLE : now & ~static_cast<LONG_PTR>(WS_VISIBLE));
   if (all || written_.empty()) {
     RedrawWindow(list_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
     return;

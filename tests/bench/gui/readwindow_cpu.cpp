@@ -1,11 +1,13 @@
-// What the read window costs in processor time: tolvane.exe reading nineteen
-// variables (a full 240-byte PDU: a twentieth item no longer fits the
-// request) every 100 ms from the simulator, with the
-// values standing still and with every value changing (with the value log
-// off and on by turns), then showing them with refresh off; and tolvane-cli
-// monitor doing the same reads in the same run. Process times come from the
-// system for each program over a fixed period. Run on demand through
-// scripts/gui-run.sh; prints figures only.
+// What the read window costs in processor time: tolvane.exe reading a table
+// every 100 ms from the simulator, with the values standing still and with
+// every value changing (with the value log off and on by turns), then
+// showing them with refresh off; and tolvane-cli monitor doing the same
+// reads in the same run. Two tables in one run: nineteen variables of mixed
+// types (a full 240-byte PDU, one request) and five hundred words scattered
+// over four data blocks (the planner's several requests), so that the
+// figures show what a read costs as the table grows. Process times come
+// from the system for each program over a fixed period. Run on demand
+// through scripts/gui-run.sh; prints figures only.
 //   tolvane-readwindow-cpu.exe PATH-OF-TOLVANE-CLI.EXE [SECONDS]
 #include <windows.h>
 
@@ -15,9 +17,11 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "res/resource.h"
 #include "runtime/runtime.h"
+#include "tests/support/plan_tables.h"
 #include "tests/support/value_tables.h"
 #include "tests/gui/support/exitcode.h"
 #include "tests/gui/driver/driver.h"
@@ -25,13 +29,28 @@
 
 namespace {
 
-// The table as a .vat file's variable sections.
-std::string TableText() {
-  std::string text = "VarCount = " + std::to_string(std::size(valuetables::kMixed240)) + "\r\n";
+constexpr int kDataBlockBytes = 4096;
+
+// The tables as a .vat file's variable sections.
+std::string Sections(const std::vector<std::string>& definitions) {
+  std::string text = "VarCount = " + std::to_string(definitions.size()) + "\r\n";
   int i = 0;
-  for (const char* definition : valuetables::kMixed240)
+  for (const std::string& definition : definitions)
     text += "[Var" + std::to_string(i++) + "]\r\nVar = " + definition + "\r\n";
   return text;
+}
+
+std::vector<std::string> Mixed19() {
+  return std::vector<std::string>(std::begin(valuetables::kMixed240), std::end(valuetables::kMixed240));
+}
+
+// 500 words at random even addresses of DB1-DB4: the planner's benchmark
+// table.
+std::vector<std::string> Scattered500() {
+  std::vector<std::string> definitions;
+  for (const plantest::Spec& s : plantest::ScatteredWords())
+    definitions.push_back("DB" + std::to_string(s.db) + ".DBW" + std::to_string(s.start) + ":1 (Word)");
+  return definitions;
 }
 
 double CpuSeconds(HANDLE process) {
@@ -63,13 +82,12 @@ class Churn {
     thread_ = std::thread([this] {
       std::mt19937 random(7);
       while (running_) {
-        plcsim::Bytes bytes(80);
+        plcsim::Bytes bytes(kDataBlockBytes);
         for (auto& b : bytes) b = static_cast<std::uint8_t>(random() & 0x77);
-        model_->WriteMemory(plcsim::kAreaDataBlock, 1, 0, bytes);
+        for (int db = 1; db <= 4; ++db) model_->WriteMemory(plcsim::kAreaDataBlock, db, 0, bytes);
         model_->WriteMemory(plcsim::kAreaFlags, 0, 0, plcsim::Bytes(bytes.begin(), bytes.begin() + 26));
         model_->WriteMemory(plcsim::kAreaInputs, 0, 0, plcsim::Bytes(bytes.begin(), bytes.begin() + 8));
         model_->WriteMemory(plcsim::kAreaOutputs, 0, 0, plcsim::Bytes(bytes.begin(), bytes.begin() + 8));
-        model_->WriteMemory(plcsim::kAreaDataBlock, 2, 0, plcsim::Bytes(bytes.begin(), bytes.begin() + 12));
         Sleep(20);
       }
     });
@@ -100,23 +118,15 @@ bool SwitchLog(DWORD pid, HWND read, bool on, const std::wstring& path) {
   return gui::WaitUntil([&] { return gui::IsChecked(box) == on; });
 }
 
-}  // namespace
-
-int Measure(int argc, wchar_t** argv) {
-  if (Rt_Init()) return 1;
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: tolvane-readwindow-cpu PATH-OF-TOLVANE-CLI.EXE [SECONDS]\n");
-    return 64;
-  }
-  const std::wstring cli = argv[1];
-  const int seconds = argc > 2 ? _wtoi(argv[2]) : 20;
-  plcsim::Simulator sim;
-  if (!sim.Start(plcsim::Config{})) return 2;
+// One table in both programs: the file written, tolvane.exe's read window
+// on it at 100 ms, then tolvane-cli monitor.
+int MeasureTable(plcsim::Simulator& sim, const std::wstring& cli, int seconds, const char* what,
+                 const std::vector<std::string>& definitions) {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
   const std::wstring vat = std::wstring(dir) + L"tolvane-cpu.vat";
   const std::string text = "[PLC]\r\nIF = TCP\r\nName = Sim\r\nAddress = " + sim.AddressText() +
-                           "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n" + TableText();
+                           "\r\nTimeOut = 1000\r\nRack = 0\r\nSlot = 2\r\n" + Sections(definitions);
   HANDLE f = CreateFileW(vat.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -133,19 +143,21 @@ int Measure(int argc, wchar_t** argv) {
   PostMessageW(read, WM_COMMAND, MAKEWPARAM(IDC_READ_INTERVAL, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
   Sleep(1000);
   const int lines = static_cast<int>(gui::Send(GetDlgItem(read, IDC_READ_LIST), LB_GETCOUNT, 0, 0).value_or(-1));
-  std::printf("table: 19 variables, %d lines, reply 240 bytes, interval 100 ms, %d s each\n", lines, seconds);
+  const auto status = gui::StatusBarParts(GetDlgItem(read, IDC_READ_STATUS));
+  std::printf("\ntable: %s, %d lines, %s, interval 100 ms, %d s each\n", what, lines,
+              status && status->size() > 1 ? gui::Utf8((*status)[1]).c_str() : "?", seconds);
   const std::wstring log = gui::ControlText(gui::WaitForWindow(tolvane->id, L"TOLVANE", nullptr), 150);
-  if (log.find(L"Deleted") != std::wstring::npos) std::printf("the table did not fit:\n%s\n", gui::Utf8(log).c_str());
+  if (log.find(L"Deleted") != std::wstring::npos) std::printf("the table lost variables:\n%s\n", gui::Utf8(log).c_str());
 
   int requests = sim.RequestCount();
   double share = Share(tolvane->process, seconds);
-  std::printf("tolvane.exe, refresh on, values still:     %5.1f %% of a core, %d reads\n", share,
+  std::printf("tolvane.exe, refresh on, values still:     %5.1f %% of a core, %d requests\n", share,
               sim.RequestCount() - requests);
   Churn churn(&sim.Model());
   churn.Start();
   requests = sim.RequestCount();
   share = Share(tolvane->process, seconds);
-  std::printf("tolvane.exe, refresh on, every value new:  %5.1f %% of a core, %d reads\n", share,
+  std::printf("tolvane.exe, refresh on, every value new:  %5.1f %% of a core, %d requests\n", share,
               sim.RequestCount() - requests);
   // The value log by turns, so that the machine's other load falls on both.
   const std::wstring csv = std::wstring(dir) + L"tolvane-cpu.csv";
@@ -155,13 +167,13 @@ int Measure(int argc, wchar_t** argv) {
     if (!SwitchLog(tolvane->id, read, true, csv)) return 6;
     requests = sim.RequestCount();
     const double logged = Share(tolvane->process, seconds);
-    std::printf("tolvane.exe, every value new, log on:       %5.1f %% of a core, %d reads\n", logged,
+    std::printf("tolvane.exe, every value new, log on:       %5.1f %% of a core, %d requests\n", logged,
                 sim.RequestCount() - requests);
     if (!SwitchLog(tolvane->id, read, false, csv)) return 6;
     DeleteFileW(csv.c_str());  // the next turn's save dialog asks nothing
     requests = sim.RequestCount();
     const double unlogged = Share(tolvane->process, seconds);
-    std::printf("tolvane.exe, every value new, log off:      %5.1f %% of a core, %d reads\n", unlogged,
+    std::printf("tolvane.exe, every value new, log off:      %5.1f %% of a core, %d requests\n", unlogged,
                 sim.RequestCount() - requests);
     on += logged / 2;
     off += unlogged;
@@ -173,7 +185,7 @@ int Measure(int argc, wchar_t** argv) {
   Sleep(500);
   requests = sim.RequestCount();
   share = Share(tolvane->process, seconds);
-  std::printf("tolvane.exe, refresh off:                  %5.1f %% of a core, %d reads\n", share,
+  std::printf("tolvane.exe, refresh off:                  %5.1f %% of a core, %d requests\n", share,
               sim.RequestCount() - requests);
   PostMessageW(gui::WaitForWindow(tolvane->id, L"TOLVANE", nullptr), WM_CLOSE, 0, 0);
   gui::WaitForExit(*tolvane, 10000);
@@ -187,7 +199,7 @@ int Measure(int argc, wchar_t** argv) {
     Sleep(1000);
     requests = sim.RequestCount();
     share = Share(monitor->process, seconds);
-    std::printf("tolvane-cli monitor, %s  %5.1f %% of a core, %d reads\n",
+    std::printf("tolvane-cli monitor, %s  %5.1f %% of a core, %d requests\n",
                 moving ? "every value new:        " : "values still:           ", share,
                 sim.RequestCount() - requests);
     gui::WaitForExit(*monitor, 10000);
@@ -195,8 +207,27 @@ int Measure(int argc, wchar_t** argv) {
   }
   programs.EndAll();
   DeleteFileW(vat.c_str());
-  sim.Stop();
   return 0;
+}
+
+}  // namespace
+
+int Measure(int argc, wchar_t** argv) {
+  if (Rt_Init()) return 1;
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: tolvane-readwindow-cpu PATH-OF-TOLVANE-CLI.EXE [SECONDS]\n");
+    return 64;
+  }
+  const std::wstring cli = argv[1];
+  const int seconds = argc > 2 ? _wtoi(argv[2]) : 20;
+  plcsim::Config config;
+  config.model.dataBlocks = {{1, kDataBlockBytes}, {2, kDataBlockBytes}, {3, kDataBlockBytes}, {4, kDataBlockBytes}};
+  plcsim::Simulator sim;
+  if (!sim.Start(config)) return 2;
+  int rc = MeasureTable(sim, cli, seconds, "19 variables of mixed types, reply 240 bytes", Mixed19());
+  if (rc == 0) rc = MeasureTable(sim, cli, seconds, "500 words scattered over 4 DBs", Scattered500());
+  sim.Stop();
+  return rc;
 }
 
 int wmain(int argc, wchar_t** argv) { return gui::FinishWithExitCode(Measure(argc, argv)); }

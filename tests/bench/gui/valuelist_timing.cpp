@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/monitor.h"
+#include "win32/toolkit/listclick.h"
 #include "win32/toolkit/listlines.h"
 #include "win32/toolkit/winutil.h"
 #include "runtime/runtime.h"
@@ -86,6 +87,9 @@ int Measure(int argc, wchar_t** argv) {
                               0, 400, 480, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
   HFONT font = CreatePointFont(list, 10, FW_NORMAL, L"Courier New");
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  // The click behaviour wraps the read window's list, so every line
+  // written goes through it here as well.
+  if (!ListClick_Attach(list)) return 3;
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
 

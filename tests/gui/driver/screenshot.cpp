@@ -85,8 +85,12 @@ bool CaptureRgb(const RECT& area, std::vector<std::uint8_t>* rgb, std::wstring* 
 std::wstring ScreenshotDirectory() {
   wchar_t value[MAX_PATH * 4];
   const DWORD n = GetEnvironmentVariableW(L"TOLVANE_SCREENSHOT_DIR", value, static_cast<DWORD>(std::size(value)));
-  if (n == 0 || n >= std::size(value)) return L"screenshots";
-  return std::wstring(value, n);
+  if (n > 0 && n < std::size(value)) return std::wstring(value, n);
+  // Beside the program rather than in the current directory: a run started
+  // from the source tree would otherwise leave its pictures among the sources.
+  const DWORD len = GetModuleFileNameW(nullptr, value, static_cast<DWORD>(std::size(value)));
+  if (len == 0 || len >= std::size(value)) return L"screenshots";
+  return std::filesystem::path(std::wstring(value, len)).parent_path().wstring() + L"\\screenshots";
 }
 
 bool ClientPixels(HWND window, std::vector<std::uint8_t>* rgb, int* width, int* height) {

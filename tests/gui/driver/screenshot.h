@@ -12,8 +12,9 @@
 namespace gui {
 
 // The directory screenshots go to: TOLVANE_SCREENSHOT_DIR (a Windows path;
-// scripts/gui-run.sh turns the build's Unix path into one), or "screenshots"
-// in the current directory.
+// scripts/gui-run.sh turns the build's Unix path into one, and names
+// build/win/screenshots when it is unset), or "screenshots" beside the
+// running program.
 std::wstring ScreenshotDirectory();
 
 // Captures window and the process's other visible top-level windows into

@@ -63,6 +63,15 @@ std::vector<std::wstring> ListBoxLines(HWND listBox) {
   return Lines(listBox, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
+std::wstring ListBoxLine(HWND listBox, int index) {
+  const auto length = Send(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (!length || *length < 0) return {};
+  std::wstring line(static_cast<std::size_t>(*length) + 1, L'\0');
+  const auto got = Send(listBox, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(line.data()));
+  line.resize(got && *got >= 0 ? static_cast<std::size_t>(*got) : 0);
+  return line;
+}
+
 std::vector<std::wstring> ComboBoxLines(HWND comboBox) {
   return Lines(comboBox, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }

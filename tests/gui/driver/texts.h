@@ -19,6 +19,9 @@ std::wstring WindowText(HWND window);
 std::wstring ControlText(HWND parent, int id);
 
 std::vector<std::wstring> ListBoxLines(HWND listBox);
+// One line of a list box (empty when there is no such line): a long list is
+// watched line by line rather than read whole each time.
+std::wstring ListBoxLine(HWND listBox, int index);
 std::vector<std::wstring> ComboBoxLines(HWND comboBox);
 int ComboBoxSelection(HWND comboBox);  // CB_ERR (-1) when none
 
