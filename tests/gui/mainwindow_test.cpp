@@ -190,6 +190,12 @@ TEST_F(MainWindowTest, SizeLimitsLayoutFocusAndDialogsKeptOnTheWorkArea) {
   // Maximised, it fills the work area.
   ASSERT_TRUE(PostMessageW(main_, WM_SYSCOMMAND, SC_MAXIMIZE, 0));
   ASSERT_TRUE(WaitUntil([&] { return IsZoomed(main_) != FALSE; }));
+  // The style is set before the window is moved, and this process may look
+  // in between: the size is awaited, then checked.
+  WaitUntil([&] {
+    GetWindowRect(main_, &r);
+    return r.left == work.left && r.top == work.top && r.right - r.left == w && r.bottom - r.top == h;
+  });
   GetWindowRect(main_, &r);
   EXPECT_EQ(r.left, work.left);
   EXPECT_EQ(r.top, work.top);
