@@ -188,12 +188,15 @@ TEST_F(MainWindowTest, SizeLimitsLayoutFocusAndDialogsKeptOnTheWorkArea) {
   ASSERT_TRUE(WaitUntil([&] { return OpenDialogs(program_->id).empty(); }));
 
   // Maximised, it fills the work area.
-  RECT restored{};
-  ASSERT_TRUE(GetWindowRect(main_, &restored));
   ASSERT_TRUE(PostMessageW(main_, WM_SYSCOMMAND, SC_MAXIMIZE, 0));
-  // The maximised style is set before the window is moved (in one step):
-  // wait for both.
-  EXPECT_TRUE(WaitUntil([&] { return IsZoomed(main_) && GetWindowRect(main_, &r) && !EqualRect(&r, &restored); }));
+  // The maximised style is set before the window is moved, and this process
+  // may look in between: the place and size are awaited, then checked.
+  WaitUntil([&] {
+    return IsZoomed(main_) && GetWindowRect(main_, &r) && r.left == work.left && r.top == work.top &&
+           r.right - r.left == w && r.bottom - r.top == h;
+  });
+  GetWindowRect(main_, &r);
+  EXPECT_TRUE(IsZoomed(main_));
   EXPECT_EQ(r.left, work.left);
   EXPECT_EQ(r.top, work.top);
   EXPECT_EQ(r.right - r.left, w);
